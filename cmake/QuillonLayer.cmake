@@ -1,0 +1,43 @@
+# A layer is one folder of src/ built as one library. Its sources are globbed so that a new file
+# needs no edit here; a layer without sources yet is an interface library.
+function(quillon_layer name dir)
+  cmake_parse_arguments(L "" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.h ${CMAKE_SOURCE_DIR}/${dir}/*.qrc)
+  list(FILTER sources EXCLUDE REGEX "/main\\.cpp$")
+  set(compiled ${sources})
+  list(FILTER compiled INCLUDE REGEX "\\.cpp$")
+  if(compiled)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${L_DEPS})
+  else()
+    add_library(${name} INTERFACE)
+    target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} INTERFACE ${L_DEPS})
+  endif()
+endfunction()
+
+# One test program per layer: every tests/<layer>/*.cpp, the shared test main, and GoogleTest.
+function(quillon_layer_tests name dir)
+  cmake_parse_arguments(T "WIDGETS" "" "DEPS" ${ARGN})
+  file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.h)
+  if(NOT sources)
+    return()
+  endif()
+  add_executable(${name} ${sources} ${CMAKE_CURRENT_SOURCE_DIR}/support/TestMain.cpp)
+  target_include_directories(${name} PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
+  target_link_libraries(${name} PRIVATE ${T_DEPS} GTest::gtest GTest::gmock Qt6::Test)
+  if(T_WIDGETS)
+    target_compile_definitions(${name} PRIVATE QUILLON_TEST_WIDGETS)
+    target_link_libraries(${name} PRIVATE Qt6::Widgets)
+  endif()
+  target_compile_definitions(${name} PRIVATE
+    QUILLON_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
+    QUILLON_CORPUS_DIR="${CMAKE_SOURCE_DIR}/../shared/corpus"
+    QUILLON_BINARY_DIR="${CMAKE_BINARY_DIR}")
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 300)
+endfunction()

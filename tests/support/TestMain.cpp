@@ -1,0 +1,24 @@
+// One main for every test program: widget tests need a QApplication on the offscreen platform,
+// the others a QCoreApplication (event loop, timers, application paths).
+#include <gtest/gtest.h>
+
+#ifdef QUILLON_TEST_WIDGETS
+#include <QApplication>
+#include <QStyleFactory>
+#else
+#include <QCoreApplication>
+#endif
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+#ifdef QUILLON_TEST_WIDGETS
+    QApplication app(argc, argv);
+    QApplication::setStyle(QStyleFactory::create("Fusion"));
+#else
+    QCoreApplication app(argc, argv);
+#endif
+    return RUN_ALL_TESTS();
+}
