@@ -55,8 +55,8 @@ Placeholders FindPlaceholders(const QString &format)
             while (isDigit(k))
                 ++k;
         }
-        // Only the lower-case type letters start a placeholder; anything else is plain text.
-        if (k < n && QStringLiteral("defgmnpsux").contains(format.at(k))) {
+        // The type letters are accepted in either case, as the format routine does; anything else is text.
+        if (k < n && QStringLiteral("defgmnpsux").contains(format.at(k).toLower())) {
             const QString placeholder = format.mid(i, k - i + 1).toLower();
             ++found.occurrences;
             found.anyWithoutIndex = found.anyWithoutIndex || !hasIndex;

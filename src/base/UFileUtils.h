@@ -1,0 +1,51 @@
+#pragma once
+// Stateless file-system routines: recursive enumeration with a mask and an abortable progress
+// callback, whole-file loading, file sizes, stored names, and the resolution of the Windows paths
+// that MAP and project files carry.
+
+#include <QByteArray>
+#include <QString>
+
+#include <cstdint>
+#include <functional>
+
+class TXStringList;
+
+// Called once per folder, before it is listed, with the folder (ending with "/") and an abort flag
+// initialised to false; setting it skips that folder.
+using TCollectFilesProgressEvent = std::function<void(const QString &folder, bool &abort)>;
+
+// Appends to `list` the full path of every file below `folder` whose name matches `mask`, depth
+// first, in the order the file system delivers the entries. A folder given without its final
+// separator is listed as if it had one; an empty folder means the current one (relative names).
+// A folder already on the current walk (a link cycle) is not entered again.
+void CollectFiles(const QString &folder, const QString &mask, TXStringList &list, bool recurse,
+                  const TCollectFilesProgressEvent &progress = {});
+
+// The file mask rules: "*" any run of characters, "?" any one, "[...]" a set or range ("[!...]"
+// negated); the letters A to Z match without regard to case.
+class TFileMask
+{
+public:
+    explicit TFileMask(const QString &mask);
+    bool Matches(const QString &name) const;
+
+private:
+    QString FMask;
+};
+
+// At most `maxCount` bytes of a regular file from `offset`; empty when it cannot be opened.
+QByteArray LoadBytesFromFile(const QString &fileName, qint64 offset = 0, qint64 maxCount = INT32_MAX);
+// The file's text decoded with encoding detection (the ANSI code page as fallback); line breaks kept.
+QString LoadTextFromFile(const QString &fileName);
+// Size in bytes of the first entry the path names (wildcards allowed in the last component); a folder
+// gives 0, no entry -1.
+qint64 FileSizeByName(const QString &path);
+// The path's folder part unchanged followed by the file's name as stored; the path unchanged when
+// no file is found.
+QString GetStoredFileName(const QString &path);
+
+// A path read from a Windows input file, as it exists here: "\" and "/" both separate, a component
+// that does not exist as written is matched ignoring letter case, and a drive-letter path resolves to
+// nothing. Relative paths resolve against the current folder and stay relative. Empty when missing.
+QString ResolveWindowsPath(const QString &path);
