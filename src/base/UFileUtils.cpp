@@ -1,0 +1,302 @@
+#include "base/UFileUtils.h"
+
+#include "base/UCharsetConvert.h"
+#include "base/XLists.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <memory>
+#include <utility>
+#include <vector>
+
+namespace {
+
+QChar FoldAsciiCase(QChar c)
+{
+    return (c >= u'a' && c <= u'z') ? QChar(c.unicode() - 32) : c;
+}
+
+// Matches one "[...]" set at mask[m] against c; returns the index after the set, or -1 on no match.
+qsizetype MatchSet(const QString &mask, qsizetype m, QChar c)
+{
+    qsizetype k = m + 1;
+    const bool negate = k < mask.size() && mask.at(k) == u'!';
+    if (negate)
+        ++k;
+    bool matched = false;
+    const QChar folded = FoldAsciiCase(c);
+    while (k < mask.size() && mask.at(k) != u']') {
+        const QChar low = FoldAsciiCase(mask.at(k));
+        QChar high = low;
+        if (k + 2 < mask.size() && mask.at(k + 1) == u'-' && mask.at(k + 2) != u']') {
+            high = FoldAsciiCase(mask.at(k + 2));
+            k += 2;
+        }
+        matched = matched || (folded >= low && folded <= high);
+        ++k;
+    }
+    if (k >= mask.size())
+        return -1; // an unclosed set matches nothing
+    return matched != negate ? k + 1 : -1;
+}
+
+bool MaskMatches(const QString &mask, qsizetype m, const QString &name, qsizetype n)
+{
+    // Iterative with one backtrack point for the last "*": linear for masks such as "*.dcu".
+    qsizetype starMask = -1;
+    qsizetype starName = 0;
+    while (n < name.size()) {
+        if (m < mask.size() && mask.at(m) == u'*') {
+            starMask = ++m;
+            starName = n;
+            continue;
+        }
+        if (m < mask.size()) {
+            const QChar pattern = mask.at(m);
+            if (pattern == u'?') {
+                ++m;
+                ++n;
+                continue;
+            }
+            if (pattern == u'[') {
+                const qsizetype next = MatchSet(mask, m, name.at(n));
+                if (next >= 0) {
+                    m = next;
+                    ++n;
+                    continue;
+                }
+            } else if (FoldAsciiCase(pattern) == FoldAsciiCase(name.at(n))) {
+                ++m;
+                ++n;
+                continue;
+            }
+        }
+        if (starMask < 0)
+            return false;
+        m = starMask;
+        n = ++starName;
+    }
+    while (m < mask.size() && mask.at(m) == u'*')
+        ++m;
+    return m == mask.size();
+}
+
+struct DirCloser
+{
+    void operator()(DIR *dir) const { closedir(dir); }
+};
+
+class FileCollector
+{
+public:
+    FileCollector(const QString &mask, TXStringList &list, const TCollectFilesProgressEvent &progress)
+        : FMask(mask), FList(list), FProgress(progress)
+    {
+    }
+
+    void Enumerate(const QString &folder, bool recurse)
+    {
+        if (FProgress) {
+            bool abort = false;
+            FProgress(folder, abort);
+            if (abort)
+                return;
+        }
+        const QByteArray nativeFolder = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
+        std::unique_ptr<DIR, DirCloser> dir(opendir(nativeFolder.constData()));
+        if (!dir)
+            return;
+        struct stat own;
+        if (fstat(dirfd(dir.get()), &own) != 0 || OnCurrentWalk(own))
+            return;
+        FWalk.emplace_back(own.st_dev, own.st_ino);
+        while (const dirent *entry = readdir(dir.get())) {
+            const char *name = entry->d_name;
+            if (IsDirectory(dir.get(), entry)) {
+                if (recurse && strcmp(name, ".") != 0 && strcmp(name, "..") != 0)
+                    Enumerate(folder + QFile::decodeName(name) + u'/', true);
+            } else {
+                const QString fileName = QFile::decodeName(name);
+                if (FMask.Matches(fileName))
+                    FList.Add(folder + fileName);
+            }
+        }
+        FWalk.pop_back();
+    }
+
+private:
+    static bool IsDirectory(DIR *dir, const dirent *entry)
+    {
+        if (entry->d_type == DT_DIR)
+            return true;
+        if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
+            return false;
+        // Links are followed like any other entry; a dangling one is a file that no mask lists harmfully.
+        struct stat target;
+        return fstatat(dirfd(dir), entry->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
+    }
+
+    bool OnCurrentWalk(const struct stat &folder) const
+    {
+        for (const auto &[device, inode] : FWalk)
+            if (device == folder.st_dev && inode == folder.st_ino)
+                return true;
+        return false;
+    }
+
+    const TFileMask FMask;
+    TXStringList &FList;
+    const TCollectFilesProgressEvent &FProgress;
+    std::vector<std::pair<dev_t, ino_t>> FWalk;
+};
+
+bool IsDriveLetterPath(const QString &path)
+{
+    return path.size() >= 2 && path.at(1) == u':' && path.at(0).isLetter();
+}
+
+// The entry of `folder` named `name` ignoring letter case; empty when there is none.
+QString FindIgnoringCase(const QString &folder, const QString &name)
+{
+    const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
+    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    for (const QString &entry : entries)
+        if (entry.compare(name, Qt::CaseInsensitive) == 0)
+            return entry;
+    return {};
+}
+
+QString WithFolder(const QString &folder, const QString &name)
+{
+    if (folder.isEmpty())
+        return name;
+    return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
+}
+
+bool HasWildcards(const QString &name)
+{
+    return name.contains(u'*') || name.contains(u'?');
+}
+
+// The first entry of the folder part of `path` that matches its (wildcard) name part.
+QString FirstMatchingEntry(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    const QString folder = slash >= 0 ? path.left(slash + 1) : QString();
+    const TFileMask mask(path.mid(slash + 1));
+    std::unique_ptr<DIR, DirCloser> dir(opendir(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder)));
+    if (!dir)
+        return {};
+    while (const dirent *entry = readdir(dir.get())) {
+        const QString name = QFile::decodeName(entry->d_name);
+        if (name != QLatin1String(".") && name != QLatin1String("..") && mask.Matches(name))
+            return folder + name;
+    }
+    return {};
+}
+
+} // namespace
+
+TFileMask::TFileMask(const QString &mask) : FMask(mask) {}
+
+bool TFileMask::Matches(const QString &name) const
+{
+    return MaskMatches(FMask, 0, name, 0);
+}
+
+void CollectFiles(const QString &folder, const QString &mask, TXStringList &list, bool recurse,
+                  const TCollectFilesProgressEvent &progress)
+{
+    // A folder typed without its final separator would otherwise list the parent's entries.
+    const QString start = folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
+    FileCollector(mask, list, progress).Enumerate(start, recurse);
+}
+
+QByteArray LoadBytesFromFile(const QString &fileName, qint64 offset, qint64 maxCount)
+{
+    // Non-blocking open: a FIFO or device named by hostile input must not hang the reader.
+    const int fd = open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return {};
+    QByteArray bytes;
+    struct stat info;
+    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
+        const qint64 available = qMax<qint64>(0, qint64(info.st_size) - qMax<qint64>(0, offset));
+        const qint64 count = qMin(available, qMax<qint64>(0, maxCount));
+        if (count > 0) {
+            posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+            bytes.resize(count);
+            qint64 done = 0;
+            while (done < count) {
+                const ssize_t got = pread(fd, bytes.data() + done, size_t(count - done), offset + done);
+                if (got <= 0)
+                    break;
+                done += got;
+            }
+            bytes.truncate(done);
+        }
+    }
+    close(fd);
+    return bytes;
+}
+
+QString LoadTextFromFile(const QString &fileName)
+{
+    const QByteArray bytes = LoadBytesFromFile(fileName);
+    if (bytes.isEmpty())
+        return {};
+    return BytesToText(bytes, false);
+}
+
+qint64 FileSizeByName(const QString &path)
+{
+    QString entry = path;
+    if (HasWildcards(path.mid(path.lastIndexOf(u'/') + 1)))
+        entry = FirstMatchingEntry(path);
+    struct stat info;
+    if (entry.isEmpty() || stat(QFile::encodeName(entry).constData(), &info) != 0)
+        return -1;
+    return S_ISDIR(info.st_mode) ? 0 : qint64(info.st_size);
+}
+
+QString GetStoredFileName(const QString &path)
+{
+    if (QFileInfo::exists(path))
+        return path;
+    const QString resolved = ResolveWindowsPath(path);
+    if (resolved.isEmpty())
+        return path;
+    const qsizetype cut = qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')) + 1;
+    return path.left(cut) + resolved.mid(resolved.lastIndexOf(u'/') + 1);
+}
+
+QString ResolveWindowsPath(const QString &path)
+{
+    if (path.isEmpty() || IsDriveLetterPath(path))
+        return {};
+    QString unified = path;
+    unified.replace(u'\\', u'/');
+    if (QFileInfo::exists(unified))
+        return unified;
+    const bool absolute = unified.startsWith(u'/');
+    const QStringList parts = unified.split(u'/', Qt::SkipEmptyParts);
+    QString resolved = absolute ? QStringLiteral("/") : QString();
+    for (const QString &part : parts) {
+        const QString exact = WithFolder(resolved, part);
+        if (part == QLatin1String(".") || part == QLatin1String("..") || QFileInfo::exists(exact)) {
+            resolved = exact;
+            continue;
+        }
+        const QString stored = FindIgnoringCase(resolved, part);
+        if (stored.isEmpty())
+            return {};
+        resolved = WithFolder(resolved, stored);
+    }
+    return resolved;
+}
