@@ -1,0 +1,62 @@
+#pragma once
+// The cursor over a TITreeNodes collection: what the grid engine reads the node model through.
+
+#include "tree/AbstractTreeBrowser.h"
+
+class TATBClassicTreeView : public TAbstractTreeBrowser
+{
+public:
+    // Nodes is not owned and must outlive the cursor.
+    explicit TATBClassicTreeView(TITreeNodes *Nodes) : FNodes(Nodes) {}
+
+    QString ClassName() const override { return QStringLiteral("TATBClassicTreeView"); }
+    TITreeNodes *Nodes() const { return FNodes; }
+
+    QString GetCellText(TITreeNode *Node, int Column) override;
+    // Low 32 bits of the tags, subtracted with wrap-around.
+    int CompareNodesTag(TITreeNode *A, TITreeNode *B) override;
+    int CompareNodesData(TITreeNode *A, TITreeNode *B) override;
+
+    // Its own stack: popping it empty yields none.
+    void PushCurrentNode() override;
+    void PopCurrentNode() override;
+
+    void GoFirst() override;
+    void GoTo(TITreeNode *Node) override;
+    bool HasParent() override;
+    void GoParent() override;
+    bool HasNextSibling() override;
+    void GoNextSibling() override;
+    bool HasPrevSibling() override;
+    void GoPrevSibling() override;
+    bool HasChildren() override;
+    void GoFirstChild() override;
+    bool Contains(const TITreeNode *Node) override;
+
+    TITreeNode *Current() override { return FCurrent; }
+    int Level() override;
+    QString GetText() override;
+    qint32 GetData() override;
+    qint64 GetTag() override;
+    TXStringList *GetColumnStrings() override;
+
+    bool IsExpanded() override;
+    void SetExpanded(bool Value) override;
+    bool IsSelected() override;
+    void SetSelected(bool Value) override;
+    int SelectedCount() override;
+
+    bool CanSort() override { return true; }
+    // Column 0 by text takes the node model's AlphaSort; everything else the generic stable sort.
+    void Sort(int Column, TITVSortKind Kind, int Flags) override;
+    void SwapNodes(TITreeNode *A, TITreeNode *B) override;
+
+protected:
+    // Rebuilds the child list in one pass instead of swapping node by node.
+    void ApplySiblingOrder(const TITreeNodeList &Sorted) override;
+
+private:
+    TITreeNodes *const FNodes;
+    TITreeNode *FCurrent = nullptr;
+    TITreeNodeList FStack;
+};
