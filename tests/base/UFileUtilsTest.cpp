@@ -1,0 +1,192 @@
+#include "base/UFileUtils.h"
+#include "base/XLists.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QDir().mkpath(QFileInfo(path).path());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+QStringList Sorted(const TXStringList &list)
+{
+    QStringList items;
+    for (int i = 0; i < list.Count(); ++i)
+        items << list.Get(i);
+    items.sort();
+    return items;
+}
+
+// A small tree: a.dcu, sub/b.DCU, sub/c.pas, sub/deeper/d.dcu.
+class CollectFilesTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(FTemp.isValid());
+        FRoot = FTemp.path() + u'/';
+        WriteFile(FRoot + "a.dcu", "a");
+        WriteFile(FRoot + "sub/b.DCU", "bb");
+        WriteFile(FRoot + "sub/c.pas", "c");
+        WriteFile(FRoot + "sub/deeper/d.dcu", "d");
+    }
+
+    QStringList Collect(const QString &folder, bool recurse, QStringList *folders = nullptr,
+                        const QString &abortAt = QString())
+    {
+        TXStringList list;
+        CollectFiles(folder, QStringLiteral("*.dcu"), list, recurse, [&](const QString &f, bool &abort) {
+            if (folders)
+                *folders << f;
+            abort = !abortAt.isEmpty() && f.startsWith(abortAt);
+        });
+        return Sorted(list);
+    }
+
+    QTemporaryDir FTemp;
+    QString FRoot;
+};
+
+TEST_F(CollectFilesTest, WalksDepthFirstMatchingTheMaskIgnoringCase)
+{
+    QStringList folders;
+    EXPECT_EQ(Collect(FRoot, true, &folders),
+              QStringList({FRoot + "a.dcu", FRoot + "sub/b.DCU", FRoot + "sub/deeper/d.dcu"}));
+    EXPECT_EQ(folders.size(), 3); // once per folder, never per file
+    EXPECT_EQ(folders.first(), FRoot);
+}
+
+TEST_F(CollectFilesTest, WithoutRecursionListsOnlyTheFolder)
+{
+    QStringList folders;
+    EXPECT_EQ(Collect(FRoot, false, &folders), QStringList({FRoot + "a.dcu"}));
+    EXPECT_EQ(folders, QStringList({FRoot}));
+}
+
+TEST_F(CollectFilesTest, AFolderWithoutItsSeparatorIsListedAsIfItHadOne)
+{
+    EXPECT_EQ(Collect(FTemp.path(), true), Collect(FRoot, true));
+}
+
+TEST_F(CollectFilesTest, MissingFolderAndAbortAddNothing)
+{
+    QStringList folders;
+    EXPECT_TRUE(Collect(FRoot + "missing/", true, &folders).isEmpty());
+    EXPECT_EQ(folders.size(), 1);
+    EXPECT_TRUE(Collect(FRoot, true, nullptr, FRoot).isEmpty());
+    // Aborting one sub-folder skips it; the rest is still listed.
+    EXPECT_EQ(Collect(FRoot, true, nullptr, FRoot + "sub/"), QStringList({FRoot + "a.dcu"}));
+}
+
+TEST_F(CollectFilesTest, LinkCyclesAreNotEnteredAgain)
+{
+    ASSERT_EQ(symlink("..", QFile::encodeName(FRoot + "sub/deeper/up").constData()), 0);
+    ASSERT_EQ(symlink(".", QFile::encodeName(FRoot + "self").constData()), 0);
+    EXPECT_EQ(Collect(FRoot, true), QStringList({FRoot + "a.dcu", FRoot + "sub/b.DCU", FRoot + "sub/deeper/d.dcu"}));
+}
+
+TEST_F(CollectFilesTest, UnreadableFolderIsSkipped)
+{
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser reads every folder";
+    ASSERT_EQ(chmod(QFile::encodeName(FRoot + "sub").constData(), 0), 0);
+    EXPECT_EQ(Collect(FRoot, true), QStringList({FRoot + "a.dcu"}));
+    chmod(QFile::encodeName(FRoot + "sub").constData(), 0755);
+}
+
+TEST(FileMask, FollowsTheMaskRules)
+{
+    const struct
+    {
+        const char *mask;
+        const char *name;
+        bool matches;
+    } cases[] = {
+        {"*.dcu", "Unit1.DCU", true}, {"*.dcu", "a.dcux", false}, {"*.dcu", ".dcu", true},
+        {"a?c", "abc", true},         {"a?c", "ac", false},       {"[a-c]*", "Bx", true},
+        {"[!a]*", "ax", false},       {"[!a]*", "bx", true},      {"*.*", "noext", false},
+        {"*", "", true},              {"*a*a*a", "aaaa", true},   {"[abc", "a", false},
+        {"é*", "É", false}, // only A to Z fold
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(TFileMask(QString::fromUtf8(c.mask)).Matches(QString::fromUtf8(c.name)), c.matches)
+            << c.mask << " / " << c.name;
+}
+
+class FileRoutines : public ::testing::Test
+{
+protected:
+    void SetUp() override { FRoot = FTemp.path() + u'/'; }
+    QTemporaryDir FTemp;
+    QString FRoot;
+};
+
+TEST_F(FileRoutines, SizesEntries)
+{
+    WriteFile(FRoot + "empty.txt", "");
+    WriteFile(FRoot + "five.bin", "12345");
+    EXPECT_EQ(FileSizeByName(FRoot + "missing"), -1);
+    EXPECT_EQ(FileSizeByName(FRoot + "empty.txt"), 0);
+    EXPECT_EQ(FileSizeByName(FRoot + "five.bin"), 5);
+    EXPECT_EQ(FileSizeByName(FTemp.path()), 0);
+    EXPECT_EQ(FileSizeByName(FRoot + "f*.bin"), 5);
+    EXPECT_EQ(FileSizeByName(FRoot + "x*.bin"), -1);
+}
+
+TEST_F(FileRoutines, LoadsBytesAndText)
+{
+    WriteFile(FRoot + "utf16.txt", QByteArray("\xFF\xFE" "h\0i\0\r\0\n\0", 10));
+    WriteFile(FRoot + "bytes.bin", "0123456789");
+    EXPECT_EQ(LoadTextFromFile(FRoot + "missing"), QString());
+    EXPECT_EQ(LoadTextFromFile(FRoot + "utf16.txt"), QStringLiteral("hi\r\n"));
+    EXPECT_EQ(LoadBytesFromFile(FRoot + "bytes.bin", 3, 4), QByteArray("3456"));
+    EXPECT_EQ(LoadBytesFromFile(FRoot + "bytes.bin", 8), QByteArray("89"));
+    EXPECT_EQ(LoadBytesFromFile(FRoot + "bytes.bin", 20), QByteArray());
+    EXPECT_EQ(LoadBytesFromFile(FTemp.path()), QByteArray());
+}
+
+TEST_F(FileRoutines, AFifoDoesNotHangTheReader)
+{
+    ASSERT_EQ(mkfifo(QFile::encodeName(FRoot + "pipe").constData(), 0600), 0);
+    EXPECT_EQ(LoadBytesFromFile(FRoot + "pipe"), QByteArray());
+}
+
+TEST_F(FileRoutines, ResolvesWindowsPaths)
+{
+    WriteFile(FRoot + "Forms/Unit1.dfm", "x");
+    WriteFile(FRoot + "App.exe", "x");
+    const QString saved = QDir::currentPath();
+    QDir::setCurrent(FTemp.path());
+    const struct
+    {
+        QString path;
+        QString resolved;
+    } cases[] = {
+        {"Forms\\Unit1.dfm", "Forms/Unit1.dfm"},
+        {"FORMS\\UNIT1.DFM", "Forms/Unit1.dfm"},
+        {".\\forms/unit1.dfm", "./Forms/Unit1.dfm"},
+        {FRoot + "forms\\Unit1.DFM", FRoot + "Forms/Unit1.dfm"},
+        {"C:\\Lib\\Dlg.dfm", ""},
+        {"Forms\\Missing.dfm", ""},
+        {"", ""},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ResolveWindowsPath(c.path), c.resolved) << c.path.toStdString();
+    EXPECT_EQ(GetStoredFileName(FRoot + "APP.EXE"), FRoot + "App.exe");
+    EXPECT_EQ(GetStoredFileName(FRoot + "none.exe"), FRoot + "none.exe");
+    QDir::setCurrent(saved);
+}
+
+} // namespace
