@@ -1,0 +1,162 @@
+// Draws the program's standard icons into PNG files; their output is committed beside this file.
+// Build and run from this folder:
+//   g++ -std=c++20 -fPIC GenerateStandardIcons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/gen-icons
+//   QT_QPA_PLATFORM=offscreen /tmp/gen-icons .
+#include <QDir>
+#include <QFont>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QPainterPath>
+#include <functional>
+
+namespace {
+
+QImage Canvas(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32);
+    image.fill(Qt::transparent);
+    return image;
+}
+
+void Save(const QImage &image, const QString &folder, const QString &name)
+{
+    if (!image.save(QDir(folder).filePath(name + QStringLiteral(".png"))))
+        qFatal("cannot write %s", qPrintable(name));
+}
+
+// A centred white sign in bold type, drawn as a path so its edges stay crisp.
+void DrawSign(QPainter &p, const QRectF &box, const QString &sign, int pixelHeight)
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setBold(true);
+    font.setPixelSize(pixelHeight);
+    QPainterPath path;
+    path.addText(0, 0, font, sign);
+    const QRectF bounds = path.boundingRect();
+    path.translate(box.center() - bounds.center());
+    p.fillPath(path, Qt::white);
+}
+
+// A shaded disc with a sign: the dialogs' error, information and question icons.
+QImage Badge(QColor light, QColor dark, const QString &sign)
+{
+    QImage image = Canvas(32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    QRadialGradient shade(QPointF(12, 10), 22);
+    shade.setColorAt(0, light);
+    shade.setColorAt(1, dark);
+    p.setPen(QPen(dark.darker(130), 1));
+    p.setBrush(shade);
+    p.drawEllipse(QRectF(1.5, 1.5, 29, 29));
+    DrawSign(p, QRectF(1.5, 1.5, 29, 29), sign, 20);
+    return image;
+}
+
+void DrawQuestionBubble(QPainter &p)
+{
+    p.setPen(QPen(QColor(20, 110, 40), 1));
+    p.setBrush(QColor(40, 160, 70));
+    p.drawEllipse(QRectF(17.5, 17.5, 13, 13));
+    DrawSign(p, QRectF(17.5, 17.5, 13, 13), QStringLiteral("?"), 11);
+}
+
+QImage SaveQuestion()
+{
+    QImage image = Canvas(32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(30, 50, 100), 1));
+    p.setBrush(QColor(60, 100, 180));
+    p.drawRoundedRect(QRectF(2.5, 2.5, 24, 24), 2, 2);
+    p.setBrush(QColor(235, 240, 248));
+    p.drawRect(QRectF(6.5, 2.5, 16, 9));
+    p.setBrush(QColor(170, 180, 200));
+    p.drawRect(QRectF(16.5, 4.5, 3, 5));
+    p.setBrush(QColor(245, 245, 245));
+    p.drawRect(QRectF(6.5, 15.5, 16, 11));
+    DrawQuestionBubble(p);
+    return image;
+}
+
+QImage ExitQuestion()
+{
+    QImage image = Canvas(32);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(90, 60, 30), 1));
+    p.setBrush(QColor(170, 120, 70));
+    p.drawRect(QRectF(4.5, 2.5, 14, 26));
+    p.setBrush(QColor(230, 200, 120));
+    p.drawEllipse(QRectF(14, 15, 3, 3));
+    QPainterPath arrow;
+    arrow.moveTo(9, 12);
+    arrow.lineTo(19, 12);
+    arrow.lineTo(19, 8);
+    arrow.lineTo(27, 14.5);
+    arrow.lineTo(19, 21);
+    arrow.lineTo(19, 17);
+    arrow.lineTo(9, 17);
+    arrow.closeSubpath();
+    p.setPen(QPen(QColor(150, 20, 20), 1));
+    p.setBrush(QColor(220, 50, 40));
+    p.drawPath(arrow.translated(-4, -6));
+    DrawQuestionBubble(p);
+    return image;
+}
+
+// The 16 x 16 folder glyph of the browse buttons; an open folder when open is set.
+QImage Folder(bool open)
+{
+    QImage image = Canvas(16);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    const QColor outline(150, 110, 20);
+    p.setPen(QPen(outline, 1));
+    p.setBrush(QColor(240, 200, 90));
+    QPainterPath back;
+    back.moveTo(1.5, 3.5);
+    back.lineTo(6.5, 3.5);
+    back.lineTo(8, 5.5);
+    back.lineTo(14.5, 5.5);
+    back.lineTo(14.5, 13.5);
+    back.lineTo(1.5, 13.5);
+    back.closeSubpath();
+    p.drawPath(back);
+    p.setBrush(QColor(252, 225, 130));
+    QPainterPath front;
+    if (open) {
+        front.moveTo(1.5, 13.5);
+        front.lineTo(4, 7.5);
+        front.lineTo(15.5, 7.5);
+        front.lineTo(13, 13.5);
+    } else {
+        front.moveTo(1.5, 7.5);
+        front.lineTo(14.5, 7.5);
+        front.lineTo(14.5, 13.5);
+        front.lineTo(1.5, 13.5);
+    }
+    front.closeSubpath();
+    p.drawPath(front);
+    return image;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(".");
+    Save(Badge(QColor(250, 110, 100), QColor(190, 25, 25), QStringLiteral("\u00D7")), folder,
+         QStringLiteral("png_error_red_32"));
+    Save(Badge(QColor(110, 170, 250), QColor(25, 80, 190), QStringLiteral("i")), folder,
+         QStringLiteral("png_information_blue_32"));
+    Save(Badge(QColor(120, 220, 130), QColor(25, 140, 50), QStringLiteral("?")), folder,
+         QStringLiteral("png_question_green_32"));
+    Save(SaveQuestion(), folder, QStringLiteral("png_SaveQuestion"));
+    Save(ExitQuestion(), folder, QStringLiteral("png_ExitQuestion"));
+    Save(Folder(true), folder, QStringLiteral("sb_std_open"));
+    Save(Folder(false), folder, QStringLiteral("FEDITBMP"));
+    return 0;
+}
