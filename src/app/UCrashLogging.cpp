@@ -1,0 +1,187 @@
+#include "app/UCrashLogging.h"
+
+#include "app/ExceptionInfo.h"
+#include "base/UCharsetConvert.h"
+#include "controls/UStdMessageDlg.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+#include <QStandardPaths>
+
+#include <iconv.h>
+
+#include <cerrno>
+
+#include <mutex>
+#include <vector>
+
+namespace {
+
+struct TLogState
+{
+    std::mutex Lock;
+    std::vector<TLogRequestProcedure> Targets;
+    QString FileName;
+};
+
+TLogState &LogState()
+{
+    static TLogState state;
+    return state;
+}
+
+// The text in the ANSI code page; characters it lacks become "?".
+QByteArray AnsiBytes(const QString &text)
+{
+    const int codePage = AnsiCodePage();
+    const QByteArray target =
+        codePage == 65001 ? QByteArrayLiteral("UTF-8") : "CP" + QByteArray::number(codePage) + "//TRANSLIT";
+    const iconv_t converter = iconv_open(target.constData(), "UTF-8");
+    if (converter == iconv_t(-1))
+        return text.toLatin1();
+    QByteArray input = text.toUtf8();
+    QByteArray output(input.size() * 4 + 16, Qt::Uninitialized);
+    char *in = input.data();
+    char *out = output.data();
+    size_t inLeft = size_t(input.size());
+    size_t outLeft = size_t(output.size());
+    while (inLeft > 0 && iconv(converter, &in, &inLeft, &out, &outLeft) == size_t(-1) && errno == EILSEQ) {
+        // Skip the whole UTF-8 sequence that has no equivalent.
+        do {
+            ++in;
+            --inLeft;
+        } while (inLeft > 0 && (uchar(*in) & 0xC0) == 0x80);
+        *out++ = '?';
+        --outLeft;
+    }
+    iconv_close(converter);
+    output.truncate(out - output.data());
+    return output;
+}
+
+QString WithTrailingSeparator(const QString &folder)
+{
+    return folder.endsWith(u'/') ? folder : folder + u'/';
+}
+
+} // namespace
+
+void RegisterLogProcedure(TLogRequestProcedure procedure)
+{
+    LogState().Targets.push_back(std::move(procedure));
+}
+
+void LogRequest(const QString &category, const QString &text, const QString &data)
+{
+    for (const TLogRequestProcedure &target : LogState().Targets)
+        target(category, text, data);
+}
+
+void ClearLogTargets()
+{
+    TLogState &state = LogState();
+    const std::lock_guard<std::mutex> guard(state.Lock);
+    state.Targets.clear();
+    state.FileName.clear();
+}
+
+void SetLogFileName(const QString &path)
+{
+    TLogState &state = LogState();
+    const std::lock_guard<std::mutex> guard(state.Lock);
+    state.FileName = path;
+}
+
+QString LogFileName()
+{
+    TLogState &state = LogState();
+    const std::lock_guard<std::mutex> guard(state.Lock);
+    return state.FileName;
+}
+
+void LogToFile(const QString &category, const QString &text, const QString &data)
+{
+    // The format is fixed, whatever the user's locale says.
+    QString line = QDateTime::currentDateTime().toString(QStringLiteral("dd/MM/yy - HH:mm:ss - ")) +
+                   QCoreApplication::applicationFilePath() + QStringLiteral(" - ") + category +
+                   QStringLiteral(" - ") + text;
+    if (!data.isEmpty())
+        line += QStringLiteral(" - ") + data;
+    const QByteArray bytes = AnsiBytes(line) + QByteArrayLiteral("\r\n");
+
+    TLogState &state = LogState();
+    const std::lock_guard<std::mutex> guard(state.Lock);
+    QFile file(state.FileName);
+    if (state.FileName.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    file.write(bytes);
+}
+
+bool IsFolderWritable(const QString &folder)
+{
+    if (folder.isEmpty() || !QFileInfo(folder).isDir())
+        return false;
+    QFile dummy(WithTrailingSeparator(folder) + QStringLiteral("dummy.log"));
+    if (dummy.exists())
+        return dummy.open(QIODevice::ReadWrite);
+    if (!dummy.open(QIODevice::WriteOnly) || dummy.write("a", 1) != 1)
+        return false;
+    dummy.close();
+    return dummy.remove();
+}
+
+TErrorLogFolder ChooseErrorLogFolder(const QString &configured, const QStringList &fallbacks)
+{
+    TErrorLogFolder result;
+    if (!configured.isEmpty()) {
+        if (IsFolderWritable(configured))
+            result.Folder = WithTrailingSeparator(configured);
+        else
+            result.ErrorText = QStringLiteral("Incorrect HKLM\\Software\\Brackwell\\ErrorLogPath");
+    }
+    for (qsizetype i = 0; result.Folder.isEmpty() && i < fallbacks.size(); ++i) {
+        if (IsFolderWritable(fallbacks.at(i)) || i == fallbacks.size() - 1)
+            result.Folder = WithTrailingSeparator(fallbacks.at(i));
+    }
+    return result;
+}
+
+void InitErrorLog()
+{
+    const QSettings machine(QSettings::SystemScope, QStringLiteral("Brackwell"));
+    const QVariant configured = machine.value(QStringLiteral("ErrorLogPath"));
+    const QString configuredFolder =
+        configured.typeId() == QMetaType::QString ? configured.toString() : QString();
+
+    const QString dataFolder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    if (!dataFolder.isEmpty())
+        QDir().mkpath(dataFolder);
+    const TErrorLogFolder choice = ChooseErrorLogFolder(configuredFolder, {dataFolder, QDir::tempPath()});
+    SetLogFileName(choice.Folder + QStringLiteral("error.log"));
+    // No target is registered yet: the user sees the message, the log does not.
+    if (!choice.ErrorText.isEmpty())
+        LogError(choice.ErrorText, QString());
+    RegisterLogProcedure(LogToFile);
+}
+
+void LogError(const QString &text, const QString &data)
+{
+    LogRequest(QStringLiteral("ERR"), text, data);
+    ShowErrorMessage(QStringLiteral("Erreur Détectée :\r\n") + text + QStringLiteral("\r\n") + data);
+}
+
+void LogMessage(const QString &text, const QString &data)
+{
+    LogRequest(QStringLiteral("MSG"), text, data);
+}
+
+void LogException(const std::exception_ptr &exception, const QString &extra)
+{
+    const TExceptionInfo info = DescribeException(exception);
+    LogRequest(QStringLiteral("EXC"), info.ClassName,
+               extra.isEmpty() ? info.Message : info.Message + QStringLiteral("\r\n") + extra);
+}
