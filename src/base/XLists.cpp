@@ -1,6 +1,7 @@
 #include "base/XLists.h"
 
 #include "base/Exception.h"
+#include "base/UCharsetConvert.h"
 
 #include <QCollator>
 #include <QFile>
@@ -44,6 +45,29 @@ int LocaleCompareIgnoringCase(QStringView A, QStringView B)
 bool IsTrimmedAway(QChar C)
 {
     return C.unicode() <= 32;
+}
+
+// Only the three common marks count here; without one the text is in the ANSI code page.
+TStringEncoding EncodingByByteOrderMark(const QByteArray &Bytes)
+{
+    struct Mark
+    {
+        const char *Preamble;
+        uint8_t CharSize;
+        bool BigEndian;
+    };
+    static const Mark Marks[] = {{"\xEF\xBB\xBF", 1, false}, {"\xFF\xFE", 2, false}, {"\xFE\xFF", 2, true}};
+    TStringEncoding Encoding;
+    for (const Mark &M : Marks) {
+        if (Bytes.startsWith(M.Preamble)) {
+            Encoding.Kind = TStringEncoding::KindUnicode;
+            Encoding.CharSize = M.CharSize;
+            Encoding.BigEndian = M.BigEndian;
+            Encoding.Preamble = M.Preamble;
+            break;
+        }
+    }
+    return Encoding;
 }
 
 QString TrimControlsAndBlanks(const QString &S)
@@ -538,21 +562,7 @@ void TXStringList::LoadFromFile(const QString &FileName)
     const QByteArray Bytes = File.readAll();
     if (File.error() != QFileDevice::NoError)
         throw EInOutError(QStringLiteral("Cannot read file \"%1\". %2").arg(FileName, File.errorString()));
-    QString Decoded;
-    if (Bytes.startsWith("\xEF\xBB\xBF"))
-        Decoded = QString::fromUtf8(QByteArrayView(Bytes).sliced(3));
-    else if (Bytes.startsWith("\xFF\xFE") || Bytes.startsWith("\xFE\xFF")) {
-        const bool BigEndian = Bytes.startsWith("\xFE\xFF");
-        const QByteArrayView Units = QByteArrayView(Bytes).sliced(2);
-        Decoded.resize(Units.size() / 2);
-        char16_t *Out = reinterpret_cast<char16_t *>(Decoded.data());
-        for (qsizetype I = 0; I + 1 < Units.size(); I += 2) {
-            const auto Low = uchar(Units[BigEndian ? I + 1 : I]);
-            const auto High = uchar(Units[BigEndian ? I : I + 1]);
-            Out[I / 2] = char16_t(High << 8 | Low);
-        }
-    } else
-        Decoded = QString::fromLatin1(Bytes);
+    const QString Decoded = DecodeText(Bytes, EncodingByByteOrderMark(Bytes), false);
     BeginUpdate();
     try {
         SetText(Decoded);
