@@ -259,7 +259,7 @@ bool StrEndsWithText(QStringView S, QStringView Suffix)
     // Pure ASCII on both sides folds exactly as CompareText does, without building strings.
     if (Tail.size() == Suffix.size() && IsAscii(Tail) && IsAscii(Suffix))
         return EqualAsciiText(Tail, Suffix);
-    return CompareText(Tail.toString(), Suffix.toString()) == 0;
+    return CompareText(Tail, Suffix) == 0;
 }
 
 bool StrContains(QStringView S, QStringView Sub)
@@ -370,25 +370,25 @@ QString CopyBeforePos(QStringView S, qsizetype P)
 
 // ---- Transformation and conversion ---------------------------------------------------------------
 
-QString StringReplaceAll(QStringView Old, QStringView New, const QString &S)
+QString StringReplaceAll(QStringView Old, QStringView New, QStringView S)
 {
     if (Old.isEmpty())
-        return S;
+        return S.toString();
     qsizetype Count = 0;
     for (qsizetype I = S.indexOf(Old); I >= 0; I = S.indexOf(Old, I + Old.size()))
         ++Count;
     if (Count == 0)
-        return S;
+        return S.toString();
 
     QString Result;
     Result.reserve(S.size() + Count * (New.size() - Old.size()));
     qsizetype Done = 0;
     for (qsizetype I = S.indexOf(Old); I >= 0; I = S.indexOf(Old, Done)) {
-        Result.append(QStringView(S).mid(Done, I - Done));
+        Result.append(S.mid(Done, I - Done));
         Result.append(New);
         Done = I + Old.size();
     }
-    Result.append(QStringView(S).mid(Done));
+    Result.append(S.mid(Done));
     return Result;
 }
 

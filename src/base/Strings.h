@@ -82,7 +82,7 @@ QString CopyBeforePos(QStringView S, qsizetype P);
 
 // Every non-overlapping occurrence of Old (left to right) replaced by New; S unchanged when Old is
 // empty or absent.
-QString StringReplaceAll(QStringView Old, QStringView New, const QString &S);
+QString StringReplaceAll(QStringView Old, QStringView New, QStringView S);
 // Q, then S with every Q doubled, then Q.
 QString QuoteString(QStringView S, QChar Q);
 // Characters up to 255 mapped through the accent table (accented letters to their base letter,
