@@ -125,7 +125,7 @@ public:
     void SetColumnFactory(TColumnFactory Factory) { FFactory = std::move(Factory); }
 
     int Count() const { return int(FItems.size()); }
-    // Raises ENodeListError "List index out of bounds (%d)" outside 0..Count-1.
+    // Raises ETreeListError "List index out of bounds (%d)" outside 0..Count-1.
     TITVColumn *Items(int Index) const;
     TITVColumn *operator[](int Index) const { return Items(Index); }
     // A new column at the end whose rank is the new count.

@@ -3,6 +3,7 @@
 // tell their view about changes through ITreeNodesView, so the model lives without any widget.
 
 #include "base/Exception.h"
+#include "tree/ITVSortKind.h"
 
 #include <QString>
 #include <QtGlobal>
@@ -15,8 +16,8 @@ class TITreeNodes;
 
 using TITreeNodeList = std::vector<TITreeNode *>;
 
-// An index outside a node's child list.
-QUILLON_DECLARE_EXCEPTION(ENodeListError, Exception)
+// An index outside a child list or a column collection.
+QUILLON_DECLARE_EXCEPTION(ETreeListError, Exception)
 
 // What a collection reports to the view it belongs to. Every hook has a neutral default, so a view
 // overrides only what it needs.
@@ -72,7 +73,7 @@ public:
 
     int Count() const { return int(FChildren.size()); }
     bool HasChildren() const { return !FChildren.empty(); }
-    // Raises ENodeListError "List index out of bounds (%d)" outside 0..Count-1.
+    // Raises ETreeListError "List index out of bounds (%d)" outside 0..Count-1.
     TITreeNode *Item(int Index) const;
     // Position among the siblings (the hidden root's list for root-level nodes).
     int Index() const { return FIndex; }

@@ -92,7 +92,6 @@ public:
     void ColumnRemoving(const TITVColumn *Column);
 
 private:
-    std::unique_ptr<TITreeNodes> FItems;
     std::unique_ptr<TATBClassicTreeView> FBrowser;
     std::unique_ptr<TITVColumns> FColumns;
     int FSortColumnIndex = -1;
@@ -106,4 +105,8 @@ private:
     bool FRowsValid = false;
     std::unordered_map<const TITreeNode *, int> FRowIndexes;
     bool FRowIndexesValid = false;
+
+    // Declared last so that it goes first: the nodes are reported to OnFreeNode while everything
+    // else of the grid still stands.
+    std::unique_ptr<TITreeNodes> FItems;
 };

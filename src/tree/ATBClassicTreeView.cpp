@@ -1,0 +1,175 @@
+#include "tree/ATBClassicTreeView.h"
+
+#include "base/XLists.h"
+
+QString TATBClassicTreeView::GetCellText(TITreeNode *Node, int Column)
+{
+    if (!Node || Column < 0)
+        return {};
+    if (Column == 0)
+        return Node->Text();
+    const TXStringList *const Strings = Node->ColumnStringsIfAny();
+    if (Strings && Column - 1 < Strings->Count())
+        return Strings->Get(Column - 1);
+    return {};
+}
+
+int TATBClassicTreeView::CompareNodesTag(TITreeNode *A, TITreeNode *B)
+{
+    return qint32(quint32(A->Tag()) - quint32(B->Tag()));
+}
+
+int TATBClassicTreeView::CompareNodesData(TITreeNode *A, TITreeNode *B)
+{
+    return qint32(quint32(A->Data()) - quint32(B->Data()));
+}
+
+void TATBClassicTreeView::PushCurrentNode()
+{
+    FStack.push_back(FCurrent);
+}
+
+void TATBClassicTreeView::PopCurrentNode()
+{
+    if (FStack.empty()) {
+        FCurrent = nullptr;
+        return;
+    }
+    FCurrent = FStack.back();
+    FStack.pop_back();
+}
+
+void TATBClassicTreeView::GoFirst()
+{
+    FCurrent = FNodes->GetFirstNode();
+}
+
+void TATBClassicTreeView::GoTo(TITreeNode *Node)
+{
+    FCurrent = FNodes->Contains(Node) ? Node : nullptr;
+}
+
+bool TATBClassicTreeView::HasParent()
+{
+    return FCurrent && FCurrent->Parent();
+}
+
+void TATBClassicTreeView::GoParent()
+{
+    FCurrent = FCurrent ? FCurrent->Parent() : nullptr;
+}
+
+bool TATBClassicTreeView::HasNextSibling()
+{
+    return FCurrent && FCurrent->NextSibling();
+}
+
+void TATBClassicTreeView::GoNextSibling()
+{
+    FCurrent = FCurrent ? FCurrent->NextSibling() : nullptr;
+}
+
+bool TATBClassicTreeView::HasPrevSibling()
+{
+    return FCurrent && FCurrent->PrevSibling();
+}
+
+void TATBClassicTreeView::GoPrevSibling()
+{
+    FCurrent = FCurrent ? FCurrent->PrevSibling() : nullptr;
+}
+
+bool TATBClassicTreeView::HasChildren()
+{
+    return FCurrent && FCurrent->HasChildren();
+}
+
+void TATBClassicTreeView::GoFirstChild()
+{
+    FCurrent = FCurrent ? FCurrent->GetFirstChild() : nullptr;
+}
+
+bool TATBClassicTreeView::Contains(const TITreeNode *Node)
+{
+    return FNodes->Contains(Node);
+}
+
+int TATBClassicTreeView::Level()
+{
+    return FCurrent ? FCurrent->Level() : 0;
+}
+
+QString TATBClassicTreeView::GetText()
+{
+    return FCurrent ? FCurrent->Text() : QString();
+}
+
+qint32 TATBClassicTreeView::GetData()
+{
+    return FCurrent ? FCurrent->Data() : 0;
+}
+
+qint64 TATBClassicTreeView::GetTag()
+{
+    return FCurrent ? FCurrent->Tag() : 0;
+}
+
+TXStringList *TATBClassicTreeView::GetColumnStrings()
+{
+    return FCurrent ? FCurrent->ColumnStringsIfAny() : nullptr;
+}
+
+bool TATBClassicTreeView::IsExpanded()
+{
+    return FCurrent && FCurrent->Expanded();
+}
+
+void TATBClassicTreeView::SetExpanded(bool Value)
+{
+    if (FCurrent)
+        FCurrent->SetExpanded(Value);
+}
+
+bool TATBClassicTreeView::IsSelected()
+{
+    return FCurrent && FCurrent->Selected();
+}
+
+void TATBClassicTreeView::SetSelected(bool Value)
+{
+    if (FCurrent)
+        FCurrent->SetSelected(Value);
+}
+
+int TATBClassicTreeView::SelectedCount()
+{
+    return FNodes->SelectedCount();
+}
+
+void TATBClassicTreeView::Sort(int Column, TITVSortKind Kind, int Flags)
+{
+    if (Column == 0 && Kind == iskText && (Flags & ~(sfDescending | sfRecursive)) == 0) {
+        if (FCurrent)
+            FCurrent->AlphaSort(Flags);
+        else
+            FNodes->AlphaSort(Flags);
+        return;
+    }
+    TAbstractTreeBrowser::Sort(Column, Kind, Flags);
+}
+
+void TATBClassicTreeView::SwapNodes(TITreeNode *A, TITreeNode *B)
+{
+    if (A == B)
+        return;
+    if (A->Parent())
+        A->Parent()->SwapChildren(A, B);
+    else
+        FNodes->SwapRoots(A, B);
+}
+
+void TATBClassicTreeView::ApplySiblingOrder(const TITreeNodeList &Sorted)
+{
+    TITreeNode *const Parent = FCurrent ? FCurrent : FNodes->Root();
+    Parent->ReorderChildren(Sorted);
+}
