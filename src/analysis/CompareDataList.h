@@ -1,0 +1,55 @@
+#pragma once
+// FSymbols: the code symbols of one run, each a name and a 64-bit Data that holds the symbol's
+// address while the list is read and its size once it is finished. Names are not copied: each item
+// points into the MAP text, which the list keeps alive. Items with an empty name are unit and
+// segment boundaries; they bound the symbol before them and disappear when the list is packed.
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+
+#include <vector>
+
+struct TSymbolItem
+{
+    qint64 Data = 0;
+    quint32 NameOffset = 0; // byte offset of the name in the text
+    quint32 NameLength = 0; // 0 for a boundary
+};
+
+class TCompareDataList
+{
+public:
+    TCompareDataList() = default;
+    // Text is the MAP text the items' names point into.
+    explicit TCompareDataList(QByteArray text) : FText(std::move(text)) {}
+
+    int Count() const { return int(FItems.size()); }
+    const std::vector<TSymbolItem> &Items() const { return FItems; }
+    qint64 Data(int index) const { return FItems[size_t(index)].Data; }
+    QByteArrayView NameBytes(int index) const;
+    QString Name(int index) const { return QString::fromUtf8(NameBytes(index)); }
+
+    // Appends in file order; no duplicate check.
+    void AddData(const TSymbolItem &item) { FItems.push_back(item); }
+    void AddBoundary(qint64 address) { FItems.push_back({address, 0, 0}); }
+    void Reserve(size_t count) { FItems.reserve(count); }
+
+    // Negative, 0 or positive as Data[I] is below, equal to or above Data[J] (all 64 bits).
+    int CompareData(int I, int J) const;
+    void Exchange(int I, int J) { std::swap(FItems[size_t(I)], FItems[size_t(J)]); }
+
+    // Turns the read symbols into sizes: adds a boundary for every unit start that no item has,
+    // sorts by address with the library quicksort (which decides the survivor of two symbols at
+    // one address), appends the end boundary when it is above 0, gives each item the distance to
+    // the next address, and drops the boundaries, the symbols without a positive distance and the
+    // last item. Afterwards Data is a size above 0 and every name is non-empty.
+    void FinishSizes(const std::vector<qint64> &unitStarts, qint64 endBoundary);
+
+    // Ascending by address with the algorithm of IndexQuickSort.
+    void SortByAddress();
+
+private:
+    QByteArray FText;
+    std::vector<TSymbolItem> FItems;
+};

@@ -1,0 +1,249 @@
+#include "analysis/MapAnalysis.h"
+
+#include "analysis/MapFile.h"
+#include "analysis/ProjectFiles.h"
+#include "analysis/SymbolHierarchy.h"
+#include "base/Strings.h"
+#include "base/UFormat.h"
+#include "base/XLists.h"
+#include "tree/TreeGridModel.h"
+
+#include <QFileInfo>
+
+#include <new>
+
+using namespace Qt::Literals::StringLiterals;
+
+struct TMapAnalysis::TUnitRun
+{
+    std::unique_ptr<TXStringList> ProjectUnits = NewXStringList();
+    std::unique_ptr<TXStringList> CompiledUnits = NewXStringList();
+    std::unique_ptr<TXStringList> FormResources;
+    TMapText Text;
+    TMapFile Map;
+    std::vector<qint64> UnitStarts;
+    QStringList UnitNames;
+    qint64 HighestUnitEnd = 0;
+};
+
+TMapAnalysis::TMapAnalysis(TTreeGridModel &Grid) : FGrid(Grid) {}
+
+void TMapAnalysis::SetupUnitColumns(TTreeGridModel &Grid)
+{
+    struct TColumnSpec
+    {
+        const char16_t *Caption;
+        int Width;
+        Qt::Alignment Alignment;
+        TITVSortKind SortKind;
+    };
+    static const TColumnSpec specs[] = {
+        {u"Unit", 275, Qt::AlignLeft, iskText},
+        {u"Compiled size", 120, Qt::AlignRight, iskTag},
+        {u"%", 55, Qt::AlignRight, iskTag},
+        {u"DFM size", 90, Qt::AlignRight, iskData},
+        {u"Ratio DCU size", 100, Qt::AlignRight, iskNumeric},
+    };
+    Grid.Columns().Clear();
+    for (const TColumnSpec &spec : specs) {
+        TITVColumn *column = Grid.Columns().Add();
+        column->SetCaption(QString::fromUtf16(spec.Caption));
+        column->SetWidth(spec.Width);
+        column->SetAlignment(spec.Alignment);
+        column->SetSortKind(spec.SortKind);
+    }
+}
+
+void TMapAnalysis::DoMessage(const QString &Message)
+{
+    if (OnMessage)
+        OnMessage(this, Message);
+}
+
+void TMapAnalysis::Fail(TFailure Failure, const QString &Message)
+{
+    FFailure = Failure;
+    FErrorMessage = Message;
+    DoMessage(Message);
+}
+
+bool TMapAnalysis::MapFileAvailable(const QString &MapFileName)
+{
+    if (QFileInfo(MapFileName).isFile())
+        return true;
+    Fail(afMapMissing, Format(u"MAP File \"%s\" not available."_s, {MapFileName}));
+    return false;
+}
+
+QString TMapAnalysis::RatioText(qint64 DcuSize, qint32 CodeSize)
+{
+    // Widened so that the largest code size cannot wrap to a zero or negative divisor.
+    const qint64 divisor = qint64(CodeSize) + 1;
+    if (divisor == 0)
+        return u"-"_s;
+    return Format(u"%.1f"_s, {double(DcuSize) / double(divisor)});
+}
+
+bool TMapAnalysis::Run(const QString &MapFileName, const std::optional<QString> &SearchFolder)
+{
+    FFailure = afNone;
+    FErrorMessage.clear();
+    if (!MapFileAvailable(MapFileName))
+        return false;
+    FMaxCodeSize = 1;
+    FMaxDFMSize = 1;
+    FPercentFactor = 0;
+    FTotalCodeSize = 0;
+    FCodeSegmentLength = 0;
+    FShowRoot = false;
+    // Mended: resolved now, because the project search changes the current folder before the MAP
+    // file is read.
+    FMapFileName = QFileInfo(MapFileName).absoluteFilePath();
+
+    TUnitRun run;
+    FGrid.BeginUpdate();
+    try {
+        Execute(FMapFileName, SearchFolder, run);
+    } catch (const EAssertionFailed &) {
+        FGrid.EndUpdate();
+        throw;
+    } catch (const EMapFileError &error) {
+        Fail(afUnreadable, error.Message());
+    } catch (const EInOutError &error) {
+        Fail(afUnreadable, error.Message());
+    } catch (const Exception &error) {
+        Fail(afMalformed, error.Message());
+    } catch (const std::bad_alloc &) {
+        Fail(afUnreadable, Format(u"Not enough memory to analyse \"%s\"."_s, {FMapFileName}));
+    }
+    if (FFailure != afNone) {
+        // Mended: a failed run keeps the rows read so far, with percentages over them, and no
+        // symbols to open.
+        FSymbols = TCompareDataList();
+        FSymbolIndex.Clear();
+        FShowRoot = false;
+        FPercentFactor = FTotalCodeSize != 0 ? 100.0 / double(FTotalCodeSize) : 0;
+    }
+    FGrid.EndUpdate();
+    return FFailure == afNone;
+}
+
+void TMapAnalysis::Execute(const QString &MapFileName, const std::optional<QString> &SearchFolder,
+                           TUnitRun &Run)
+{
+    FGrid.Clear();
+    FSymbols = TCompareDataList();
+    FSymbolIndex.Clear();
+
+    BuildProjectUnitPaths(MapFileName, *Run.ProjectUnits,
+                          [this](const QString &message) { DoMessage(message); });
+    ScanCompiledUnits(SearchFolder, Run);
+
+    Run.Text = TMapText::LoadFromFile(MapFileName);
+    Run.Map = TMapFile::Parse(Run.Text);
+    FCodeSegmentLength = Run.Map.CodeSegmentLength;
+    Run.FormResources = BuildFormResourceList(Run.Map.FormResourceLines, *Run.ProjectUnits);
+    AddUnitRows(Run);
+    ReadSymbols(Run);
+
+    FPercentFactor = FTotalCodeSize != 0 ? 100.0 / double(FTotalCodeSize) : 0;
+    FGrid.SortBy(1, sdDescending);
+}
+
+void TMapAnalysis::ScanCompiledUnits(const std::optional<QString> &SearchFolder, TUnitRun &Run)
+{
+    if (!SearchFolder)
+        return;
+    if (OnScanStarting)
+        OnScanStarting(this);
+    try {
+        Run.CompiledUnits = ::ScanCompiledUnits(*SearchFolder, OnScanProgress);
+    } catch (...) {
+        if (OnScanFinished)
+            OnScanFinished(this);
+        throw;
+    }
+    if (OnScanFinished)
+        OnScanFinished(this);
+}
+
+void TMapAnalysis::AddUnitRows(TUnitRun &Run)
+{
+    for (const TMapUnitLine &unit : Run.Map.Units) {
+        TITreeNode *node = FGrid.Items().AddRoot();
+        Run.UnitStarts.push_back(unit.Start);
+        Run.UnitNames.append(unit.Name);
+        node->SetText(unit.Name);
+        qint32 size = 0;
+        try {
+            size = StrToInt(u'$' + unit.SizeField);
+        } catch (const EConvertError &error) {
+            throw EConvertError(
+                Format(u"%s (MAP file line %d)"_s, {error.Message(), qlonglong(unit.Line + 1)}));
+        }
+        node->SetTag(size);
+        FTotalCodeSize += size;
+        FMaxCodeSize = std::max(FMaxCodeSize, size);
+        Run.HighestUnitEnd = std::max(Run.HighestUnitEnd, unit.Start + size);
+
+        TXStringList *columns = node->ColumnStrings();
+        columns->AddObject(QString(), TXObject(size));
+        columns->AddObject(QString(), TXObject(size));
+        const int form = Run.FormResources->IndexOf(unit.Name);
+        if (form >= 0) {
+            const qint32 formSize = qint32(Run.FormResources->GetObject(form));
+            columns->AddObject(QString(), TXObject(formSize));
+            node->SetData(formSize);
+            FMaxDFMSize = std::max(FMaxDFMSize, formSize);
+        } else {
+            columns->Add(QString());
+        }
+        const int compiled = Run.CompiledUnits->IndexOf(unit.Name);
+        if (compiled >= 0) {
+            const qint32 dcuSize = qint32(Run.CompiledUnits->GetObject(compiled));
+            columns->AddObject(RatioText(dcuSize, size), TXObject(dcuSize));
+        } else {
+            columns->Add(u"-"_s);
+        }
+    }
+}
+
+void TMapAnalysis::ReadSymbols(TUnitRun &Run)
+{
+    FSymbols = TCompareDataList(Run.Text.Bytes());
+    FSymbols.Reserve(Run.Map.Symbols.size() + Run.UnitStarts.size() + 1);
+    for (const TSymbolItem &item : Run.Map.Symbols)
+        FSymbols.AddData(item);
+    Run.Map.Symbols = {};
+    if (FSymbols.Count() == 0) {
+        FShowRoot = false;
+        return;
+    }
+    FShowRoot = true;
+    // Mended: without a readable segment length the end of the highest unit bounds the last symbol.
+    const qint64 endBoundary = FCodeSegmentLength > 0 ? FCodeSegmentLength : Run.HighestUnitEnd;
+    FSymbols.FinishSizes(Run.UnitStarts, endBoundary);
+    for (TITreeNode *node = FGrid.Items().GetFirstNode(); node; node = node->NextSibling())
+        node->AddChild(u"$"_s);
+    FSymbolIndex.Build(FSymbols, Run.UnitNames);
+}
+
+bool TMapAnalysis::AddSymbolRowsOf(TITreeNode *Node)
+{
+    if (Node->Count() != 1 || Node->GetFirstChild()->Text() != u"$")
+        return false;
+    FGrid.BeginUpdate();
+    Node->DeleteChildren();
+    const std::vector<int> indexes = FSymbolIndex.SymbolsOf(FSymbols, Node->Text());
+    AddSymbolRows(Node, FSymbols, indexes, Node->Text().toUtf8().size() + 1);
+    FGrid.EndUpdate();
+    return true;
+}
+
+void TMapAnalysis::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)
+{
+    Q_UNUSED(Sender);
+    Allow = true;
+    if (AddSymbolRowsOf(Node))
+        FGrid.Resort();
+}

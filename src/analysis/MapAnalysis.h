@@ -1,0 +1,105 @@
+#pragma once
+// One analysis of a Delphi project from its detailed MAP file, without any widget: the unit rows of
+// a tree-grid model with their sizes and column strings, the address-ordered symbol table with
+// sizes, and the lazy expansion of a unit row into its symbol tree. The main window locks its
+// interface around Run; the command-line tool calls the same engine.
+
+#include "analysis/CompareDataList.h"
+#include "analysis/UnitSymbolIndex.h"
+#include "base/UFileUtils.h"
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class TTreeGridModel;
+class TITreeNode;
+
+class TMapAnalysis
+{
+public:
+    // Why the last run did not complete.
+    enum TFailure {
+        afNone,
+        afMapMissing, // no file at the MAP path: nothing changed
+        afUnreadable, // the MAP or the project file exists but cannot be read
+        afMalformed,  // a MAP line that cannot be read (a code size that is not hexadecimal...)
+    };
+
+    using TMessageEvent = std::function<void(TMapAnalysis *Sender, const QString &Message)>;
+    using TNotifyEvent = std::function<void(TMapAnalysis *Sender)>;
+
+    // The grid receives the unit rows; it must outlive the engine.
+    explicit TMapAnalysis(TTreeGridModel &Grid);
+
+    // The unit grid's five columns: "Unit", "Compiled size", "%", "DFM size", "Ratio DCU size".
+    static void SetupUnitColumns(TTreeGridModel &Grid);
+
+    // False, after the message "MAP File "<path>" not available.", when no file is at the path.
+    bool MapFileAvailable(const QString &MapFileName);
+
+    // Runs one analysis of the MAP file. SearchFolder is scanned for compiled unit files; without
+    // one no scan happens. A relative MAP path is taken from the folder current when the run
+    // begins (the project search changes the current folder). Returns false when the run failed:
+    // the message went to OnMessage, the rows read so far stay with their percentages computed
+    // over them, and the grid is not sorted.
+    bool Run(const QString &MapFileName, const std::optional<QString> &SearchFolder);
+
+    // The grid's OnExpanding: replaces the "$" placeholder child of Node by its symbol rows and
+    // re-applies the grid's sort. Expansion is never refused.
+    void VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow);
+    // The replacement alone, without the sort; false when Node holds no placeholder.
+    bool AddSymbolRowsOf(TITreeNode *Node);
+
+    // Results of the last run.
+    const TCompareDataList &Symbols() const { return FSymbols; }
+    // Percent per byte: 100 / total code size, 0 without code.
+    double PercentFactor() const { return FPercentFactor; }
+    qint64 TotalCodeSize() const { return FTotalCodeSize; }
+    qint32 MaxCodeSize() const { return FMaxCodeSize; }
+    qint32 MaxDFMSize() const { return FMaxDFMSize; }
+    // As read from the segment table: 0 when absent, -1 when not hexadecimal.
+    qint64 CodeSegmentLength() const { return FCodeSegmentLength; }
+    // True when symbols were found: unit rows can then be opened.
+    bool ShowRoot() const { return FShowRoot; }
+    // The MAP file of the last run as an absolute path.
+    const QString &MapFileName() const { return FMapFileName; }
+    TFailure Failure() const { return FFailure; }
+    const QString &ErrorMessage() const { return FErrorMessage; }
+
+    // Messages for the user: a missing MAP or project file, the error that ended a run.
+    TMessageEvent OnMessage;
+    // Around the compiled unit scan (the window arms and disarms its progress dialog there).
+    TNotifyEvent OnScanStarting;
+    TNotifyEvent OnScanFinished;
+    // Called once per folder of the scan; setting Abort stops the descent.
+    TCollectFilesProgressEvent OnScanProgress;
+
+    // The unit rows' column strings and their Tag, Data: see the grid columns above.
+    static QString RatioText(qint64 DcuSize, qint32 CodeSize);
+
+protected:
+    virtual void DoMessage(const QString &Message);
+
+private:
+    struct TUnitRun;
+    void Execute(const QString &MapFileName, const std::optional<QString> &SearchFolder, TUnitRun &Run);
+    void ScanCompiledUnits(const std::optional<QString> &SearchFolder, TUnitRun &Run);
+    void AddUnitRows(TUnitRun &Run);
+    void ReadSymbols(TUnitRun &Run);
+    void Fail(TFailure Failure, const QString &Message);
+
+    TTreeGridModel &FGrid;
+    TCompareDataList FSymbols;
+    TUnitSymbolIndex FSymbolIndex;
+    double FPercentFactor = 0;
+    qint64 FTotalCodeSize = 0;
+    qint32 FMaxCodeSize = 1;
+    qint32 FMaxDFMSize = 1;
+    qint64 FCodeSegmentLength = 0;
+    bool FShowRoot = false;
+    QString FMapFileName;
+    TFailure FFailure = afNone;
+    QString FErrorMessage;
+};

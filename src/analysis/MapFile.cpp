@@ -1,0 +1,178 @@
+#include "analysis/MapFile.h"
+
+#include "base/Strings.h"
+
+#include <algorithm>
+#include <iterator>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+bool BeginsWith(QByteArrayView line, QByteArrayView prefix)
+{
+    return line.startsWith(prefix);
+}
+
+bool EndsWith(QByteArrayView line, QByteArrayView suffix)
+{
+    return line.endsWith(suffix);
+}
+
+bool IsAscii(QByteArrayView bytes)
+{
+    return std::all_of(bytes.begin(), bytes.end(), [](char c) { return quint8(c) < 0x80; });
+}
+
+// HexToInt64 reads UTF-16 units; short ASCII fields (every address) are widened on the stack.
+qint64 HexValue(QByteArrayView digits)
+{
+    char16_t wide[32];
+    if (digits.size() > qsizetype(std::size(wide)) || !IsAscii(digits))
+        return HexToInt64(QString::fromUtf8(digits));
+    std::copy(digits.begin(), digits.end(), wide);
+    return HexToInt64(QStringView(wide, digits.size()));
+}
+
+// Field N of the line split at every single blank: a leading blank gives an empty field 0 and runs
+// of blanks give empty fields.
+QByteArrayView Field(QByteArrayView line, int n)
+{
+    qsizetype start = 0;
+    for (int k = 0; k < n; ++k) {
+        const qsizetype blank = line.indexOf(' ', start);
+        if (blank < 0)
+            return {};
+        start = blank + 1;
+    }
+    const qsizetype blank = line.indexOf(' ', start);
+    return line.sliced(start, (blank < 0 ? line.size() : blank) - start);
+}
+
+QByteArrayView TrimControls(QByteArrayView s)
+{
+    qsizetype from = 0;
+    qsizetype to = s.size();
+    while (from < to && quint8(s[from]) <= 32)
+        ++from;
+    while (to > from && quint8(s[to - 1]) <= 32)
+        --to;
+    return s.sliced(from, to - from);
+}
+
+// Case-insensitive ".dfm" at the end, as the library's text comparison decides it.
+bool EndsWithDfmText(QByteArrayView line)
+{
+    if (line.size() < 4)
+        return false;
+    const QByteArrayView tail = line.last(4);
+    if (IsAscii(tail))
+        return tail.compare(".dfm", Qt::CaseInsensitive) == 0;
+    return StrEndsWithText(QString::fromUtf8(line), u".dfm");
+}
+
+// Mended: real MAP files write the length with the linker's "H" suffix, which the plain
+// hexadecimal reading refuses, so the last symbol of every such file would lose its end.
+qint64 CodeSegmentLengthOf(QByteArrayView line)
+{
+    QString length = StrBetween(StrAfterChar(QString::fromUtf8(line), u':'), u" ", u" .text");
+    if (length.endsWith(u'H') || length.endsWith(u'h'))
+        length.chop(1);
+    return HexToInt64(length);
+}
+
+TMapUnitLine UnitLine(QByteArrayView line, qsizetype index)
+{
+    TMapUnitLine unit;
+    unit.Line = index;
+    unit.Name = QString::fromUtf8(Field(line, 15)).mid(2);
+    unit.SizeField = QString::fromUtf8(Field(line, 2));
+    unit.Start = MapLineAddress(line);
+    return unit;
+}
+
+TSymbolItem SymbolLine(QByteArrayView line, const char *textStart)
+{
+    TSymbolItem item;
+    item.Data = MapLineAddress(line);
+    const qsizetype gap = line.indexOf("   ");
+    if (gap >= 0) {
+        const QByteArrayView name = TrimControls(line.sliced(gap + 3));
+        item.NameOffset = quint32(name.data() - textStart);
+        item.NameLength = quint32(name.size());
+    }
+    return item;
+}
+
+enum class TSection { Units, PublicsByName, PublicsByValue, Done };
+
+} // namespace
+
+qint64 MapLineAddress(QByteArrayView line)
+{
+    const qsizetype from = line.indexOf(':') + 1;
+    const qsizetype blank = line.indexOf(' ', from);
+    if (blank < 0)
+        return 0;
+    return HexValue(line.sliced(from, blank - from));
+}
+
+TMapFile TMapFile::Parse(const TMapText &text)
+{
+    TMapFile map;
+    const char *textStart = text.Bytes().constData();
+    TMapLineReader reader(text.Bytes());
+    QByteArrayView line;
+    bool seekSegment = true;
+    TSection section = TSection::Units;
+    std::vector<QByteArrayView> formLines;
+
+    while (reader.Next(line)) {
+        const qsizetype index = reader.Index();
+        if (seekSegment) {
+            if (BeginsWith(line, " 0001:") && EndsWith(line, "CODE")) {
+                map.CodeSegmentLength = CodeSegmentLengthOf(line);
+                seekSegment = false;
+            } else if (BeginsWith(line, "Detailed") || index > 10) {
+                seekSegment = false;
+            }
+        }
+        // The bound resources are searched from the end back to a "Bound " line that ends with
+        // ".dfm"; going forwards that line discards what was collected before it.
+        if (EndsWithDfmText(line)) {
+            if (BeginsWith(line, "Bound "))
+                formLines.clear();
+            else
+                formLines.push_back(line);
+        }
+        if (index == 0)
+            continue;
+        switch (section) {
+        case TSection::Units:
+            if (line.indexOf("Publics by Name") > 0)
+                section = TSection::PublicsByName;
+            else if (line.indexOf("S=.text") >= 0)
+                map.Units.push_back(UnitLine(line, index));
+            break;
+        case TSection::PublicsByName:
+            if (BeginsWith(line, "  Address") && line.indexOf("Publics by Value") >= 0) {
+                section = TSection::PublicsByValue;
+                map.HasPublicsByValue = true;
+            }
+            break;
+        case TSection::PublicsByValue:
+            if (BeginsWith(line, "Line numbers"))
+                section = TSection::Done;
+            else if (BeginsWith(line, " 0001:"))
+                map.Symbols.push_back(SymbolLine(line, textStart));
+            break;
+        case TSection::Done:
+            break;
+        }
+    }
+
+    map.FormResourceLines.reserve(qsizetype(formLines.size()));
+    for (auto it = formLines.rbegin(); it != formLines.rend(); ++it)
+        map.FormResourceLines.append(QString::fromUtf8(*it));
+    return map;
+}

@@ -1,0 +1,104 @@
+#include "analysis/MapText.h"
+
+#include "base/UCharsetConvert.h"
+
+#include <QFile>
+
+#include <cstring>
+
+namespace {
+
+bool IsPureAscii(QByteArrayView bytes)
+{
+    const char *p = bytes.data();
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    quint64 bits = 0;
+    for (; i + 8 <= n; i += 8) {
+        quint64 word;
+        std::memcpy(&word, p + i, 8);
+        bits |= word;
+    }
+    for (; i < n; ++i)
+        bits |= quint8(p[i]);
+    return (bits & 0x8080808080808080ull) == 0;
+}
+
+// The ANSI code page maps every ASCII byte to the same character (true of all the code pages a
+// Windows project is written in, but a configured one might not be).
+bool AnsiCodePageKeepsAscii()
+{
+    QByteArray ascii(127, Qt::Uninitialized);
+    for (int b = 1; b < 128; ++b)
+        ascii[b - 1] = char(b);
+    return AnsiToText(ascii) == QString::fromLatin1(ascii);
+}
+
+QByteArray ToUtf8Text(QByteArray bytes)
+{
+    const TStringEncoding encoding = DetectEncoding(bytes);
+    if (encoding.Kind == TStringEncoding::KindNone && IsPureAscii(bytes) && AnsiCodePageKeepsAscii())
+        return bytes;
+    if (encoding.Kind == TStringEncoding::KindUnicode && encoding.CharSize == 1) {
+        bytes.remove(0, encoding.Preamble.size());
+        if (IsPureAscii(bytes))
+            return bytes;
+    }
+    // One decoding pass; malformed input becomes replacement characters, so the result is valid.
+    QString text = BytesToText(bytes, false);
+    bytes.clear();
+    bytes.squeeze();
+    return text.toUtf8();
+}
+
+} // namespace
+
+TMapText TMapText::LoadFromFile(const QString &fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EMapFileError(
+            QStringLiteral("MAP File \"%1\" cannot be read: %2").arg(fileName, file.errorString()));
+    if (file.size() > MaxSize)
+        throw EMapFileError(
+            QStringLiteral("MAP File \"%1\" is too large (%2 bytes).").arg(fileName).arg(file.size()));
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw EMapFileError(
+            QStringLiteral("MAP File \"%1\" cannot be read: %2").arg(fileName, file.errorString()));
+    return FromBytes(std::move(bytes));
+}
+
+TMapText TMapText::FromBytes(QByteArray bytes)
+{
+    TMapText result;
+    result.FBytes = ToUtf8Text(std::move(bytes));
+    const qsizetype nul = result.FBytes.indexOf('\0');
+    if (nul >= 0)
+        result.FBytes.truncate(nul);
+    return result;
+}
+
+bool TMapLineReader::Next(QByteArrayView &line)
+{
+    const qsizetype size = FText.size();
+    if (FPos >= size)
+        return false;
+    const char *base = FText.data();
+    const char *start = base + FPos;
+    const char *lf = static_cast<const char *>(std::memchr(start, '\n', size_t(size - FPos)));
+    const char *limit = lf ? lf : base + size;
+    const char *cr = static_cast<const char *>(std::memchr(start, '\r', size_t(limit - start)));
+    const char *end = cr ? cr : limit;
+    line = QByteArrayView(start, end - start);
+    FPos = end - base;
+    if (cr) {
+        ++FPos;
+        if (FPos < size && base[FPos] == '\n')
+            ++FPos;
+    } else if (lf) {
+        ++FPos;
+    }
+    ++FIndex;
+    return true;
+}

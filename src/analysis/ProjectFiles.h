@@ -1,0 +1,42 @@
+#pragma once
+// The side files of a run: the project file's unit clauses (found by walking up from the MAP
+// file's folder), the sizes of the bound form resources, and the compiled unit files below the
+// search folder. Paths read from Windows input files resolve as Windows paths do.
+
+#include "base/UFileUtils.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+class TXStringList;
+
+using TAnalysisMessageProc = std::function<void(const QString &Message)>;
+
+// Finds the project file (the MAP file's name with ".dpr") in the MAP file's folder or the nearest
+// folder above it, makes that folder the current one (it stays so, and relative form-resource paths
+// resolve there), and fills Units with one "name=source path" item per unit clause. When there is no
+// project file it reports so through Warn and leaves Units empty. Raises the string list's error when
+// the project file exists but cannot be read.
+void BuildProjectUnitPaths(const QString &mapFileName, TXStringList &Units, const TAnalysisMessageProc &Warn);
+
+// "UnitA in '..\src\UnitA.pas' {FormA}," gives "UnitA=..\src\UnitA.pas".
+QString ProjectUnitClause(const QString &line);
+
+// One item per bound form resource that exists: its bare name with its file size. Bare names are
+// looked up in the project's unit clauses, so a form lies beside its unit's source. Sorted by
+// CompareText.
+std::unique_ptr<TXStringList> BuildFormResourceList(const QStringList &FormResourceLines,
+                                                    const TXStringList &ProjectUnits);
+
+// One item per compiled unit file below Folder: its bare name with its file size (-1 when it
+// vanished since the scan). Sorted by CompareText. Progress may abort the descent.
+std::unique_ptr<TXStringList> ScanCompiledUnits(const QString &Folder,
+                                                const TCollectFilesProgressEvent &Progress);
+
+// The file name of a Windows or local path without its folder ("\", "/" or a drive colon).
+QString PathFileName(const QString &path);
+// The path with the extension of its file name replaced (or added).
+QString PathChangeExt(const QString &path, const QString &extension);
