@@ -293,14 +293,17 @@ void TITreeNode::SwapChildren(TITreeNode *A, TITreeNode *B)
 void TITreeNode::ReorderChildren(const TITreeNodeList &NewOrder)
 {
     QASSERT(NewOrder.size() == FChildren.size());
+    // Checked whole before anything moves, so a bad order leaves the children as they were.
+    std::vector<bool> Taken(FChildren.size(), false);
+    for (const TITreeNode *const Node : NewOrder) {
+        QASSERT(Node && Node->FIndex >= 0 && Node->FIndex < Count());
+        QASSERT(FChildren[size_t(Node->FIndex)].get() == Node && !Taken[size_t(Node->FIndex)]);
+        Taken[size_t(Node->FIndex)] = true;
+    }
     std::vector<std::unique_ptr<TITreeNode>> Reordered;
     Reordered.reserve(FChildren.capacity());
-    for (TITreeNode *const Node : NewOrder) {
-        QASSERT(Node && Node->FIndex >= 0 && Node->FIndex < Count());
-        std::unique_ptr<TITreeNode> &Slot = FChildren[size_t(Node->FIndex)];
-        QASSERT(Slot.get() == Node); // also catches a node listed twice
-        Reordered.push_back(std::move(Slot));
-    }
+    for (const TITreeNode *const Node : NewOrder)
+        Reordered.push_back(std::move(FChildren[size_t(Node->FIndex)]));
     FChildren.swap(Reordered);
     RelinkChildren();
     if (FOwner)
