@@ -222,11 +222,11 @@ QString DecodeUtf32(QByteArrayView Bytes, bool BigEndian)
     QChar *Out = Result.data();
     for (qsizetype I = 0; I < Count; ++I, In += 4) {
         const char32_t Code = BigEndian ? qFromBigEndian<char32_t>(In) : qFromLittleEndian<char32_t>(In);
-        if (QChar::requiresSurrogates(Code)) {
+        if (Code > 0x10FFFF || QChar::isSurrogate(Code)) {
+            *Out++ = QChar(ReplacementCharacter);
+        } else if (QChar::requiresSurrogates(Code)) {
             *Out++ = QChar(QChar::highSurrogate(Code));
             *Out++ = QChar(QChar::lowSurrogate(Code));
-        } else if (Code > 0x10FFFF || QChar::isSurrogate(Code)) {
-            *Out++ = QChar(ReplacementCharacter);
         } else {
             *Out++ = QChar(char16_t(Code));
         }
