@@ -1,0 +1,56 @@
+#pragma once
+// The formats of the report: the unit rows in grid order, each optionally followed by its symbol
+// tree. Output is buffered and streamed, so a report of millions of symbols never sits in memory.
+
+#include <QByteArray>
+#include <QIODevice>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class TITreeNode;
+class TMapAnalysis;
+
+// One unit row as the grid shows it.
+struct TUnitReportRow
+{
+    QString Name;
+    qint64 CodeSize = 0;
+    QString Percent; // two decimals, no " %"
+    qint32 DfmSize = 0;
+    qint32 DcuSize = 0;
+    QString Ratio;
+
+    static TUnitReportRow Of(TITreeNode *Unit, double PercentFactor);
+};
+
+class TReportWriter
+{
+public:
+    explicit TReportWriter(QIODevice &Output) : FOutput(Output) {}
+    virtual ~TReportWriter() = default;
+    TReportWriter(const TReportWriter &) = delete;
+    TReportWriter &operator=(const TReportWriter &) = delete;
+
+    virtual void Begin(const TMapAnalysis &Analysis, const std::vector<TUnitReportRow> &Rows) = 0;
+    // Symbols is the unit's node with its symbol rows in display order, or none without --symbols.
+    virtual void Unit(const TUnitReportRow &Row, const TITreeNode *Symbols) = 0;
+    virtual void End() = 0;
+
+    // Writes what is buffered; false when the output failed at any point.
+    bool Finish();
+
+protected:
+    void Write(QByteArrayView Bytes);
+    void WriteText(const QString &Text) { Write(QByteArrayView(Text.toUtf8())); }
+
+private:
+    QIODevice &FOutput;
+    QByteArray FBuffer;
+    bool FFailed = false;
+};
+
+std::unique_ptr<TReportWriter> NewCsvReportWriter(QIODevice &Output);
+std::unique_ptr<TReportWriter> NewJsonReportWriter(QIODevice &Output, bool WithSymbols);
+std::unique_ptr<TReportWriter> NewTableReportWriter(QIODevice &Output);
