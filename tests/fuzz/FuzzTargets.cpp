@@ -1,0 +1,7 @@
+#include "FuzzTarget.h"
+
+std::map<std::string, FuzzFunction> &FuzzTargets()
+{
+    static std::map<std::string, FuzzFunction> targets;
+    return targets;
+}
