@@ -146,6 +146,23 @@ int TATBClassicTreeView::SelectedCount()
     return FNodes->SelectedCount();
 }
 
+void TATBClassicTreeView::GetRows(TITreeNodeList &Rows)
+{
+    Rows.clear();
+    TITreeNode *Node = FNodes->GetFirstNode();
+    while (Node) {
+        Rows.push_back(Node);
+        if (Node->Expanded() && Node->HasChildren()) {
+            Node = Node->GetFirstChild();
+            continue;
+        }
+        while (Node && !Node->NextSibling())
+            Node = Node->Parent();
+        if (Node)
+            Node = Node->NextSibling();
+    }
+}
+
 void TATBClassicTreeView::Sort(int Column, TITVSortKind Kind, int Flags)
 {
     if (Column == 0 && Kind == iskText && (Flags & ~(sfDescending | sfRecursive)) == 0) {
@@ -155,7 +172,29 @@ void TATBClassicTreeView::Sort(int Column, TITVSortKind Kind, int Flags)
             FNodes->AlphaSort(Flags);
         return;
     }
-    TAbstractTreeBrowser::Sort(Column, Kind, Flags);
+    if (Kind == iskNoSort)
+        return;
+    PushCurrentNode();
+    SetSortColumn(Column);
+    // Every sibling list is sorted on its own, so a worklist visits them in any order.
+    std::vector<TITreeNode *> Pending{FCurrent ? FCurrent : FNodes->Root()};
+    while (!Pending.empty()) {
+        TITreeNode *const Parent = Pending.back();
+        Pending.pop_back();
+        TITreeNodeList Siblings;
+        Siblings.reserve(size_t(Parent->Count()));
+        for (TITreeNode *Child = Parent->GetFirstChild(); Child; Child = Child->NextSibling()) {
+            Siblings.push_back(Child);
+            if ((Flags & sfRecursive) && Child->HasChildren())
+                Pending.push_back(Child);
+        }
+        if (Siblings.size() > 1) {
+            SortNodeList(Siblings, Kind, (Flags & sfDescending) != 0);
+            FCurrent = Parent == FNodes->Root() ? nullptr : Parent;
+            ApplySiblingOrder(Siblings);
+        }
+    }
+    PopCurrentNode();
 }
 
 void TATBClassicTreeView::SwapNodes(TITreeNode *A, TITreeNode *B)

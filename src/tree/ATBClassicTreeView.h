@@ -46,8 +46,12 @@ public:
     void SetSelected(bool Value) override;
     int SelectedCount() override;
 
+    // Without recursion: trees may nest deeper than the stack allows.
+    void GetRows(TITreeNodeList &Rows) override;
+
     bool CanSort() override { return true; }
-    // Column 0 by text takes the node model's AlphaSort; everything else the generic stable sort.
+    // Column 0 by text takes the node model's AlphaSort; everything else the stable merge sort of
+    // every sibling list, walked without recursion.
     void Sort(int Column, TITVSortKind Kind, int Flags) override;
     void SwapNodes(TITreeNode *A, TITreeNode *B) override;
 

@@ -213,11 +213,23 @@ void TAbstractTreeBrowser::SetExpandedDeep(bool Value)
     if (!Current() || !HasChildren())
         return;
     PushCurrentNode();
+    TITreeNode *const Start = Current();
     SetExpanded(Value);
     GoFirstChild();
+    // Pre-order below Start, entering only nodes with children, each changed before its children
+    // are looked at (expanding may create them). Iterative: trees may nest very deep.
     while (Current()) {
-        if (HasChildren())
-            SetExpandedDeep(Value);
+        if (HasChildren()) {
+            SetExpanded(Value);
+            if (HasChildren()) {
+                GoFirstChild();
+                continue;
+            }
+        }
+        while (Current() && Current() != Start && !HasNextSibling())
+            GoParent();
+        if (!Current() || Current() == Start)
+            break;
         GoNextSibling();
     }
     PopCurrentNode();
@@ -336,13 +348,18 @@ void TAbstractTreeBrowser::Sort(int Column, TITVSortKind Kind, int Flags)
     PopCurrentNode();
 
     if (Siblings.size() > 1) {
-        PushCurrentNode();
-        StableSort(
-            Siblings, [this, Kind](TITreeNode *A, TITreeNode *B) { return CompareNodes(Kind, A, B); },
-            (Flags & sfDescending) != 0);
-        PopCurrentNode();
+        SortNodeList(Siblings, Kind, (Flags & sfDescending) != 0);
         ApplySiblingOrder(Siblings);
     }
+    PopCurrentNode();
+}
+
+void TAbstractTreeBrowser::SortNodeList(TITreeNodeList &Nodes, TITVSortKind Kind, bool Descending)
+{
+    // Comparers may move the cursor.
+    PushCurrentNode();
+    StableSort(
+        Nodes, [this, Kind](TITreeNode *A, TITreeNode *B) { return CompareNodes(Kind, A, B); }, Descending);
     PopCurrentNode();
 }
 

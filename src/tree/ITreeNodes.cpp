@@ -19,7 +19,18 @@ namespace {
 
 TITreeNode::TITreeNode(TITreeNodes *Owner) : FOwner(Owner) {}
 
-TITreeNode::~TITreeNode() = default;
+TITreeNode::~TITreeNode()
+{
+    // Flattened so that a deep chain of nodes cannot exhaust the stack.
+    std::vector<std::unique_ptr<TITreeNode>> Pending = std::move(FChildren);
+    while (!Pending.empty()) {
+        const std::unique_ptr<TITreeNode> Node = std::move(Pending.back());
+        Pending.pop_back();
+        for (auto &Child : Node->FChildren)
+            Pending.push_back(std::move(Child));
+        Node->FChildren.clear();
+    }
+}
 
 void TITreeNode::Changed()
 {
@@ -179,15 +190,42 @@ void TITreeNode::DeleteChildren()
 {
     if (FChildren.empty())
         return;
-    // Post-order, later siblings first: every node is reported after its descendants.
-    for (auto It = FChildren.rbegin(); It != FChildren.rend(); ++It) {
-        TITreeNode *const Child = It->get();
-        Child->DeleteChildren();
-        if (FOwner)
-            FOwner->NodeRemoved(Child);
-        Child->FParent = nullptr;
-        Child->FOwner = nullptr;
+    // Post-order, later siblings first: every node is reported after its descendants. The walk
+    // keeps its own stack, as symbol names can nest arbitrarily deep.
+    struct TFrame
+    {
+        TITreeNode *Node;
+        int NextChild; // counts down to -1
+    };
+    std::vector<TFrame> Stack{{this, Count() - 1}};
+    while (!Stack.empty()) {
+        TFrame &Top = Stack.back();
+        if (Top.NextChild >= 0) {
+            TITreeNode *const Child = Top.Node->FChildren[size_t(Top.NextChild--)].get();
+            if (Child->HasChildren())
+                Stack.push_back({Child, Child->Count() - 1});
+            else
+                ReportRemovedChild(Child);
+            continue;
+        }
+        TITreeNode *const Done = Top.Node;
+        Stack.pop_back();
+        Done->FreeChildList();
+        if (!Stack.empty())
+            ReportRemovedChild(Done);
     }
+}
+
+void TITreeNode::ReportRemovedChild(TITreeNode *Child)
+{
+    if (FOwner)
+        FOwner->NodeRemoved(Child);
+    Child->FParent = nullptr;
+    Child->FOwner = nullptr;
+}
+
+void TITreeNode::FreeChildList()
+{
     while (!FChildren.empty())
         FChildren.pop_back();
     std::vector<std::unique_ptr<TITreeNode>>().swap(FChildren);
@@ -244,24 +282,36 @@ void TITreeNode::RelinkChildren()
         Previous->FNextSibling = nullptr;
 }
 
+void TITreeNode::SortChildrenByText(int Flags)
+{
+    if (Count() < 2)
+        return;
+    const int Direction = (Flags & sfDescending) ? -1 : 1;
+    IndexQuickSort(
+        0, Count() - 1, true,
+        [this, Direction](int I, int J) {
+            return Direction * CompareText(FChildren[size_t(I)]->FText, FChildren[size_t(J)]->FText);
+        },
+        [this](int I, int J) { std::swap(FChildren[size_t(I)], FChildren[size_t(J)]); });
+    RelinkChildren();
+    if (FOwner)
+        FOwner->ShapeChanged();
+}
+
 void TITreeNode::AlphaSort(int Flags)
 {
-    const int Direction = (Flags & sfDescending) ? -1 : 1;
-    if (Count() > 1) {
-        IndexQuickSort(
-            0, Count() - 1, true,
-            [this, Direction](int I, int J) {
-                return Direction * CompareText(FChildren[size_t(I)]->FText, FChildren[size_t(J)]->FText);
-            },
-            [this](int I, int J) { std::swap(FChildren[size_t(I)], FChildren[size_t(J)]); });
-        RelinkChildren();
-        if (FOwner)
-            FOwner->ShapeChanged();
+    // Each child list is sorted on its own, so the order of the walk does not matter; a worklist
+    // instead of recursion keeps deep trees off the stack.
+    std::vector<TITreeNode *> Pending{this};
+    while (!Pending.empty()) {
+        TITreeNode *const Node = Pending.back();
+        Pending.pop_back();
+        Node->SortChildrenByText(Flags);
+        if (Flags & sfRecursive)
+            for (const auto &Child : Node->FChildren)
+                Pending.push_back(Child.get());
+        Node->Changed();
     }
-    if (Flags & sfRecursive)
-        for (auto It = FChildren.rbegin(); It != FChildren.rend(); ++It)
-            (*It)->AlphaSort(Flags);
-    Changed();
 }
 
 void TITreeNode::SwapChildren(TITreeNode *A, TITreeNode *B)

@@ -114,6 +114,9 @@ private:
     static constexpr quint8 StateSelected = 2;
 
     std::unique_ptr<TITreeNode> DetachChild(TITreeNode *Child);
+    void ReportRemovedChild(TITreeNode *Child);
+    void FreeChildList();
+    void SortChildrenByText(int Flags);
     void RelinkChildren();
     void Changed();
 

@@ -297,4 +297,33 @@ TEST_F(TreeGridModelTest, SortingTheUnitColumnUsesTheTextSortOfTheNodes)
     EXPECT_EQ(RowTexts(), QStringList({"Alpha", "Bravo", "charlie", "delta"}));
 }
 
+TEST(TreeGridModelDepth, DeeplyNestedSymbolsDoNotExhaustTheStack)
+{
+    // A symbol name with very many dots nests one row per dot.
+    constexpr int Depth = 200000;
+    TTreeGridModel Grid;
+    Grid.Columns().Add()->SetSortKind(iskText);
+    Grid.Columns().Add()->SetSortKind(iskTag);
+    TITreeNode *Node = Grid.Items().AddRoot();
+    for (int Level = 1; Level < Depth; ++Level) {
+        Node->AddChild("b")->SetTag(1);
+        Node = Node->AddChild("a");
+    }
+    Grid.Browser().GoFirst();
+    Grid.Browser().FullExpand();
+    EXPECT_EQ(Grid.Rows().size(), size_t(2 * Depth - 1));
+    Grid.SortBy(1, sdAscending);
+    Grid.SortBy(0, sdAscending);
+    EXPECT_EQ(Grid.Rows()[1]->Text(), "a");
+    Grid.Browser().GoFirst();
+    Grid.Browser().FullCollapse();
+    EXPECT_EQ(Grid.Rows().size(), 1u);
+    Grid.Clear();
+    EXPECT_EQ(Grid.Items().GetFirstNode(), nullptr);
+
+    TITreeNode *Chain = Grid.Items().AddRoot();
+    for (int Level = 1; Level < Depth; ++Level)
+        Chain = Chain->AddChild();
+}
+
 } // namespace
