@@ -213,16 +213,37 @@ TEST(XStringListOrder, PutMovesOnSortedList)
     EXPECT_EQ(DataOf(List), QList<qint64>({1, 0}));
 }
 
-TEST(XStringListOrder, PutRefusedDuplicateLosesNothing)
+TEST(XStringListOrder, PutOfAStringPresentElsewhere)
 {
+    struct Case
+    {
+        TDuplicates Duplicates;
+        QStringList Expected;
+        QList<qint64> ExpectedData;
+        QString ExpectedError;
+    };
+    const Case Cases[] = {
+        {dupAccept, {"m", "Z", "z"}, {1, 0, 2}, QString()},
+        {dupIgnore, {"m", "z"}, {1, 2}, QString()},
+        // Refused before the item leaves the list.
+        {dupError, {"a", "m", "z"}, {0, 1, 2}, QStringLiteral("String list does not allow duplicates")},
+    };
+    for (const Case &C : Cases) {
+        SCOPED_TRACE(C.Duplicates);
+        TXStringList List;
+        List.SetSorted(true);
+        List.SetDuplicates(C.Duplicates);
+        Fill(List, {"a", "m", "z"});
+        const QString Error = ErrorOf([&] { List.Put(0, QStringLiteral("Z")); });
+        EXPECT_EQ(Error, C.ExpectedError.isEmpty() ? QStringLiteral("<no error>") : C.ExpectedError);
+        EXPECT_EQ(Items(List), C.Expected);
+        EXPECT_EQ(DataOf(List), C.ExpectedData);
+    }
+    // A new spelling of the item itself is no duplicate.
     TXStringList List;
     List.SetSorted(true);
     List.SetDuplicates(dupError);
     Fill(List, {"a", "m", "z"});
-    EXPECT_EQ(ErrorOf([&] { List.Put(0, QStringLiteral("Z")); }),
-              QStringLiteral("String list does not allow duplicates"));
-    EXPECT_EQ(Items(List), QStringList({"a", "m", "z"}));
-    // A new spelling of the item itself is no duplicate.
     List.Put(2, QStringLiteral("Z"));
     EXPECT_EQ(Items(List), QStringList({"a", "m", "Z"}));
 }
@@ -324,6 +345,12 @@ TEST(XStringListStorage, GrowsByAQuarterPlusFour)
     List.Add(QStringLiteral("x"));
     List.Clear();
     EXPECT_EQ(List.Capacity(), 0);
+
+    Fill(List, {"a", "b"});
+    EXPECT_EQ(ErrorOf([&] { List.SetCapacity(1); }), QStringLiteral("Index out of bounds: 1"));
+    List.SetCapacity(2);
+    EXPECT_EQ(List.Capacity(), 2);
+    EXPECT_EQ(Items(List), QStringList({"a", "b"}));
 }
 
 TEST(XStringListStorage, EditingOperationsKeepStringsWithTheirData)
