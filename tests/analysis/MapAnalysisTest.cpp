@@ -1,0 +1,249 @@
+// One analysis run from MAP file to unit rows and symbol trees, with its side files.
+
+#include "analysis/MapAnalysis.h"
+
+#include "base/XLists.h"
+#include "tree/TreeGridModel.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TUnitSpec
+{
+    const char *Name;
+    int Start;
+    const char *Size; // hexadecimal as written
+};
+
+// A detailed MAP file: segment table, unit lines, publics by name and by value, bound forms.
+QByteArray MapText(const std::vector<TUnitSpec> &units,
+                   const std::vector<std::pair<int, const char *>> &symbols, const QStringList &forms = {},
+                   const char *segmentLength = "00000100H")
+{
+    QByteArray text = "\r\n Start         Length     Name                   Class\r\n";
+    text += QByteArray(" 0001:00401000 ") + segmentLength + " .text                   CODE\r\n\r\n";
+    text += "Detailed map of segments\r\n\r\n";
+    for (const TUnitSpec &unit : units)
+        text += QByteArray(" 0001:") + QByteArray::number(unit.Start, 16).rightJustified(8, '0') + ' ' +
+                unit.Size + " C=CODE     S=.text    G=(none)   M=" + unit.Name + " ACBP=A9\r\n";
+    text += "\r\n  Address             Publics by Name\r\n\r\n";
+    if (!symbols.empty()) {
+        text += "\r\n  Address             Publics by Value\r\n\r\n";
+        for (const auto &[address, name] : symbols)
+            text +=
+                " 0001:" + QByteArray::number(address, 16).rightJustified(8, '0') + "       " + name + "\r\n";
+    }
+    text += "\r\nBound resource files\r\n\r\n";
+    for (const QString &form : forms)
+        text += form.toUtf8() + "\r\n";
+    return text;
+}
+
+class MapAnalysisTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FStartFolder = QDir::currentPath();
+        TMapAnalysis::SetupUnitColumns(Grid);
+        Analysis.OnMessage = [this](TMapAnalysis *, const QString &message) { Messages << message; };
+    }
+    void TearDown() override { QDir::setCurrent(FStartFolder); }
+
+    QString Write(const QString &relative, const QByteArray &bytes)
+    {
+        const QString path = Dir.filePath(relative);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return path;
+    }
+
+    // "Name Tag" of the root rows in grid order.
+    QStringList Units()
+    {
+        QStringList rows;
+        for (TITreeNode *node = Grid.Items().GetFirstNode(); node; node = node->NextSibling())
+            rows << node->Text() + u' ' + QString::number(node->Tag());
+        return rows;
+    }
+
+    TITreeNode *Unit(const QString &name)
+    {
+        for (TITreeNode *node = Grid.Items().GetFirstNode(); node; node = node->NextSibling())
+            if (node->Text() == name)
+                return node;
+        return nullptr;
+    }
+
+    QStringList Open(const QString &name)
+    {
+        TITreeNode *unit = Unit(name);
+        bool allow = false;
+        Analysis.VGUnitsExpanding(&Grid, unit, allow);
+        EXPECT_TRUE(allow);
+        QStringList children;
+        for (TITreeNode *child = unit->GetFirstChild(); child; child = child->NextSibling())
+            children << child->Text() + u' ' + QString::number(child->Tag());
+        return children;
+    }
+
+    QTemporaryDir Dir;
+    TTreeGridModel Grid;
+    TMapAnalysis Analysis{Grid};
+    QStringList Messages;
+
+private:
+    QString FStartFolder;
+};
+
+const std::vector<TUnitSpec> ThreeUnits = {
+    {"System", 0x00, "00000040"}, {"System.Classes", 0x40, "00000060"}, {"Main", 0xA0, "00000060"}};
+const std::vector<std::pair<int, const char *>> ThreeUnitSymbols = {
+    {0x00, "System.TObject.Create"},    {0x20, "System.Move"},           {0x40, "System.Classes.TList.Add"},
+    {0x70, "System.Classes.TList.Get"}, {0xA0, "Main.TFormMain.Create"}, {0xE0, "Main.Run"}};
+
+} // namespace
+
+TEST_F(MapAnalysisTest, UnitRowsSortedBySizeWithTheirColumns)
+{
+    Write("App.dpr", "program App;\r\nuses\r\n  Main in 'src\\Main.pas' {FormMain};\r\n");
+    Write("src/main.DFM", QByteArray(300, 'x'));
+    Write("dcu/Win32/MAIN.dcu", QByteArray(5000, 'x'));
+    const QString map =
+        Write("bin/App.map",
+              MapText({{"System", 0, "00000400"}, {"Main", 0x400, "000003E7"}, {"Other", 0x7E8, "000003E7"}},
+                      {}, {"Main.dfm"}));
+    ASSERT_TRUE(Analysis.Run(map, Dir.filePath("dcu")));
+    EXPECT_TRUE(Messages.isEmpty()) << Messages.join('\n').toStdString();
+    EXPECT_EQ(Units(), QStringList({"System 1024", "Main 999", "Other 999"})) << "ties keep MAP order";
+    TITreeNode *main = Unit("Main");
+    EXPECT_EQ(main->Data(), 300) << "form found through the project clause, letter case ignored";
+    EXPECT_EQ(main->ColumnStrings()->Get(3), "5.0");
+    EXPECT_EQ(main->ColumnStrings()->GetObject(3), 5000u);
+    EXPECT_EQ(Unit("Other")->ColumnStrings()->Get(3), "-");
+    EXPECT_EQ(Analysis.MaxDFMSize(), 300);
+    EXPECT_EQ(Analysis.MaxCodeSize(), 1024);
+    EXPECT_DOUBLE_EQ(Analysis.PercentFactor(), 100.0 / (1024 + 999 + 999));
+    EXPECT_FALSE(Analysis.ShowRoot()) << "no symbols, nothing to open";
+    EXPECT_EQ(QDir::current(), QDir(Dir.path())) << "the project's folder becomes the current one";
+}
+
+TEST_F(MapAnalysisTest, MissingProjectFileIsAWarning)
+{
+    const QString map = Write("App.map", MapText({{"Main", 0, "00000010"}}, {}));
+    EXPECT_TRUE(Analysis.Run(map, std::nullopt));
+    ASSERT_EQ(Messages.size(), 1);
+    EXPECT_TRUE(Messages[0].startsWith("Couldn't locate project file (App.dpr).\r\n"))
+        << Messages[0].toStdString();
+    EXPECT_EQ(Units(), QStringList({"Main 16"}));
+}
+
+TEST_F(MapAnalysisTest, MissingMapFileChangesNothing)
+{
+    const QString map = Write("App.map", MapText({{"Main", 0, "00000010"}}, {}));
+    ASSERT_TRUE(Analysis.Run(map, std::nullopt));
+    Messages.clear();
+    EXPECT_FALSE(Analysis.Run(Dir.filePath("Gone.map"), std::nullopt));
+    EXPECT_EQ(Analysis.Failure(), TMapAnalysis::afMapMissing);
+    EXPECT_EQ(Messages,
+              QStringList({QString("MAP File \"%1\" not available.").arg(Dir.filePath("Gone.map"))}));
+    EXPECT_EQ(Units(), QStringList({"Main 16"}));
+}
+
+TEST_F(MapAnalysisTest, MalformedCodeSizeStopsTheRunAndKeepsTheRowsReadSoFar)
+{
+    Write("App.dpr", "program App;\r\n");
+    const QString map = Write("App.map", MapText({{"UnitA", 0, "00000030"},
+                                                  {"UnitB", 0x30, "00000010"},
+                                                  {"UnitC", 0x40, "0000ZZZZ"},
+                                                  {"UnitD", 0x50, "00000010"}},
+                                                 {{0, "UnitA.X"}}));
+    EXPECT_FALSE(Analysis.Run(map, std::nullopt));
+    EXPECT_EQ(Analysis.Failure(), TMapAnalysis::afMalformed);
+    ASSERT_EQ(Messages.size(), 1);
+    EXPECT_EQ(Messages[0].toStdString(), "'$0000ZZZZ' is not a valid integer value (MAP file line 9)");
+    EXPECT_EQ(Units(), QStringList({"UnitA 48", "UnitB 16", "UnitC 0"})) << "MAP order, no sort";
+    EXPECT_DOUBLE_EQ(Analysis.PercentFactor(), 100.0 / 64);
+    EXPECT_FALSE(Unit("UnitA")->HasChildren()) << "no symbols after a failed run";
+    EXPECT_EQ(Grid.Items().UpdateCount(), 0);
+}
+
+TEST_F(MapAnalysisTest, UnreadableProjectFileStopsTheRun)
+{
+    // A folder in the project file's place: found, but it cannot be read as a file.
+    QDir(Dir.path()).mkpath("App.dpr");
+    const QString map = Write("App.map", MapText({{"UnitA", 0, "00000030"}}, {}));
+    EXPECT_FALSE(Analysis.Run(map, std::nullopt));
+    EXPECT_EQ(Analysis.Failure(), TMapAnalysis::afUnreadable);
+    EXPECT_EQ(Messages.size(), 1);
+}
+
+TEST_F(MapAnalysisTest, SymbolsAndOpeningUnits)
+{
+    Write("App.dpr", "program App;\r\n");
+    const QString map = Write("App.map", MapText(ThreeUnits, ThreeUnitSymbols));
+    ASSERT_TRUE(Analysis.Run(map, std::nullopt));
+    EXPECT_TRUE(Analysis.ShowRoot());
+    EXPECT_EQ(Units(), QStringList({"System.Classes 96", "Main 96", "System 64"}));
+    for (TITreeNode *node = Grid.Items().GetFirstNode(); node; node = node->NextSibling())
+        EXPECT_EQ(node->Count(), 1) << "placeholder";
+
+    // The unit System.Classes owns its symbols: System lists only its own.
+    EXPECT_EQ(Open("System"), QStringList({"TObject 32", "Move 32"}));
+    EXPECT_EQ(Open("System.Classes"), QStringList({"TList 96"}));
+    // The segment length ends the last symbol (its "H" suffix ignored).
+    EXPECT_EQ(Open("Main"), QStringList({"TFormMain 64", "Run 32"}));
+}
+
+TEST_F(MapAnalysisTest, WithoutSegmentLengthTheHighestUnitEndsTheLastSymbol)
+{
+    Write("App.dpr", "program App;\r\n");
+    const QString map = Write("App.map", MapText(ThreeUnits, ThreeUnitSymbols, {}, "bogus"));
+    ASSERT_TRUE(Analysis.Run(map, std::nullopt));
+    EXPECT_EQ(Analysis.CodeSegmentLength(), -1);
+    EXPECT_EQ(Open("Main"), QStringList({"TFormMain 64", "Run 32"}));
+}
+
+TEST_F(MapAnalysisTest, RelativeMapPathSurvivesTheProjectSearch)
+{
+    Write("proj/App.dpr", "program App;\r\n");
+    Write("proj/bin/App.map", MapText({{"Main", 0, "00000010"}}, {}));
+    QDir::setCurrent(Dir.path());
+    ASSERT_TRUE(Analysis.Run("proj/bin/App.map", std::nullopt));
+    EXPECT_EQ(Units(), QStringList({"Main 16"}));
+    EXPECT_EQ(Analysis.MapFileName(), Dir.filePath("proj/bin/App.map"));
+}
+
+TEST_F(MapAnalysisTest, OpeningKeepsTheGridSortAndHappensOnce)
+{
+    Write("App.dpr", "program App;\r\n");
+    const QString map = Write("App.map", MapText(ThreeUnits, ThreeUnitSymbols));
+    ASSERT_TRUE(Analysis.Run(map, std::nullopt));
+    Grid.SortBy(0, sdAscending);
+    EXPECT_EQ(Open("Main"), QStringList({"Run 32", "TFormMain 64"}));
+    EXPECT_FALSE(Analysis.AddSymbolRowsOf(Unit("Main"))) << "built once";
+}
+
+TEST_F(MapAnalysisTest, RatioColumnSortsByValue)
+{
+    Write("App.dpr", "program App;\r\n");
+    Write("dcu/A.dcu", QByteArray(2000, 'x'));
+    Write("dcu/B.dcu", QByteArray(300, 'x'));
+    Write("dcu/C.dcu", QByteArray(1100, 'x'));
+    const QString map = Write("App.map", MapText({{"A", 0, "00000063"},
+                                                  {"B", 0x64, "00000063"},
+                                                  {"C", 0xC8, "00000063"},
+                                                  {"D", 0x12C, "00000063"}},
+                                                 {}));
+    ASSERT_TRUE(Analysis.Run(map, Dir.filePath("dcu")));
+    Grid.HeaderClick(4);
+    EXPECT_EQ(Units(), QStringList({"D 99", "B 99", "C 99", "A 99"}))
+        << "- counts as 0, then 3.0, 11.0, 20.0";
+}
