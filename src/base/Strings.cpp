@@ -5,6 +5,7 @@
 
 #include <QFileInfo>
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <clocale>
@@ -457,8 +458,11 @@ int CompareVersions(QStringView A, QStringView B)
     const QList<int> PartsB = ParseVersion(B);
     const qsizetype Common = qMin(PartsA.size(), PartsB.size());
     for (qsizetype I = 0; I < Common; ++I)
-        if (PartsA[I] != PartsB[I])
-            return PartsA[I] - PartsB[I];
+        if (PartsA[I] != PartsB[I]) {
+            // A part of 2147483647 against an invalid one (-1) would overflow the plain difference.
+            const int64_t Difference = int64_t(PartsA[I]) - PartsB[I];
+            return int(std::clamp<int64_t>(Difference, INT32_MIN, INT32_MAX));
+        }
     return int(PartsA.size() - PartsB.size());
 }
 

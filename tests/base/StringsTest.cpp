@@ -326,6 +326,7 @@ TEST(Strings, Versions)
         {"equal", CompareVersions(u"1.4", u"v1.4"), 0},
         {"first difference", CompareVersions(u"1.10.0", u"1.2.7"), 8},
         {"older", CompareVersions(u"1.2", u"1.3.9"), -1},
+        {"largest part against an invalid one", CompareVersions(u"2147483647", u"x"), INT32_MAX},
     };
     for (const PositionCase &Case : Compare)
         EXPECT_EQ(Case.Actual, Case.Expected) << Case.Name;
