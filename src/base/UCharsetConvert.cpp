@@ -329,7 +329,10 @@ QByteArray DeclaredCharset(QByteArrayView Bytes)
     if (BeginsWithA(Bytes, "<?xml ")) {
         const qsizetype Close = Bytes.indexOf('>');
         const QByteArrayView Declaration = Close < 0 ? Bytes : Bytes.first(Close);
-        return StrBetweenTextA(Declaration, "encoding=\"", "\"");
+        // XML allows either quote around the name; reading only the double one would decode a
+        // declared encoding='windows-1251' from the ANSI code page.
+        const QByteArray DoubleQuoted = StrBetweenTextA(Declaration, "encoding=\"", "\"");
+        return DoubleQuoted.isEmpty() ? StrBetweenTextA(Declaration, "encoding='", "'") : DoubleQuoted;
     }
     const qsizetype Open = Bytes.first(qMin<qsizetype>(10, Bytes.size())).lastIndexOf('<');
     if (Open < 0)
