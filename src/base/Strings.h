@@ -56,8 +56,8 @@ qsizetype CommonPrefixLengthText(QStringView A, QStringView B);
 // Text after the first Open (from the start when Open is absent) up to the next Close; empty when
 // no Close follows.
 QString StrBetweenChars(QStringView S, QChar Open, QChar Close);
-// Text after the first StartStr (from the start when absent) up to the next StopStr; empty when no
-// StopStr follows.
+// Text after the first StartStr up to the next StopStr; empty when no StopStr follows. An absent
+// StartStr counts as found at position 0, so the text then starts at position Length(StartStr).
 QString StrBetween(QStringView S, QStringView StartStr, QStringView StopStr);
 // Field N (from 0) of S split at every single Delim; runs of delimiters are not merged. Empty when
 // S is empty, N < 0 or there are fewer than N delimiters.

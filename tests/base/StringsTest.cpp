@@ -150,6 +150,7 @@ TEST(Strings, ExtractionAroundMarkers)
         {"between, segment length", StrBetween(u"00401000 000A4E6C .text    CODE", u" ", u" .text"),
          "000A4E6C"},
         {"between, no stop", StrBetween(u"a.b", u".", u"!"), ""},
+        {"between, absent start counts as position 0", StrBetween(u"abc!d", u"[[", u"!"), "bc"},
         {"between, stop before start is not seen", StrBetween(u"!a.b", u".", u"!"), ""},
         {"after char", StrAfterChar(u"a:b:c", u':'), "b:c"},
         {"after char, absent", StrAfterChar(u"abc", u':'), ""},
