@@ -199,9 +199,8 @@ int TITVColumns::HighestRank() const
 
 void TITVColumns::ColumnChanged(TITVColumn *Column)
 {
-    Q_UNUSED(Column);
     if (FGrid)
-        FGrid->RequestGridRepaint();
+        FGrid->ColumnPropertyChanged(Column);
 }
 
 void TITVColumns::Reindex()

@@ -86,8 +86,14 @@ public:
 
     // A repaint request (the widget coalesces them); the model alone paints nothing.
     virtual void RequestGridRepaint() {}
-    // Columns were added, removed or reordered: the widget clamps its scroll position and repaints.
+    // Columns were added or removed: the widget clamps its scroll position and repaints.
     virtual void ColumnsChanged() { RequestGridRepaint(); }
+    // A shown property of one column changed (caption, width, visibility, rank...).
+    virtual void ColumnPropertyChanged(TITVColumn *Column)
+    {
+        Q_UNUSED(Column);
+        RequestGridRepaint();
+    }
     // Called by the columns before Column goes, so the sort state never refers to a freed column.
     void ColumnRemoving(const TITVColumn *Column);
 
