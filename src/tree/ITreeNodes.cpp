@@ -443,8 +443,12 @@ void TITreeNodes::Changed()
 
 void TITreeNodes::NodeRemoved(TITreeNode *Node)
 {
-    if (Node->Selected())
+    // The bit goes with the count: a view that deselects its selected node on removal must not
+    // take it from the count a second time.
+    if (Node->Selected()) {
         --FSelectedCount;
+        Node->FState &= ~TITreeNode::StateSelected;
+    }
     if (FView)
         FView->NodeRemoving(Node);
     Changed();

@@ -157,6 +157,21 @@ TEST_F(TreeNodesTest, DeleteChildrenReportsDeepestAndLaterFirst)
     EXPECT_EQ(Root->GetFirstChild(), nullptr);
 }
 
+TEST(TreeNodesRemoval, ViewDeselectingTheRemovedNodeKeepsTheCountRight)
+{
+    struct TDeselectingView : ITreeNodesView
+    {
+        void NodeRemoving(TITreeNode *Node) override { Node->SetSelected(false); }
+    } View;
+    TITreeNodes Nodes(&View);
+    TITreeNode *const Kept = Nodes.AddRoot();
+    Kept->SetSelected(true);
+    TITreeNode *const Removed = Kept->AddChild();
+    Removed->SetSelected(true);
+    Kept->DeleteChildren();
+    EXPECT_EQ(Nodes.SelectedCount(), 1);
+}
+
 TEST_F(TreeNodesTest, ClearEmptiesTheForest)
 {
     AddRoot("a")->SetSelected(true);
