@@ -48,8 +48,6 @@ TInteractiveCustomControl::~TInteractiveCustomControl()
 {
     FRepeatTimer->Stop();
     FHintTimer->Stop();
-    if (mouseGrabber() == this)
-        releaseMouse();
     // Areas go while the timers they may stop still exist.
     FCaptured.reset();
     FAreas.clear();
@@ -307,8 +305,6 @@ void TInteractiveCustomControl::FreeArea(TICCArea *area)
     if (area && area == FCaptured.get()) {
         FCaptureSnapshot = QImage();
         area->FCaptured = false;
-        if (mouseGrabber() == this)
-            releaseMouse();
         Retire(std::move(FCaptured));
         return;
     }
@@ -352,8 +348,8 @@ void TInteractiveCustomControl::Capture(TICCArea *area)
         ReleaseCapture(FCaptured.get());
     FCaptured = std::move(owned);
     FCaptured->FCaptured = true;
-    if (isVisible())
-        grabMouse();
+    // An area captures only during a press, when the window system already sends every mouse event
+    // to this widget until the release; an explicit grab could outlive a lost release.
     FCaptureSnapshot = FBackBuffer.copy();
 }
 
@@ -364,8 +360,6 @@ void TInteractiveCustomControl::ReleaseCapture(TICCArea *area)
     FCaptureSnapshot = QImage();
     area->FCaptured = false;
     std::unique_ptr<TICCArea> owned = std::move(FCaptured);
-    if (mouseGrabber() == this)
-        releaseMouse();
     if (owned->Persistent())
         FAreas.push_back(std::move(owned));
     else

@@ -13,11 +13,6 @@ std::unique_ptr<TDMInteractiveCustomControl> &Holder()
     return holder;
 }
 
-void FreeDataModule()
-{
-    Holder().reset();
-}
-
 } // namespace
 
 TDMInteractiveCustomControl &TDMInteractiveCustomControl::Instance()
@@ -26,7 +21,8 @@ TDMInteractiveCustomControl &TDMInteractiveCustomControl::Instance()
     if (!holder) {
         holder.reset(new TDMInteractiveCustomControl());
         // Menus are widgets: they must go before the application object does.
-        qAddPostRoutine(FreeDataModule);
+        static const bool freedAtExit = (qAddPostRoutine(Free), true);
+        Q_UNUSED(freedAtExit);
     }
     return *holder;
 }
@@ -34,6 +30,11 @@ TDMInteractiveCustomControl &TDMInteractiveCustomControl::Instance()
 bool TDMInteractiveCustomControl::Exists()
 {
     return Holder() != nullptr;
+}
+
+void TDMInteractiveCustomControl::Free()
+{
+    Holder().reset();
 }
 
 TDMInteractiveCustomControl::TDMInteractiveCustomControl()

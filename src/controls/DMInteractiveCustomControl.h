@@ -18,6 +18,8 @@ class TDMInteractiveCustomControl : public QObject
 public:
     static TDMInteractiveCustomControl &Instance();
     static bool Exists();
+    // Frees the shared module; the next Instance() makes it anew (and picks its captions again).
+    static void Free();
     ~TDMInteractiveCustomControl() override;
 
     QMenu *PMScrollBar() const { return FPMScrollBar.get(); }
