@@ -349,6 +349,64 @@ INSTANTIATE_TEST_SUITE_P(
                       TGenericSortCase{{4, 1, 3, 0, 2, 5, 1}, 0, {"0d", "1b", "1g", "2e", "3c", "4a", "5f"}},
                       TGenericSortCase{{7}, 0, {"7a"}}));
 
+// Sorts with the cursor-only algorithm of the abstract class, level by level through recursion.
+class TRecursiveSortingCursor : public TATBClassicTreeView
+{
+public:
+    using TATBClassicTreeView::TATBClassicTreeView;
+    void Sort(int Column, TITVSortKind Kind, int Flags) override
+    {
+        TAbstractTreeBrowser::Sort(Column, Kind, Flags);
+    }
+};
+
+QStringList PreOrderTexts(const TITreeNodes &Nodes)
+{
+    QStringList Result;
+    for (const TITreeNode *Node = Nodes.GetFirstNode(); Node; Node = Node->GetNext())
+        Result << QString::number(Node->Level()) + Node->Text();
+    return Result;
+}
+
+// Three levels with many equal tags, built the same way into any collection.
+void FillWithTies(TITreeNodes &Nodes)
+{
+    quint32 Seed = 7;
+    const auto Next = [&Seed] {
+        Seed = Seed * 1103515245u + 12345u;
+        return int((Seed >> 16) % 4);
+    };
+    int Name = 0;
+    for (int Root = 0; Root < 6; ++Root) {
+        TITreeNode *const RootNode = Nodes.AddRoot();
+        RootNode->SetText(QString::number(Name++));
+        RootNode->SetTag(Next());
+        for (int Child = 0; Child < Next() + 1; ++Child) {
+            TITreeNode *const ChildNode = RootNode->AddChild(QString::number(Name++));
+            ChildNode->SetTag(Next());
+            for (int Leaf = 0; Leaf < Next(); ++Leaf)
+                ChildNode->AddChild(QString::number(Name++))->SetTag(Next());
+        }
+    }
+}
+
+TEST(TreeBrowserSort, CursorOnlyAlgorithmGivesTheSameOrder)
+{
+    for (const int Flags : {sfRecursive, sfRecursive | sfDescending, sfDescending}) {
+        TITreeNodes Expected(nullptr);
+        TITreeNodes Actual(nullptr);
+        FillWithTies(Expected);
+        FillWithTies(Actual);
+        const QStringList Unsorted = PreOrderTexts(Actual);
+        TATBClassicTreeView(&Expected).Sort(1, iskTag, Flags);
+        EXPECT_NE(PreOrderTexts(Expected), Unsorted);
+        TRecursiveSortingCursor Cursor(&Actual);
+        Cursor.Sort(1, iskTag, Flags);
+        EXPECT_EQ(PreOrderTexts(Actual), PreOrderTexts(Expected)) << "flags " << Flags;
+        EXPECT_EQ(Cursor.Current(), nullptr);
+    }
+}
+
 TEST_F(TreeBrowserTest, OnlyARecursiveSortReachesSubtreesCollapsedOrNot)
 {
     X->AddChild("b");
