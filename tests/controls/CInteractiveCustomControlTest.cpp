@@ -374,3 +374,46 @@ TEST_F(ICCFixture, ChangedHintReshowsAfterASecond)
     EXPECT_TRUE(QToolTip::text().contains("two"));
     QToolTip::hideText();
 }
+
+TEST_F(ICCFixture, MiddleButtonReachesTheAreasUnderThePoint)
+{
+    RenderWith([this](TTestControl &c) {
+        AddRecording(c, QRect(0, 0, 100, 100), 1, "lower");
+        AddRecording(c, QRect(20, 20, 30, 30), 2, "upper");
+    });
+    Press({25, 25}, Qt::MiddleButton);
+    Release({25, 25}, Qt::MiddleButton);
+    EXPECT_EQ(Only(AreaLog, {"upper:mid", "lower:mid"}), (Strings{"upper:middown", "lower:middown"}));
+    EXPECT_TRUE(Only(Control->Log, {"click", "down"}).empty());
+}
+
+TEST_F(ICCFixture, ScrollBarsLieAtTheEdgesAndStopAtEachOther)
+{
+    const int e = Control->ScrollBarExtent();
+    ASSERT_GT(e, 0);
+    TICCScrollBar *const v = Control->AddScrollBar(Qt::Vertical);
+    TICCScrollBar *const h = Control->AddScrollBar(Qt::Horizontal);
+    const QRect bounds(0, 20, 200, 130);
+    struct Case
+    {
+        const char *name;
+        bool vertical, horizontal;
+        QRect v, h, corner;
+    };
+    const Case cases[] = {
+        {"both", true, true, QRect(200 - e, 20, e, 130 - e), QRect(0, 150 - e, 200 - e, e),
+         QRect(200 - e, 150 - e, e, e)},
+        {"vertical only", true, false, QRect(200 - e, 20, e, 130), QRect(), QRect()},
+        {"horizontal only", false, true, QRect(), QRect(0, 150 - e, 200, e), QRect()},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.name);
+        v->SetRect(QRect());
+        h->SetRect(QRect());
+        const QRect corner =
+            Control->PlaceScrollBars(c.vertical ? v : nullptr, c.horizontal ? h : nullptr, bounds);
+        EXPECT_EQ(v->Rect(), c.v);
+        EXPECT_EQ(h->Rect(), c.h);
+        EXPECT_EQ(corner, c.corner);
+    }
+}
