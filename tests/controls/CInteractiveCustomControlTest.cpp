@@ -27,7 +27,7 @@ using Strings = std::vector<std::string>;
 
 TEST_F(ICCFixture, RepeatedRepaintRequestsRenderOnceAndHoverNeverRenders)
 {
-    RenderWith([this](TTestControl &c) { AddRecording(c, QRect(10, 10, 50, 20), 1, "a"); });
+    RenderWith([this](TICCTestControl &c) { AddRecording(c, QRect(10, 10, 50, 20), 1, "a"); });
     const int rendered = Control->RenderCount;
 
     Control->RequestRepaint();
@@ -75,7 +75,7 @@ TEST_F(ICCFixture, RegisteredRectanglesAreClippedAndEmptyOnesDiscarded)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         TICCSquareArea *area = nullptr;
-        RenderWith([&](TTestControl &control) {
+        RenderWith([&](TICCTestControl &control) {
             if (!c.clip.isNull())
                 control.SetClipRect(c.clip);
             area = control.AddArea(c.rect, 1);
@@ -93,7 +93,7 @@ TEST_F(ICCFixture, RegisteredRectanglesAreClippedAndEmptyOnesDiscarded)
 TEST_F(ICCFixture, PersistentAreasSurviveRendersOthersAreReplaced)
 {
     TICCScrollBar *const bar = Control->AddScrollBar(Qt::Vertical);
-    RenderWith([&](TTestControl &c) {
+    RenderWith([&](TICCTestControl &c) {
         c.PlaceScrollBars(bar, nullptr, c.rect());
         c.AddArea(QRect(0, 0, 20, 20), 7);
     });
@@ -128,7 +128,7 @@ TEST_F(ICCFixture, PressGoesToEveryAreaUnderThePointAndTheTopmostToTheHook)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        RenderWith([&](TTestControl &control) {
+        RenderWith([&](TICCTestControl &control) {
             AddRecording(control, QRect(0, 0, 100, 100), 1, "lower");
             AddRecording(control, QRect(20, 20, 30, 30), 2, "upper")->SetStop(c.upperStops);
         });
@@ -157,7 +157,7 @@ TEST_F(ICCFixture, QuickReleaseAtThePressPointClicksAndAHeldOneSlowClicks)
         {"one pixel right", {1, 0}, 0, {}},
         {"one pixel down and held", {0, 1}, 300, {}},
     };
-    RenderWith([this](TTestControl &c) { AddRecording(c, QRect(0, 0, 100, 100), 1, "a"); });
+    RenderWith([this](TICCTestControl &c) { AddRecording(c, QRect(0, 0, 100, 100), 1, "a"); });
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         Control->Log.clear();
@@ -173,7 +173,7 @@ TEST_F(ICCFixture, ClickTargetIsTheLowestAreaOrTheStoppingOne)
 {
     for (const bool upperStops : {false, true}) {
         SCOPED_TRACE(upperStops ? "upper stops" : "no stop");
-        RenderWith([&](TTestControl &c) {
+        RenderWith([&](TICCTestControl &c) {
             AddRecording(c, QRect(0, 0, 100, 100), 1, "lower");
             AddRecording(c, QRect(20, 20, 30, 30), 2, "upper")->SetStop(upperStops);
         });
@@ -201,7 +201,7 @@ TEST_F(ICCFixture, DoubleClickReachesAreaHookAndEventUnlessRefused)
     };
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
-        RenderWith([&](TTestControl &control) {
+        RenderWith([&](TICCTestControl &control) {
             AddRecording(control, QRect(0, 0, 100, 100), 1, "a")->HandlesDblClick = c.areaHandles;
         });
         Control->RefuseDblClick = c.controlRefuses;
@@ -222,8 +222,8 @@ TEST_F(ICCFixture, DoubleClickReachesAreaHookAndEventUnlessRefused)
 
 TEST_F(ICCFixture, HoverFollowsThePointerAndTheAreaCursorShows)
 {
-    TRecordingArea *upper = nullptr;
-    RenderWith([&](TTestControl &c) {
+    TICCRecordingArea *upper = nullptr;
+    RenderWith([&](TICCTestControl &c) {
         AddRecording(c, QRect(0, 0, 100, 100), 1, "lower");
         upper = AddRecording(c, QRect(20, 20, 30, 30), 2, "upper");
         upper->SetCursor(Qt::SizeHorCursor);
@@ -248,7 +248,7 @@ TEST_F(ICCFixture, ResizeHandleCapturesUntilRelease)
     std::vector<QPoint> sizes;
     std::vector<QPoint> ends;
     TICCResize *handle = nullptr;
-    RenderWith([&](TTestControl &c) {
+    RenderWith([&](TICCTestControl &c) {
         handle = c.AddResize(QRect(96, 0, 8, 20), Qt::SplitHCursor,
                              [&](TICCResize *, const QPoint &p) { sizes.push_back(p); });
         handle->OnEnd = [&](TICCResize *, const QPoint &p) { ends.push_back(p); };
@@ -270,7 +270,7 @@ TEST_F(ICCFixture, LosingFocusCancelsTheCaptureAndStopsTheRepeatTimer)
 {
     TICCResize *handle = nullptr;
     bool ended = false;
-    RenderWith([&](TTestControl &c) {
+    RenderWith([&](TICCTestControl &c) {
         handle = c.AddResize(QRect(96, 0, 8, 20), Qt::SplitHCursor, nullptr);
         handle->OnEnd = [&](TICCResize *, const QPoint &) { ended = true; };
     });
@@ -302,7 +302,7 @@ TEST_F(ICCFixture, RightPressAsksTheAreaAndTheControlMenuFollowsTheRelease)
     QMenu menu;
     menu.addAction("item");
     Control->SetPopupMenu(&menu);
-    RenderWith([this](TTestControl &c) { AddRecording(c, QRect(0, 0, 50, 50), 3, "a"); });
+    RenderWith([this](TICCTestControl &c) { AddRecording(c, QRect(0, 0, 50, 50), 3, "a"); });
 
     Press({10, 10}, Qt::RightButton);
     EXPECT_EQ(AreaLog.back(), "a:context");
@@ -340,7 +340,7 @@ TEST_F(ICCFixture, HintStaysPutForSmallMovesOfTheSameText)
 TEST_F(ICCFixture, HintTextComesFromTheAreaElseFromTheControl)
 {
     Control->setToolTip("control");
-    RenderWith([](TTestControl &c) {
+    RenderWith([](TICCTestControl &c) {
         c.AddArea(QRect(0, 0, 40, 40), 1)->SetHint("fixed");
         c.AddArea(QRect(50, 0, 40, 40), 2)->OnGetHint = [](TICCArea *a) {
             return QString::number(a->Kind());
@@ -355,7 +355,7 @@ TEST_F(ICCFixture, HintTextComesFromTheAreaElseFromTheControl)
 
 TEST_F(ICCFixture, ChangedHintReshowsAfterASecond)
 {
-    RenderWith([](TTestControl &c) {
+    RenderWith([](TICCTestControl &c) {
         c.AddArea(QRect(0, 0, 40, 40), 1)->SetHint("one");
         c.AddArea(QRect(60, 0, 40, 40), 2)->SetHint("two");
     });
@@ -377,7 +377,7 @@ TEST_F(ICCFixture, ChangedHintReshowsAfterASecond)
 
 TEST_F(ICCFixture, MiddleButtonReachesTheAreasUnderThePoint)
 {
-    RenderWith([this](TTestControl &c) {
+    RenderWith([this](TICCTestControl &c) {
         AddRecording(c, QRect(0, 0, 100, 100), 1, "lower");
         AddRecording(c, QRect(20, 20, 30, 30), 2, "upper");
     });

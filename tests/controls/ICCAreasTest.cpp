@@ -20,7 +20,7 @@ QRgb Rgb(TColor color)
 
 TEST(ICCSquareArea, HitTestIncludesTheRightAndBottomCoordinates)
 {
-    TTestControl control;
+    TICCTestControl control;
     const TICCSquareArea area(&control, QRect(10, 10, 20, 20));
     struct Case
     {
@@ -38,7 +38,7 @@ TEST(ICCSquareArea, HitTestIncludesTheRightAndBottomCoordinates)
 
 TEST(ICCSquareArea, StoreWritesTheRectangleEdges)
 {
-    TTestControl control;
+    TICCTestControl control;
     QVariantMap values;
     TICCSquareArea(&control, QRect(3, 4, 10, 20)).Store(values);
     EXPECT_EQ(values, (QVariantMap{{"Left", 3}, {"Top", 4}, {"Right", 13}, {"Bottom", 24}}));
@@ -60,7 +60,7 @@ TEST_F(ICCFixture, DragStartsOnceAfterMovingMoreThanTwoPixelsWithTheButtonHeld)
     for (const Case &c : cases) {
         SCOPED_TRACE(c.name);
         int starts = 0;
-        RenderWith([&](TTestControl &control) {
+        RenderWith([&](TICCTestControl &control) {
             control.AddArea(QRect(0, 0, 100, 100), 1)->OnDragStart = [&](TICCSquareArea *, const QPoint &) {
                 ++starts;
             };
@@ -76,7 +76,7 @@ TEST_F(ICCFixture, DragStartsOnceAfterMovingMoreThanTwoPixelsWithTheButtonHeld)
 TEST_F(ICCFixture, NoDragStartWithoutTheButtonHeld)
 {
     int starts = 0;
-    RenderWith([&](TTestControl &c) {
+    RenderWith([&](TICCTestControl &c) {
         c.AddArea(QRect(0, 0, 100, 100), 1)->OnDragStart = [&](TICCSquareArea *, const QPoint &) {
             ++starts;
         };
@@ -90,7 +90,7 @@ TEST_F(ICCFixture, NoDragStartWithoutTheButtonHeld)
 TEST_F(ICCFixture, PressedButtonDrawsSunkenOnTheCopyWithoutRerendering)
 {
     TICC3DButton *button = nullptr;
-    RenderWith([&](TTestControl &c) {
+    RenderWith([&](TICCTestControl &c) {
         button = c.AddCustomArea(std::make_unique<TICC3DButton>(&c, QRect(10, 10, 60, 20)));
     });
     const int rendered = Control->RenderCount;
@@ -110,7 +110,7 @@ TEST_F(ICCFixture, PressedButtonDrawsSunkenOnTheCopyWithoutRerendering)
 TEST_F(ICCFixture, ButtonFacesMixTowardsHotLightWhenHoveredOrTinted)
 {
     TICC3DButton *button = nullptr;
-    RenderWith([&](TTestControl &c) {
+    RenderWith([&](TICCTestControl &c) {
         button = c.AddCustomArea(std::make_unique<TICC3DButton>(&c, QRect(10, 10, 60, 20)));
     });
     const QRgb face = ColorToQRgb(clBtnFace);
@@ -133,7 +133,7 @@ TEST_F(ICCFixture, PlusMinusButtonPixels)
 {
     for (const bool plus : {true, false}) {
         SCOPED_TRACE(plus ? "plus" : "minus");
-        RenderWith([&](TTestControl &c) { c.AddPlusMinusButton(QRect(20, 30, 9, 9), plus, clWindow); });
+        RenderWith([&](TICCTestControl &c) { c.AddPlusMinusButton(QRect(20, 30, 9, 9), plus, clWindow); });
         const QImage image = Control->grab().toImage();
         const QRgb frame = Rgb(clGradientInactiveCaption);
         EXPECT_EQ(PixelAt(image, 20, 30),
@@ -149,7 +149,7 @@ TEST_F(ICCFixture, PlusMinusButtonPixels)
 
 TEST(ICCText3DSortButton, ArrowReservesAGlyphBoxOfAtMostTwentyPixels)
 {
-    TTestControl control;
+    TICCTestControl control;
     struct Case
     {
         int height;
@@ -171,7 +171,7 @@ TEST(ICCText3DSortButton, ArrowReservesAGlyphBoxOfAtMostTwentyPixels)
 
 TEST(ICCText3DButton, CaptionPassesTheTextServiceOnlyWithMultiLang)
 {
-    TTestControl control;
+    TICCTestControl control;
     TICCText3DButton button(&control, QRect(0, 0, 100, 20), "!Size");
     EXPECT_EQ(button.DisplayCaption(), "!Size");
     button.SetMultiLang({true, dtApplication});

@@ -42,7 +42,7 @@ TEST(ICCScrollBarGeometry, ThumbLengthAndOffset)
         {"empty range", {0, 0, 0, 0}, 16, 16},
         {"minimum above zero", {50, 150, 10, 95}, 18, 99},
     };
-    TTestControl control;
+    TICCTestControl control;
     TICCScrollBar bar(&control, Qt::Vertical);
     bar.SetRect(BarRect);
     EXPECT_EQ(bar.ArrowLength(), 16);
@@ -57,7 +57,7 @@ TEST(ICCScrollBarGeometry, ThumbLengthAndOffset)
 
 TEST(ICCScrollBarGeometry, PartsAlongTheBar)
 {
-    TTestControl control;
+    TICCTestControl control;
     TICCScrollBar bar(&control, Qt::Horizontal);
     bar.SetRect(QRect(0, 100, 216, 16));
     Apply(bar, {0, 100, 10, 45}); // thumb 99..116
@@ -94,7 +94,7 @@ TEST(ICCScrollBarMoves, ClampAndNotifyOnlyOnChange)
         {"maximum equal to page cannot move", {0, 10, 10, 0}, Forward, 1, 0},
         {"page beyond the range stays at the minimum", {0, 5, 10, 0}, Forward, 1, 0},
     };
-    TTestControl control;
+    TICCTestControl control;
     TICCScrollBar bar(&control, Qt::Vertical);
     int changes = 0;
     bar.OnChange = [&](TICCScrollBar *sender) {

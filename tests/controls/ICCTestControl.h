@@ -16,10 +16,10 @@
 #include <string>
 #include <vector>
 
-class TTestControl : public TInteractiveCustomControl
+class TICCTestControl : public TInteractiveCustomControl
 {
 public:
-    std::function<void(TTestControl &)> OnRender;
+    std::function<void(TICCTestControl &)> OnRender;
     int RenderCount = 0;
     std::vector<std::string> Log;
     bool RefuseDblClick = false;
@@ -55,11 +55,11 @@ private:
 };
 
 // A square area that writes its mouse events, prefixed by its name, to a shared log.
-class TRecordingArea : public TICCSquareArea
+class TICCRecordingArea : public TICCSquareArea
 {
 public:
-    TRecordingArea(TInteractiveCustomControl *owner, const QRect &rect, int kind, std::string name,
-                   std::vector<std::string> &log)
+    TICCRecordingArea(TInteractiveCustomControl *owner, const QRect &rect, int kind, std::string name,
+                      std::vector<std::string> &log)
         : TICCSquareArea(owner, rect, kind), FName(std::move(name)), FLog(log)
     {}
     bool HandlesDblClick = false;
@@ -110,7 +110,7 @@ class ICCFixture : public ::testing::Test
 protected:
     void SetUp() override
     {
-        Control = std::make_unique<TTestControl>();
+        Control = std::make_unique<TICCTestControl>();
         Control->SetClock(Clock);
         Control->resize(200, 150);
         Control->show();
@@ -123,7 +123,7 @@ protected:
     void Paint() { Control->repaint(); }
 
     // The control with areas from registrar, rendered.
-    void RenderWith(std::function<void(TTestControl &)> registrar)
+    void RenderWith(std::function<void(TICCTestControl &)> registrar)
     {
         Control->OnRender = std::move(registrar);
         Control->RequestRepaint();
@@ -161,13 +161,13 @@ protected:
         Release(p);
     }
 
-    TRecordingArea *AddRecording(TTestControl &c, const QRect &rect, int kind, const char *name)
+    TICCRecordingArea *AddRecording(TICCTestControl &c, const QRect &rect, int kind, const char *name)
     {
-        return c.AddCustomArea(std::make_unique<TRecordingArea>(&c, rect, kind, name, AreaLog));
+        return c.AddCustomArea(std::make_unique<TICCRecordingArea>(&c, rect, kind, name, AreaLog));
     }
 
     std::vector<std::string> AreaLog;
     std::shared_ptr<TManualClock> Clock = std::make_shared<TManualClock>();
-    std::unique_ptr<TTestControl> Control;
+    std::unique_ptr<TICCTestControl> Control;
     Qt::MouseButtons Buttons;
 };
