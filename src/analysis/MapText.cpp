@@ -3,6 +3,7 @@
 #include "base/UCharsetConvert.h"
 
 #include <QFile>
+#include <QFileInfo>
 
 #include <cstring>
 
@@ -53,19 +54,54 @@ QByteArray ToUtf8Text(QByteArray bytes)
 
 } // namespace
 
+namespace {
+
+[[noreturn]] void RaiseUnreadable(const QString &fileName, const QString &reason)
+{
+    throw EMapFileError(QStringLiteral("MAP File \"%1\" cannot be read: %2").arg(fileName, reason));
+}
+
+// The text ends at the first NUL byte unless the file is UTF-16 or UTF-32, so a binary or sparse
+// file is read only up to there instead of whole.
+QByteArray ReadUpToText(QFile &file)
+{
+    constexpr qint64 HeadSize = 64 * 1024;
+    constexpr qint64 ChunkSize = 16 * 1024 * 1024;
+    QByteArray bytes = file.read(HeadSize);
+    const TStringEncoding encoding = DetectEncoding(bytes);
+    if (encoding.Kind == TStringEncoding::KindUnicode && encoding.CharSize > 1)
+        return bytes + file.readAll();
+    qsizetype searched = 0;
+    for (;;) {
+        const qsizetype nul = bytes.indexOf('\0', searched);
+        if (nul >= 0) {
+            bytes.truncate(nul);
+            return bytes;
+        }
+        searched = bytes.size();
+        const QByteArray chunk = file.read(ChunkSize);
+        if (chunk.isEmpty())
+            return bytes;
+        bytes += chunk;
+    }
+}
+
+} // namespace
+
 TMapText TMapText::LoadFromFile(const QString &fileName)
 {
+    // A FIFO or device would block or never end: only regular files are read.
+    if (!QFileInfo(fileName).isFile())
+        RaiseUnreadable(fileName, QStringLiteral("not a regular file"));
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw EMapFileError(
-            QStringLiteral("MAP File \"%1\" cannot be read: %2").arg(fileName, file.errorString()));
+        RaiseUnreadable(fileName, file.errorString());
     if (file.size() > MaxSize)
         throw EMapFileError(
             QStringLiteral("MAP File \"%1\" is too large (%2 bytes).").arg(fileName).arg(file.size()));
-    QByteArray bytes = file.readAll();
+    QByteArray bytes = ReadUpToText(file);
     if (file.error() != QFileDevice::NoError)
-        throw EMapFileError(
-            QStringLiteral("MAP File \"%1\" cannot be read: %2").arg(fileName, file.errorString()));
+        RaiseUnreadable(fileName, file.errorString());
     return FromBytes(std::move(bytes));
 }
 

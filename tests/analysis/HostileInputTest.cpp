@@ -1,0 +1,241 @@
+// Damaged, oddly encoded and hostile inputs: the run ends with a message or a partial result, never
+// a crash, a hang or a change to the files it reads.
+#include "analysis/MapAnalysis.h"
+#include "analysis/ProjectFiles.h"
+#include "base/XLists.h"
+#include "tree/ITreeNodes.h"
+#include "tree/TreeGridModel.h"
+
+#include <gtest/gtest.h>
+
+#include <QCryptographicHash>
+#include <QDateTime>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const QString SampleFolder = QStringLiteral(QUILLON_SOURCE_DIR "/examples/sample/");
+
+QByteArray ReadAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteAll(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+}
+
+struct RunResult
+{
+    bool ok = false;
+    QStringList units; // in grid order, each with its size
+    QStringList messages;
+    qint64 symbolRows = 0;
+};
+
+// Runs the engine on a MAP file and opens every unit row.
+RunResult Analyse(const QString &mapFile, const std::optional<QString> &searchFolder = std::nullopt)
+{
+    const QString current = QDir::currentPath();
+    RunResult result;
+    TTreeGridModel grid;
+    TMapAnalysis::SetupUnitColumns(grid);
+    TMapAnalysis analysis(grid);
+    analysis.OnMessage = [&](TMapAnalysis *, const QString &message) { result.messages << message; };
+    result.ok = analysis.Run(mapFile, searchFolder);
+    for (TITreeNode *unit = grid.Items().GetFirstNode(); unit; unit = unit->NextSibling()) {
+        result.units << unit->Text() + u'=' + QString::number(unit->Tag());
+        bool allow = true;
+        analysis.VGUnitsExpanding(&grid, unit, allow);
+        result.symbolRows += unit->Count();
+    }
+    QDir::setCurrent(current);
+    return result;
+}
+
+class HostileMap : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        FSample = ReadAll(SampleFolder + "SampleApp.map");
+        ASSERT_FALSE(FSample.isEmpty());
+        FFull = Analyse(SampleFolder + "SampleApp.map");
+        ASSERT_TRUE(FFull.ok);
+        ASSERT_FALSE(FFull.units.isEmpty());
+    }
+
+    QString Write(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = FTemp.path() + u'/' + name;
+        WriteAll(path, bytes);
+        return path;
+    }
+
+    QTemporaryDir FTemp;
+    QByteArray FSample;
+    RunResult FFull;
+};
+
+TEST_F(HostileMap, CutAtEverySectionBoundaryKeepsWhatWasRead)
+{
+    const QList<QByteArray> markers = {"Detailed map of segments", "M=Main", "Publics by Name", "Publics by Value",
+                                       "Line numbers", "Bound resource"};
+    for (const QByteArray &marker : markers) {
+        const qsizetype at = FSample.indexOf(marker);
+        ASSERT_GE(at, 0) << marker.toStdString();
+        const qsizetype lineStart = FSample.lastIndexOf('\n', at) + 1;
+        // At the start of the section's line every unit read is a unit of the whole file.
+        const RunResult atLine = Analyse(Write("cut.map", FSample.left(lineStart)));
+        EXPECT_TRUE(atLine.ok) << marker.toStdString();
+        for (const QString &unit : atLine.units)
+            EXPECT_TRUE(FFull.units.contains(unit)) << marker.toStdString() << ": " << unit.toStdString();
+        // Inside the line the run may end with a message, but never with more units.
+        const RunResult inLine = Analyse(Write("cut.map", FSample.left(at + marker.size() / 2)));
+        EXPECT_LE(inLine.units.size(), FFull.units.size()) << marker.toStdString();
+        EXPECT_TRUE(inLine.ok || !inLine.messages.isEmpty()) << marker.toStdString();
+    }
+}
+
+TEST_F(HostileMap, LineEndsAndUnicodeFormsGiveTheSameUnits)
+{
+    QByteArray lf = FSample;
+    lf.replace("\r\n", "\n");
+    QByteArray cr = lf;
+    cr.replace('\n', '\r');
+    const QString text = QString::fromLatin1(lf);
+    QByteArray utf16le(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    QByteArray utf16be = utf16le;
+    for (qsizetype i = 0; i + 1 < utf16be.size(); i += 2)
+        std::swap(utf16be[i], utf16be[i + 1]);
+    const struct
+    {
+        const char *name;
+        QByteArray bytes;
+    } cases[] = {
+        {"lf.map", lf},
+        {"cr.map", cr},
+        {"utf16le-bom.map", "\xFF\xFE" + utf16le},
+        {"utf16le.map", utf16le},
+        {"utf16be-bom.map", "\xFE\xFF" + utf16be},
+        {"utf8-bom.map", "\xEF\xBB\xBF" + lf},
+    };
+    for (const auto &c : cases) {
+        const RunResult result = Analyse(Write(QString::fromLatin1(c.name), c.bytes));
+        EXPECT_TRUE(result.ok) << c.name;
+        EXPECT_EQ(result.units, FFull.units) << c.name;
+        EXPECT_EQ(result.symbolRows, FFull.symbolRows) << c.name;
+    }
+}
+
+TEST_F(HostileMap, TextEndsAtTheFirstNulByte)
+{
+    const qsizetype publics = FSample.indexOf("Publics by Value");
+    ASSERT_GT(publics, 0);
+    QByteArray withNul = FSample;
+    withNul[publics] = '\0';
+    const RunResult result = Analyse(Write("nul.map", withNul));
+    EXPECT_EQ(result.units, FFull.units);
+    EXPECT_EQ(result.symbolRows, 0); // the publics are past the end of the text
+
+    const RunResult binary = Analyse(Write("binary.map", QByteArray(4096, '\0') + FSample));
+    EXPECT_TRUE(binary.units.isEmpty());
+}
+
+TEST_F(HostileMap, HugeSparseFileEndsWithBoundedMemory)
+{
+    const QString path = FTemp.path() + "/sparse.map";
+    {
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(Q_INT64_C(2) * 1024 * 1024 * 1024));
+    }
+    const RunResult result = Analyse(path);
+    EXPECT_TRUE(result.units.isEmpty());
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    // Peak resident memory (KiB) stays well below the file's size.
+    EXPECT_LT(usage.ru_maxrss, 512 * 1024) << "peak KiB " << usage.ru_maxrss;
+}
+
+TEST_F(HostileMap, AFifoOrAFolderIsRefusedWithAMessage)
+{
+    const QString fifo = FTemp.path() + "/pipe.map";
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    for (const QString &path : {fifo, FTemp.path()}) {
+        const RunResult result = Analyse(path);
+        EXPECT_FALSE(result.ok) << path.toStdString();
+        EXPECT_FALSE(result.messages.isEmpty()) << path.toStdString();
+        EXPECT_TRUE(result.units.isEmpty());
+    }
+}
+
+TEST(HostileFolders, ScanOfManyFilesEndsAndCanBeAborted)
+{
+    QTemporaryDir temp;
+    const QString root = temp.path() + u'/';
+    for (int folder = 0; folder < 100; ++folder) {
+        const QString dir = root + QStringLiteral("f%1/").arg(folder);
+        QDir().mkpath(dir);
+        for (int file = 0; file < 1000; ++file)
+            QFile(dir + QStringLiteral("U%1.dcu").arg(file)).open(QIODevice::WriteOnly);
+    }
+    ASSERT_EQ(symlink(".", QFile::encodeName(root + "f0/loop").constData()), 0);
+
+    int folders = 0;
+    const auto all = ScanCompiledUnits(root, [&](const QString &, bool &) { ++folders; });
+    EXPECT_EQ(folders, 102); // the loop is reported once, then not entered
+    EXPECT_EQ(all->Count(), 100000);
+
+    folders = 0;
+    const auto aborted = ScanCompiledUnits(root, [&](const QString &, bool &abort) { abort = ++folders > 3; });
+    EXPECT_LE(aborted->Count(), 2000);
+}
+
+// The bytes and modification times of every file of a project, keyed by relative path.
+QMap<QString, QPair<QByteArray, QDateTime>> Fingerprint(const QString &folder)
+{
+    QMap<QString, QPair<QByteArray, QDateTime>> prints;
+    QDirIterator it(folder, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        prints[QDir(folder).relativeFilePath(path)] = {
+            QCryptographicHash::hash(ReadAll(path), QCryptographicHash::Sha256),
+            QFileInfo(path).lastModified()};
+    }
+    return prints;
+}
+
+TEST(ReadOnlyRun, ARunChangesNothingItReads)
+{
+    QTemporaryDir temp;
+    const QString project = temp.path() + "/sample";
+    QDir().mkpath(project);
+    QDirIterator it(SampleFolder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = project + u'/' + QDir(SampleFolder).relativeFilePath(source);
+        QDir().mkpath(QFileInfo(target).path());
+        ASSERT_TRUE(QFile::copy(source, target));
+        QFile(target).setFileTime(QDateTime(QDate(2020, 1, 2), QTime(3, 4, 5), Qt::UTC),
+                                  QFileDevice::FileModificationTime);
+    }
+    const auto before = Fingerprint(project);
+    ASSERT_GE(before.size(), 5);
+    const RunResult result = Analyse(project + "/SampleApp.map", project);
+    EXPECT_TRUE(result.ok);
+    EXPECT_EQ(Fingerprint(project), before);
+}
+
+} // namespace
