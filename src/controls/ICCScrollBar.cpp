@@ -224,7 +224,7 @@ void TICCScrollBar::RepeatTick()
     }
     Owner()->StartRepeatTimer(NextRepeatMs, [this] { RepeatTick(); });
     // Paging moves the thumb towards the pointer; once it arrives, the pointer is off the pressed part.
-    if (Hovered() && PartAt(FMousePosition) == FPressedPart)
+    if (FPointerOver && PartAt(FMousePosition) == FPressedPart)
         StepPart(FPressedPart);
 }
 
@@ -268,6 +268,7 @@ void TICCScrollBar::Cancel()
 void TICCScrollBar::MouseLeave()
 {
     TICCSquareArea::MouseLeave();
+    FPointerOver = false;
     FHoveredPart = sbpNone;
     Owner()->update();
 }
@@ -276,6 +277,7 @@ void TICCScrollBar::MouseMove(int x, int y)
 {
     TICCSquareArea::MouseMove(x, y);
     FMousePosition = QPoint(x, y);
+    FPointerOver = Contains(FMousePosition);
     if (FDragging)
         DragTo(FMousePosition);
     else
@@ -286,6 +288,7 @@ void TICCScrollBar::MouseDown(int x, int y)
 {
     TICCSquareArea::MouseDown(x, y);
     FMousePosition = QPoint(x, y);
+    FPointerOver = true;
     PressPart(PartAt(FMousePosition), FMousePosition);
 }
 

@@ -103,6 +103,7 @@ private:
     TICCScrollBarPart FPressedPart = sbpNone;
     TICCScrollBarPart FHoveredPart = sbpNone;
     QPoint FMousePosition;
+    bool FPointerOver = false; // the bar saw the pointer last (a press needs no move before it)
     bool FDragging = false;
     int FDragStartCoordinate = 0;
     int FDragStartPosition = 0;

@@ -175,6 +175,15 @@ TEST_F(ICCScrollBarFixture, HeldArrowRepeatsAfter500MsThenEvery50MsWhileOverIt)
     EXPECT_EQ(Changes, 6);
 }
 
+TEST_F(ICCScrollBarFixture, ArrowRepeatsAlsoWithoutAMoveBeforeThePress)
+{
+    Buttons |= Qt::LeftButton;
+    QTest::mousePress(Control.get(), Qt::LeftButton, Qt::NoModifier, SecondArrow);
+    Clock->Advance(550);
+    EXPECT_EQ(Bar->Position(), 3);
+    Release(SecondArrow);
+}
+
 TEST_F(ICCScrollBarFixture, TrackPagesUntilTheThumbReachesThePointer)
 {
     const QPoint nearEnd(188, 190);
