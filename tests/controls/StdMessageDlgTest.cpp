@@ -171,6 +171,23 @@ TEST(StdMessageDlg, ConfirmIsTrueOnlyForOui)
     }
 }
 
+// With the translation markers shown, the buttons read "[#Oui#]" but the answer is still the caption given.
+TEST(StdMessageDlg, ResultIgnoresHowCaptionsAreDisplayed)
+{
+    SetMultiLangModes(false, true);
+    QString caption, button;
+    AnswerNextModal<TStdMessageDlg>([&](TStdMessageDlg *d) {
+        caption = d->windowTitle();
+        button = d->Buttons()[0]->text();
+        d->Buttons()[0]->click();
+    });
+    const bool confirmed = ConfirmMessage(QStringLiteral("Continuer ?"));
+    SetMultiLangModes(false, false);
+    EXPECT_TRUE(confirmed);
+    EXPECT_EQ(caption, QStringLiteral("[#Confirmation#]"));
+    EXPECT_EQ(button, QStringLiteral("[#Oui#]"));
+}
+
 TEST(StdMessageDlg, ConfirmKindChoosesTheIcon)
 {
     const std::pair<quint8, const char *> kinds[] = {{0, "png_question_green_32"},
