@@ -1,0 +1,214 @@
+#include "SyntheticMap.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace {
+
+const char *const Areas[] = {"System", "Vcl", "Data", "Xml", "Web", "Winapi", "Fmx", "App"};
+
+std::string Cat(std::initializer_list<std::string_view> parts)
+{
+    std::string result;
+    for (const std::string_view part : parts)
+        result.append(part);
+    return result;
+}
+
+std::string Hex8(qint64 value)
+{
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%08llX", static_cast<unsigned long long>(value));
+    return buffer;
+}
+
+struct TSymbol
+{
+    qint64 Address;
+    std::string Name;
+};
+
+// Member names of one unit: classes with methods, nested types, generics, overloads, metadata.
+std::vector<std::string> UnitMembers(const std::string &unit, qint64 count, std::mt19937 &random)
+{
+    std::vector<std::string> members;
+    members.reserve(size_t(count));
+    int type = 0;
+    while (qint64(members.size()) < count) {
+        const std::string cls = Cat({"T", std::to_string(type++)});
+        const int kind = int(random() % 16);
+        if (kind == 0)
+            members.push_back(Cat({unit, "..", cls}));
+        const std::string owner = kind == 1   ? Cat({cls, "<System.Integer>"})
+                                  : kind == 2 ? Cat({cls, "<", unit, ".TKey,System.string>"})
+                                  : kind == 3 ? Cat({"{", unit, "}", cls})
+                                              : cls;
+        const int methods = 2 + int(random() % 12);
+        for (int m = 0; m < methods && qint64(members.size()) < count; ++m) {
+            const std::string method = Cat({"M", std::to_string(m % 7)});
+            if (m % 5 == 4)
+                members.push_back(Cat({unit, ".", owner, ".I", std::to_string(m), ".", method}));
+            else
+                members.push_back(Cat({unit, ".", owner, ".", method})); // overloads repeat names
+        }
+    }
+    return members;
+}
+
+class TWriter
+{
+public:
+    explicit TWriter(QFile &file) : FFile(file) { FBuffer.reserve(1 << 22); }
+    ~TWriter() { Flush(); }
+    void Line(const std::string &text)
+    {
+        FBuffer += text;
+        FBuffer += "\r\n";
+        if (FBuffer.size() > (1u << 22))
+            Flush();
+    }
+    void Flush()
+    {
+        FFile.write(FBuffer.data(), qint64(FBuffer.size()));
+        FBuffer.clear();
+    }
+
+private:
+    QFile &FFile;
+    std::string FBuffer;
+};
+
+} // namespace
+
+QString SyntheticUnitName(int index)
+{
+    // Every 50th unit nests inside an area name that is itself a unit, as System.Classes in System.
+    if (index < int(std::size(Areas)))
+        return QString::fromLatin1(Areas[index]);
+    return QStringLiteral("%1.U%2").arg(QLatin1String(Areas[index % std::size(Areas)])).arg(index);
+}
+
+bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &options, TSyntheticMapInfo &info)
+{
+    std::mt19937 random(options.Seed);
+    const int units = std::max(options.Units, 1);
+    const qint64 featured =
+        options.FeaturedUnit >= 0 && options.FeaturedUnit < units ? options.FeaturedSymbols : 0;
+    const qint64 rest = std::max<qint64>(options.Symbols - featured, 0);
+    const int others = units - (featured ? 1 : 0);
+
+    std::vector<TSymbol> symbols;
+    symbols.reserve(size_t(options.Symbols + units));
+    std::vector<std::pair<qint64, qint64>> extents; // start, size
+    qint64 address = 0;
+    int other = 0;
+    for (int u = 0; u < units; ++u) {
+        const std::string name = SyntheticUnitName(u).toStdString();
+        const qint64 count = u == options.FeaturedUnit
+                                 ? featured
+                                 : rest / std::max(others, 1) + (other++ < rest % std::max(others, 1));
+        const qint64 start = address;
+        address += 4 * (random() % 3); // private code before the first public symbol
+        for (const std::string &member : UnitMembers(name, count, random)) {
+            symbols.push_back({address, member});
+            if (random() % 97 == 0)
+                symbols.push_back({address, Cat({member, "$A"})}); // two publics at one address
+            address += 4 + 4 * qint64(random() % 40);
+        }
+        extents.emplace_back(start, address - start);
+        address = (address + 15) & ~qint64(15); // alignment padding before the next unit
+    }
+
+    QFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    {
+        TWriter out(file);
+        out.Line("");
+        out.Line(" Start         Length     Name                   Class");
+        out.Line(Cat({" 0001:00401000 ", Hex8(address), "H .text                   CODE"}));
+        out.Line(
+            Cat({" 0002:", Hex8(0x401000 + address + 0x1000), " 00002000H .itext                  ICODE"}));
+        out.Line(" 0003:00000000 00010000H .data                   DATA");
+        out.Line(" 0004:00010000 00008000H .bss                    BSS");
+        out.Line("");
+        out.Line("");
+        out.Line("Detailed map of segments");
+        out.Line("");
+        char line[512];
+        for (int u = 0; u < units; ++u) {
+            const std::string module = Cat({"M=", SyntheticUnitName(u).toStdString()});
+            std::snprintf(line, sizeof line, " 0001:%s %s C=CODE     S=.text    G=(none)   %-10s ACBP=A9",
+                          Hex8(extents[size_t(u)].first).c_str(), Hex8(extents[size_t(u)].second).c_str(),
+                          module.c_str());
+            out.Line(line);
+        }
+        for (int u = 0; u < units; u += 3) {
+            const std::string module = Cat({"M=", SyntheticUnitName(u).toStdString()});
+            std::snprintf(line, sizeof line,
+                          " 0003:%s 00000010 C=DATA     S=.data    G=DGROUP   %-10s ACBP=A9",
+                          Hex8(16 * u).c_str(), module.c_str());
+            out.Line(line);
+        }
+        out.Line("");
+        out.Line("");
+        out.Line("  Address             Publics by Name");
+        out.Line("");
+        std::vector<const TSymbol *> byName;
+        byName.reserve(symbols.size());
+        for (const TSymbol &symbol : symbols)
+            byName.push_back(&symbol);
+        std::sort(byName.begin(), byName.end(),
+                  [](const TSymbol *a, const TSymbol *b) { return a->Name < b->Name; });
+        for (const TSymbol *symbol : byName)
+            out.Line(Cat({" 0001:", Hex8(symbol->Address), "       ", symbol->Name}));
+        byName = {};
+        out.Line("");
+        out.Line("");
+        out.Line("  Address             Publics by Value");
+        out.Line("");
+        for (const TSymbol &symbol : symbols)
+            out.Line(Cat({" 0001:", Hex8(symbol.Address), "       ", symbol.Name}));
+        out.Line("");
+        out.Line("");
+        for (int u = 0; u < units; u += std::max(options.LineNumberEvery, 1)) {
+            const std::string name = SyntheticUnitName(u).toStdString();
+            out.Line(Cat({"Line numbers for ", name, "(", name, ".pas) segment .text"}));
+            out.Line("");
+            std::string row;
+            for (int k = 0; k < 16; ++k) {
+                std::snprintf(line, sizeof line, "%6d 0001:%s", 10 + 3 * k,
+                              Hex8(extents[size_t(u)].first + 8 * k).c_str());
+                row.append(k % 4 ? " " : "").append(line);
+                if (k % 4 == 3) {
+                    out.Line(row);
+                    row.clear();
+                }
+            }
+            out.Line("");
+        }
+        out.Line("Bound resource files");
+        out.Line("");
+        out.Line("c:\\program files (x86)\\studio\\lib\\win32\\release\\Controls.res");
+        for (int u = units - 1; u >= 0 && u > units - 20; --u)
+            out.Line(Cat({SyntheticUnitName(u).toStdString(), ".dfm"}));
+        out.Line("Project.res");
+        out.Line("");
+        out.Line("Program entry point at 0002:00001494");
+    }
+    file.close();
+
+    info.Bytes = QFileInfo(fileName).size();
+    info.Symbols = qint64(symbols.size());
+    info.Units = units;
+    info.FeaturedUnitName = options.FeaturedUnit >= 0 ? SyntheticUnitName(options.FeaturedUnit) : QString();
+    info.FirstUnitName = SyntheticUnitName(0);
+    info.LastUnitName = SyntheticUnitName(units - 1);
+    return file.error() == QFileDevice::NoError;
+}

@@ -1,0 +1,35 @@
+#pragma once
+// Synthetic detailed MAP files of any size with the shape the linker writes: a segment table with
+// the "H" length suffix, dotted unit names (some nested in others, as System and System.Classes),
+// publics by name and by value with generics, nested braces, metadata entries, overloads and
+// symbols sharing an address, line-number sections and bound form resources.
+
+#include <QString>
+
+struct TSyntheticMapOptions
+{
+    int Units = 3000;
+    qint64 Symbols = 1'500'000;
+    // Index of a unit that gets FeaturedSymbols symbols instead of its share (-1: none).
+    int FeaturedUnit = -1;
+    int FeaturedSymbols = 1000;
+    // Units that get a line-number section, one in N.
+    int LineNumberEvery = 4;
+    unsigned Seed = 1;
+};
+
+struct TSyntheticMapInfo
+{
+    qint64 Bytes = 0;
+    qint64 Symbols = 0;
+    int Units = 0;
+    QString FeaturedUnitName;
+    QString FirstUnitName;
+    QString LastUnitName;
+};
+
+// Writes the file; raises nothing, returns false when it cannot be written.
+bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &options, TSyntheticMapInfo &info);
+
+// The unit name the generator gives unit Index (the same for every file of the same unit count).
+QString SyntheticUnitName(int index);

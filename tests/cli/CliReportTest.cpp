@@ -1,0 +1,191 @@
+// quillon-cli as a whole program: formats, exit codes and messages.
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct TCliResult
+{
+    int ExitCode = -1;
+    QByteArray Out;
+    QString Err;
+};
+
+TCliResult RunCli(const QStringList &arguments, const QString &folder = QString())
+{
+    QProcess process;
+    if (!folder.isEmpty())
+        process.setWorkingDirectory(folder);
+    process.start(QUILLON_CLI_PATH, arguments);
+    EXPECT_TRUE(process.waitForFinished(120000));
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+const QString Sample = QUILLON_SOURCE_DIR "/examples/sample/SampleApp.map";
+const QString SampleDir = QUILLON_SOURCE_DIR "/examples/sample";
+
+QByteArray MalformedMap()
+{
+    return "\r\n Start         Length     Name                   Class\r\n"
+           " 0001:00401000 00000100H .text                   CODE\r\n\r\nDetailed map of segments\r\n\r\n"
+           " 0001:00000000 00000010 C=CODE     S=.text    G=(none)   M=UnitA    ACBP=A9\r\n"
+           " 0001:00000010 0000ZZZZ C=CODE     S=.text    G=(none)   M=UnitB    ACBP=A9\r\n";
+}
+
+} // namespace
+
+TEST(CliReportTest, CsvOfTheSample)
+{
+    const TCliResult result = RunCli({"report", Sample, "--search-dir", SampleDir, "--format", "csv"});
+    EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    EXPECT_EQ(result.Out.toStdString(), "unit,code_size,percent,dfm_size,dcu_size,ratio\n"
+                                        "Main,2160,24.98,4208,9412,4.4\n"
+                                        "System.Classes,1120,12.95,0,0,-\n"
+                                        "System.SysUtils,1088,12.58,0,0,-\n"
+                                        "System,1028,11.89,0,0,-\n"
+                                        "Vcl.Controls,1024,11.84,0,0,-\n"
+                                        "Vcl.Forms,936,10.82,0,0,-\n"
+                                        "Data.Helpers,520,6.01,0,5066,9.7\n"
+                                        "About,296,3.42,724,3180,10.7\n"
+                                        "SampleApp,200,2.31,0,0,-\n"
+                                        "System.Types,156,1.80,0,0,-\n"
+                                        "SysInit,120,1.39,0,0,-\n");
+    EXPECT_TRUE(result.Err.isEmpty()) << result.Err.toStdString();
+}
+
+TEST(CliReportTest, JsonWithSymbolTreesInDisplayOrder)
+{
+    QTemporaryDir dir;
+    // Relative paths are taken from the folder the tool starts in, though the analysis moves to the
+    // project's folder.
+    const TCliResult result = RunCli({"report", QDir(dir.path()).relativeFilePath(Sample), "--format", "json",
+                                      "--symbols", "--output", "out.json"},
+                                     dir.path());
+    ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    QFile file(dir.filePath("out.json"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    QJsonParseError error;
+    const QJsonObject report = QJsonDocument::fromJson(file.readAll(), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    EXPECT_EQ(report["map"].toString(), QFileInfo(Sample).canonicalFilePath());
+    EXPECT_EQ(report["code_segment_length"].toInteger(), 8664);
+    EXPECT_EQ(report["total_code_size"].toInteger(), 8648);
+
+    const QJsonArray units = report["units"].toArray();
+    ASSERT_EQ(units.size(), 11);
+    const QJsonObject main = units[0].toObject();
+    EXPECT_EQ(main["name"].toString(), "Main");
+    EXPECT_DOUBLE_EQ(main["percent"].toDouble(), 24.98);
+    EXPECT_EQ(main["dcu_size"].toInt(), 0) << "no scan without --search-dir";
+    EXPECT_EQ(main["ratio"].toString(), "-");
+    const QJsonObject form = main["symbols"].toArray()[0].toObject();
+    EXPECT_EQ(form["name"].toString(), "TFormMain");
+    EXPECT_EQ(form["size"].toInteger(), 2148);
+    qint64 previous = std::numeric_limits<qint64>::max();
+    for (const QJsonValue child : form["children"].toArray()) {
+        EXPECT_LE(child["size"].toInteger(), previous) << "largest first";
+        previous = child["size"].toInteger();
+    }
+    for (const QJsonValue unit : units) {
+        if (unit["name"].toString() != "System")
+            continue;
+        for (const QJsonValue symbol : unit["symbols"].toArray())
+            EXPECT_NE(symbol["name"].toString(), "Classes")
+                << "System.Classes symbols stay in their own unit";
+    }
+}
+
+TEST(CliReportTest, TableForPeople)
+{
+    const TCliResult result = RunCli({"report", Sample, "--symbols"});
+    ASSERT_EQ(result.ExitCode, 0);
+    const QString table = QString::fromUtf8(result.Out);
+    EXPECT_TRUE(table.contains(QRegularExpression("\nMain +2,160 +24\\.98 % +4,208 +-\n")))
+        << table.toStdString();
+    EXPECT_TRUE(table.contains(QRegularExpression("\n  TFormMain +2,148 +24\\.84 %\n")));
+    EXPECT_TRUE(table.contains(QRegularExpression("\nTotal \\(11 units\\) +8,648 +100\\.00 % +4,932\n")));
+}
+
+TEST(CliReportTest, ExitCodesAndMessages)
+{
+    QTemporaryDir dir;
+    QFile malformed(dir.filePath("Bad.map"));
+    ASSERT_TRUE(malformed.open(QIODevice::WriteOnly));
+    malformed.write(MalformedMap());
+    malformed.close();
+    QDir(dir.path()).mkpath("Folder.map");
+
+    struct TCase
+    {
+        const char *Name;
+        QStringList Arguments;
+        int ExitCode;
+        const char *Message;
+    };
+    const TCase cases[] = {
+        {"help", {"--help"}, 0, ""},
+        {"missing MAP file", {"report", dir.filePath("Gone.map")}, 2, "not available."},
+        {"MAP path is a folder", {"report", dir.filePath("Folder.map")}, 2, "not available."},
+        {"malformed code size",
+         {"report", dir.filePath("Bad.map")},
+         3,
+         "'$0000ZZZZ' is not a valid integer value (MAP file line 8)"},
+        {"no command", {}, 64, "missing command"},
+        {"unknown option", {"report", Sample, "--fast"}, 64, "unknown option --fast"},
+        {"unknown format", {"report", Sample, "--format", "xml"}, 64, "unknown format"},
+        {"no MAP file", {"report", "--symbols"}, 64, "needs a MAP file"},
+        {"option without value", {"report", Sample, "--output"}, 64, "needs a value"},
+        {"unwritable output",
+         {"report", Sample, "--output", dir.filePath("no/such/folder/out.txt")},
+         1,
+         "cannot write"},
+    };
+    for (const TCase &c : cases) {
+        const TCliResult result = RunCli(c.Arguments);
+        EXPECT_EQ(result.ExitCode, c.ExitCode) << c.Name;
+        EXPECT_TRUE(result.Err.contains(QString::fromUtf8(c.Message)))
+            << c.Name << ": " << result.Err.toStdString();
+    }
+    EXPECT_TRUE(RunCli({"--help"}).Out.contains("Exit codes:"));
+    const TCliResult bad = RunCli({"report", dir.filePath("Bad.map")});
+    EXPECT_TRUE(bad.Err.contains("Couldn't locate project file (Bad.dpr).\nsizes for DFM"))
+        << "the warning comes too";
+    EXPECT_TRUE(bad.Out.isEmpty());
+}
+
+TEST(CliReportTest, CsvOfEveryCorpusFile)
+{
+    QDirIterator it(QUILLON_CORPUS_DIR, {"*.map"}, QDir::Files, QDirIterator::Subdirectories);
+    if (!it.hasNext())
+        GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
+    while (it.hasNext()) {
+        const QString map = it.next();
+        const TCliResult result =
+            RunCli({"report", map, "--search-dir", QFileInfo(map).path(), "--format", "csv"});
+        ASSERT_EQ(result.ExitCode, 0) << map.toStdString() << result.Err.toStdString();
+        const QList<QByteArray> lines = result.Out.trimmed().split('\n');
+        EXPECT_EQ(lines[0], "unit,code_size,percent,dfm_size,dcu_size,ratio");
+        double percent = 0;
+        qint64 previous = std::numeric_limits<qint64>::max();
+        for (qsizetype i = 1; i < lines.size(); ++i) {
+            const QList<QByteArray> fields = lines[i].split(',');
+            ASSERT_EQ(fields.size(), 6) << lines[i].toStdString();
+            EXPECT_LE(fields[1].toLongLong(), previous);
+            previous = fields[1].toLongLong();
+            percent += fields[2].toDouble();
+            EXPECT_EQ(fields[5] == "-", fields[4] == "0") << lines[i].toStdString();
+        }
+        EXPECT_NEAR(percent, 100.0, 0.005 * double(lines.size())) << map.toStdString();
+    }
+}
