@@ -11,11 +11,6 @@ int RoundEven(float value)
     return int(std::nearbyint(value));
 }
 
-quint32 RGB(int red, int green, int blue)
-{
-    return quint32(red) | quint32(green) << 8 | quint32(blue) << 16;
-}
-
 int Channel(float p, float q, float t)
 {
     if (t < 0)
@@ -61,15 +56,15 @@ THSL RGBToHSL(quint8 red, quint8 green, quint8 blue)
     return hsl;
 }
 
-quint32 HSLToRGB(float h, float s, float l)
+TColor HSLToRGB(float h, float s, float l)
 {
     if (s <= 0) {
         if (l <= 0)
-            return RGB(0, 0, 0);
+            return RGBColor(0, 0, 0);
         if (l >= 1)
-            return RGB(255, 255, 255);
+            return RGBColor(255, 255, 255);
         const int grey = RoundEven(255.0f * l);
-        return RGB(grey, grey, grey);
+        return RGBColor(grey, grey, grey);
     }
     float q;
     if (l >= 1 || (l > 0.5f && s >= 1))
@@ -87,12 +82,13 @@ quint32 HSLToRGB(float h, float s, float l)
         p = 2 * l - q;
     else
         p = q;
-    return RGB(Channel(p, q, h + 1.0f / 3.0f), Channel(p, q, h), Channel(p, q, h - 1.0f / 3.0f));
+    return RGBColor(Channel(p, q, h + 1.0f / 3.0f), Channel(p, q, h), Channel(p, q, h - 1.0f / 3.0f));
 }
 
-quint32 ChangeLightness(quint32 color, float delta)
+TColor ChangeLightness(TColor color, float delta)
 {
-    THSL hsl = RGBToHSL(quint8(color), quint8(color >> 8), quint8(color >> 16));
+    const TColor rgb = ColorToRGB(color);
+    THSL hsl = RGBToHSL(quint8(GetRValue(rgb)), quint8(GetGValue(rgb)), quint8(GetBValue(rgb)));
     hsl.L = std::clamp(hsl.L + delta, 0.0f, 1.0f);
     return HSLToRGB(hsl.H, hsl.S, hsl.L);
 }

@@ -1,6 +1,8 @@
 #pragma once
 // Shading of the size bars: colours (0xBBGGRR) moved in HSL lightness, all in single precision.
 
+#include "controls/UColors.h"
+
 #include <QtGlobal>
 
 struct THSL
@@ -11,7 +13,6 @@ struct THSL
 };
 
 THSL RGBToHSL(quint8 red, quint8 green, quint8 blue);
-// Returns the colour as 0xBBGGRR.
-quint32 HSLToRGB(float h, float s, float l);
-// The colour with its lightness moved by delta and clamped to 0..1.
-quint32 ChangeLightness(quint32 color, float delta);
+TColor HSLToRGB(float h, float s, float l);
+// The colour (a system colour resolved first) with its lightness moved by delta and clamped to 0..1.
+TColor ChangeLightness(TColor color, float delta);

@@ -1,0 +1,370 @@
+#include "app/FMain.h"
+
+#include "analysis/MapAnalysis.h"
+#include "app/FScanFilesAbort.h"
+#include "app/UnitColumnPainting.h"
+#include "base/UFileUtils.h"
+#include "base/UFormat.h"
+#include "base/UVersionInfo.h"
+#include "base/XLists.h"
+#include "controls/CDirectoryEdit.h"
+#include "controls/CFileComboEdit.h"
+#include "controls/CGradient.h"
+#include "controls/ICCClock.h"
+#include "controls/UFormStorage.h"
+#include "controls/UStdMessageDlg.h"
+#include "controls/UTimer97.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QScopeGuard>
+#include <QShortcut>
+
+const QString TQuillonMain::PublisherText = QStringLiteral("Brackwell");
+const QString TQuillonMain::HelpPageAddress = QStringLiteral("https://brackwell.example/quillon/help");
+
+namespace {
+
+constexpr int HeaderBandHeight = 65;
+constexpr int StatusBarHeight = 19;
+// Right-anchored controls keep their distance to the band's right edge as designed at 664 pixels.
+constexpr int DesignedWidth = 664;
+
+QFont SegoeUI()
+{
+    QFont font(QStringLiteral("Segoe UI"));
+    font.setPixelSize(12);
+    return font;
+}
+
+QLabel *BandLabel(QWidget *band, const QString &caption, const QRect &geometry)
+{
+    auto *label = new QLabel(caption, band);
+    label->setGeometry(geometry);
+    return label;
+}
+
+// The object of column string `item`, 0 when the row has no such column string.
+qint64 ColumnObject(const TITreeNode *node, int item)
+{
+    const TXStringList *strings = node->ColumnStringsIfAny();
+    return strings && item < strings->Count() ? qint32(strings->Objects(item)) : 0;
+}
+
+} // namespace
+
+TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
+    : QWidget(parent), FArguments(arguments), FClock(SystemClock())
+{
+    setObjectName(QStringLiteral("QuillonMain"));
+    setWindowTitle(QStringLiteral("Quillon"));
+    setFont(SegoeUI());
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+    // The designed outer minimum of 680 x 200 less the designed frame.
+    setMinimumSize(664, 161);
+    move(496, 130);
+    resize(DesignedWidth, 579);
+
+    // Made first, so that it saves while the controls it reads still exist.
+    FFormStorage = new TFormStorage(this);
+    FFormStorage->setObjectName(QStringLiteral("FormStorage"));
+    FFormStorage->SetUseRegistry(true);
+    FFormStorage->SetIniFileName(QStringLiteral("\\Software\\Brackwell\\Quillon"));
+    FFormStorage->SetOptions(fpPosition);
+    FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text")});
+
+    CreateStatusBar();
+    CreateGrid();
+    CreateHeaderBand();
+
+    FTIAbort = new TTimer97(this);
+    FTIAbort->setObjectName(QStringLiteral("TIAbort"));
+    FTIAbort->SetEnabled(false);
+    FTIAbort->SetInterval(500);
+    FTIAbort->OnTimer = [this](TTimer97 *sender) { TIAbortTimer(sender); };
+
+    CreateAnalysis();
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this, [this] { FormHelp(); });
+    setTabOrder(FVGUnits, FBBGo);
+    setTabOrder(FBBGo, FDEFilePath);
+    setTabOrder(FDEFilePath, FFEMapFile);
+
+    // FormCreate
+    FVGUnits->SetMultiSelect(true);
+    setWindowTitle(windowTitle() + QStringLiteral(" v") + ApplicationVersion() + QStringLiteral(" - ") +
+                   PublisherText);
+    LayoutComponents();
+}
+
+TQuillonMain::~TQuillonMain()
+{
+    // FormDestroy: the symbols go with the engine, before the grid they refer to.
+    FVGUnits->OnSelectionChanged = nullptr;
+    FVGUnits->OnExpanding = nullptr;
+    FAnalysis.reset();
+}
+
+void TQuillonMain::CreateStatusBar()
+{
+    FStatusBar = new QWidget(this);
+    FStatusBar->setObjectName(QStringLiteral("StatusBar"));
+    auto *layout = new QHBoxLayout(FStatusBar);
+    layout->setContentsMargins(0, 2, 0, 0);
+    layout->setSpacing(2);
+    const int widths[2] = {350, 50};
+    for (int i = 0; i < 2; ++i) {
+        FStatusPanels[i] = new QLabel(FStatusBar);
+        FStatusPanels[i]->setFrameShape(QFrame::Panel);
+        FStatusPanels[i]->setFrameShadow(QFrame::Sunken);
+        FStatusPanels[i]->setFixedWidth(widths[i]);
+        layout->addWidget(FStatusPanels[i]);
+    }
+    layout->addStretch();
+    FStatusPanels[1]->setText(PublisherText);
+}
+
+void TQuillonMain::CreateGrid()
+{
+    FVGUnits = new TITreeView(this);
+    FVGUnits->setObjectName(QStringLiteral("VGUnits"));
+    FVGUnits->SetHeaderHeight(21);
+    FVGUnits->SetHeaderParentFont(false);
+    FVGUnits->SetHeaderFont(SegoeUI());
+    FVGUnits->SetRowHeight(20);
+    FVGUnits->SetRowSelect(true);
+    FVGUnits->SetGridLines(true);
+    FVGUnits->SetGridColumns(true);
+    FVGUnits->OnSelectionChanged = [this](TInteractiveTreeView *sender) { VGUnitsSelectionChanged(sender); };
+    FVGUnits->OnExpanding = [this](TTreeGridModel *sender, TITreeNode *node, bool &allow) {
+        VGUnitsExpanding(sender, node, allow);
+    };
+
+    TMapAnalysis::SetupUnitColumns(*FVGUnits);
+    const auto sizePainter = [this](TITreeView *sender, QPainter &canvas, const QRect &cell, TITreeNode *node,
+                                    int column, TITreeViewNodeStates states) {
+        VGUnitsColumn1DrawNodeContent(sender, canvas, cell, node, column, states);
+    };
+    FVGUnits->Column(1)->OnDrawNodeContent = sizePainter;
+    FVGUnits->Column(3)->OnDrawNodeContent = sizePainter;
+    FVGUnits->Column(2)->OnDrawNodeContent = [this](TITreeView *sender, QPainter &canvas, const QRect &cell,
+                                                    TITreeNode *node, int column,
+                                                    TITreeViewNodeStates states) {
+        VGUnitsColumn2DrawNodeContent(sender, canvas, cell, node, column, states);
+    };
+}
+
+void TQuillonMain::CreateHeaderBand()
+{
+    FGradient1 = new TGradient(this);
+    FGradient1->setObjectName(QStringLiteral("Gradient1"));
+    FGradient1->SetColorBegin(15133416);
+    FGradient1->SetColorEnd(10930928);
+    FGradient1->SetBorderMargin(0);
+    FGradient1->SetCaptionLayout(TCustomGradient::tlCenter);
+    FGradient1->SetBackgroundStyle(TCustomGradient::bsBrushedGradient);
+    FGradient1->setFont(SegoeUI());
+    FGradient1->SetFontColor(clBlack);
+
+    BandLabel(FGradient1, QStringLiteral("MapFile"), QRect(8, 11, 42, 15));
+    BandLabel(FGradient1, QStringLiteral("Search Files in"), QRect(8, 37, 74, 15));
+
+    FBBGo = new QPushButton(QStringLiteral("Go"), FGradient1);
+    FBBGo->setObjectName(QStringLiteral("BBGo"));
+    connect(FBBGo, &QPushButton::clicked, this, [this] { BBGoClick(); });
+
+    FDEFilePath = new TDirectoryEdit(FGradient1);
+    FDEFilePath->setObjectName(QStringLiteral("DEFilePath"));
+    FDEFilePath->setText(QStringLiteral("S:\\"));
+
+    FFEMapFile = new TFileComboEdit(FGradient1);
+    FFEMapFile->setObjectName(QStringLiteral("FEMapFile"));
+    FFEMapFile->setFont(SegoeUI());
+}
+
+void TQuillonMain::CreateAnalysis()
+{
+    FAnalysis = std::make_unique<TMapAnalysis>(*FVGUnits);
+    FAnalysis->OnMessage = [this](TMapAnalysis *, const QString &message) { ShowAnalysisMessage(message); };
+    FAnalysis->OnScanStarting = [this](TMapAnalysis *) {
+        if (FScanFilesAbort)
+            FScanFilesAbort->ResetAbort();
+        FTIAbort->SetInterval(500);
+        FTIAbort->SetEnabled(true);
+    };
+    FAnalysis->OnScanProgress = [this](const QString &folder, bool &abort) {
+        ScanFilesProgress(folder, abort);
+    };
+    FAnalysis->OnScanFinished = [this](TMapAnalysis *) {
+        FTIAbort->SetEnabled(false);
+        if (FScanFilesAbort)
+            FScanFilesAbort->hide();
+    };
+}
+
+void TQuillonMain::SetClock(std::shared_ptr<TICCClock> clock)
+{
+    FClock = std::move(clock);
+}
+
+void TQuillonMain::ShowAnalysisMessage(const QString &message)
+{
+    // The engine's messages are already formatted.
+    ShowErrorMessage(QStringLiteral("!") + message);
+}
+
+void TQuillonMain::BBGoClick()
+{
+    const QString mapFileName = FFEMapFile->FileName();
+    if (!FAnalysis->MapFileAvailable(mapFileName))
+        return;
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    FVGUnits->setEnabled(false);
+    FBBGo->setEnabled(false);
+    FVGUnits->OnSelectionChanged = nullptr;
+    const auto restoreInterface = qScopeGuard([this] {
+        // A failed run keeps its rows with valid percentages, so the summary stays meaningful.
+        FVGUnits->OnSelectionChanged = [this](TInteractiveTreeView *sender) {
+            VGUnitsSelectionChanged(sender);
+        };
+        FBBGo->setEnabled(true);
+        FVGUnits->setEnabled(true);
+        QApplication::restoreOverrideCursor();
+    });
+    FAnalysis->Run(mapFileName, FDEFilePath->text());
+    FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
+}
+
+void TQuillonMain::FormShow()
+{
+    if (FArguments.size() < 2 || !QFileInfo(FArguments.at(1)).isFile())
+        return;
+    QString mapFile = GetStoredFileName(FArguments.at(1));
+    const qsizetype dot = mapFile.lastIndexOf(u'.');
+    if (dot > mapFile.lastIndexOf(u'/'))
+        mapFile.truncate(dot);
+    FFEMapFile->SetFileName(mapFile + QStringLiteral(".map"));
+}
+
+bool TQuillonMain::FormHelp()
+{
+    ShellOpen(HelpPageAddress, FShellExecutor);
+    return true;
+}
+
+void TQuillonMain::FormResize()
+{
+    FStatusPanels[0]->setFixedWidth(std::max(0, frameGeometry().width() - 180));
+}
+
+void TQuillonMain::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!FShowHandled) {
+        FShowHandled = true;
+        FormShow();
+    }
+}
+
+void TQuillonMain::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    LayoutComponents();
+    FormResize();
+}
+
+void TQuillonMain::LayoutComponents()
+{
+    const int w = width();
+    const int h = height();
+    FGradient1->setGeometry(0, 0, w, HeaderBandHeight);
+    FStatusBar->setGeometry(0, h - StatusBarHeight, w, StatusBarHeight);
+    FVGUnits->setGeometry(0, HeaderBandHeight, w, std::max(0, h - HeaderBandHeight - StatusBarHeight));
+    FBBGo->setGeometry(w - (DesignedWidth - 598), 17, 54, 27);
+    const int editWidth = std::max(0, w - 96 - (DesignedWidth - 583));
+    FFEMapFile->setGeometry(96, 4, editWidth, 23);
+    FDEFilePath->setGeometry(96, 34, editWidth, 21);
+}
+
+void TQuillonMain::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)
+{
+    FAnalysis->VGUnitsExpanding(Sender, Node, Allow);
+}
+
+void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
+{
+    int count = 0;
+    qint64 codeSum = 0;
+    qint64 formSum = 0;
+    for (const TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling()) {
+        if (!node->Selected())
+            continue;
+        ++count;
+        codeSum += ColumnObject(node, 1);
+        formSum += ColumnObject(node, 2);
+    }
+    FStatusPanels[0]->setText(Format(QStringLiteral("%d units: %.1f kB code (%.2f%%), %.1f kB DFM"),
+                                     {count, double(codeSum) / 1024,
+                                      double(codeSum) * FAnalysis->PercentFactor(), double(formSum) / 1024}));
+}
+
+void TQuillonMain::VGUnitsColumn1DrawNodeContent(TITreeView *, QPainter &aCanvas, const QRect &cellRect,
+                                                 TITreeNode *node, int columnIndex,
+                                                 TITreeViewNodeStates nodeStates)
+{
+    const qint64 value = columnIndex == 1 ? node->Tag() : ColumnObject(node, columnIndex - 1);
+    const TITreeNode *parent = node->Parent();
+    QString text;
+    if (value != 0)
+        text = QString::number(value);
+    else if (!parent)
+        text = QStringLiteral("-");
+
+    if (columnIndex == 1 || (columnIndex == 3 && !parent && node->Data() != 0)) {
+        TColor base;
+        float ratio;
+        if (parent) {
+            base = SymbolBarColor(node->Level());
+            ratio = float(double(node->Tag()) / double(parent->Tag()));
+        } else if (columnIndex == 1) {
+            base = UnitCodeBarColor;
+            ratio = float(double(node->Tag()) / FAnalysis->MaxCodeSize());
+        } else {
+            base = UnitDFMBarColor;
+            ratio = float(double(node->Data()) / FAnalysis->MaxDFMSize());
+        }
+        PaintUnitBar(aCanvas, UnitBarRect(cellRect, ratio), base, nodeStates.testFlag(nsSelected));
+    }
+    PaintCellText(aCanvas, cellRect, text);
+}
+
+void TQuillonMain::VGUnitsColumn2DrawNodeContent(TITreeView *, QPainter &aCanvas, const QRect &cellRect,
+                                                 TITreeNode *node, int, TITreeViewNodeStates)
+{
+    PaintCellText(aCanvas, cellRect,
+                  Format(QStringLiteral("%.2f %%"), {double(node->Tag()) * FAnalysis->PercentFactor()}));
+}
+
+void TQuillonMain::TIAbortTimer(TTimer97 *)
+{
+    if (FScanFilesAbort)
+        FScanFilesAbort->show();
+    FTIAbort->SetEnabled(false);
+}
+
+void TQuillonMain::ScanFilesProgress(const QString &folder, bool &abort)
+{
+    const qint64 now = FClock->NowMs();
+    if (now > FNextScanRefresh) {
+        FNextScanRefresh = now + 50;
+        QCoreApplication::processEvents();
+        if (FScanFilesAbort)
+            FScanFilesAbort->LACurrentDirectory()->setText(folder);
+    }
+    abort = FScanFilesAbort && FScanFilesAbort->Aborted();
+}

@@ -1,0 +1,96 @@
+#pragma once
+// The main window: the header band with the MAP file and search folder fields and the Go button, the
+// unit grid, and the status bar with the selection summary. The analysis itself is the engine's.
+
+#include "base/UShellUtils.h"
+#include "controls/CITVClassic.h"
+
+#include <QStringList>
+#include <QWidget>
+
+#include <memory>
+
+class QLabel;
+class QPushButton;
+class TDirectoryEdit;
+class TFileComboEdit;
+class TFormStorage;
+class TGradient;
+class TICCClock;
+class TMapAnalysis;
+class TScanFilesAbort;
+class TTimer97;
+
+class TQuillonMain : public QWidget
+{
+    Q_OBJECT
+
+public:
+    static const QString PublisherText;
+    static const QString HelpPageAddress;
+
+    // The command line decides the MAP file preselected at the first show.
+    explicit TQuillonMain(const QStringList &arguments, QWidget *parent = nullptr);
+    ~TQuillonMain() override;
+
+    // The scan dialog is created after the window; the window shows and drives it during a scan.
+    void SetScanFilesAbort(TScanFilesAbort *dialog) { FScanFilesAbort = dialog; }
+    // The time source of the scan's refresh throttle.
+    void SetClock(std::shared_ptr<TICCClock> clock);
+    // How F1 reaches the desktop.
+    void SetShellExecutor(TShellExecutor executor) { FShellExecutor = std::move(executor); }
+
+    TITreeView *VGUnits() const { return FVGUnits; }
+    TGradient *Gradient1() const { return FGradient1; }
+    QPushButton *BBGo() const { return FBBGo; }
+    TDirectoryEdit *DEFilePath() const { return FDEFilePath; }
+    TFileComboEdit *FEMapFile() const { return FFEMapFile; }
+    TFormStorage *FormStorage() const { return FFormStorage; }
+    TTimer97 *TIAbort() const { return FTIAbort; }
+    QLabel *StatusPanel(int index) const { return FStatusPanels[index]; }
+    const TMapAnalysis &Analysis() const { return *FAnalysis; }
+
+    // Published handlers.
+    void BBGoClick();
+    void FormShow();
+    bool FormHelp();
+    void FormResize();
+    void VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow);
+    void VGUnitsSelectionChanged(TInteractiveTreeView *Sender);
+    void VGUnitsColumn1DrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
+                                       TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
+    void VGUnitsColumn2DrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
+                                       TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
+    void TIAbortTimer(TTimer97 *Sender);
+    // The compiled unit scan's progress callback: pumps events at most every 50 ms.
+    void ScanFilesProgress(const QString &folder, bool &abort);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    void CreateStatusBar();
+    void CreateGrid();
+    void CreateHeaderBand();
+    void CreateAnalysis();
+    void LayoutComponents();
+    void ShowAnalysisMessage(const QString &message);
+
+    QStringList FArguments;
+    TFormStorage *FFormStorage = nullptr;
+    QWidget *FStatusBar = nullptr;
+    QLabel *FStatusPanels[2] = {};
+    TITreeView *FVGUnits = nullptr;
+    TGradient *FGradient1 = nullptr;
+    QPushButton *FBBGo = nullptr;
+    TDirectoryEdit *FDEFilePath = nullptr;
+    TFileComboEdit *FFEMapFile = nullptr;
+    TTimer97 *FTIAbort = nullptr;
+    TScanFilesAbort *FScanFilesAbort = nullptr;
+    std::unique_ptr<TMapAnalysis> FAnalysis;
+    std::shared_ptr<TICCClock> FClock;
+    qint64 FNextScanRefresh = 0;
+    bool FShowHandled = false;
+    TShellExecutor FShellExecutor = ExecuteShellRequest;
+};

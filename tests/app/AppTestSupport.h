@@ -1,0 +1,85 @@
+#pragma once
+// Helpers of the program's tests: a hand-driven clock and timer queue, a closer of the modal
+// message dialogs, and small MAP files written to a temporary folder.
+
+#include "controls/ICCClock.h"
+#include "controls/TTimerQueue.h"
+
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <map>
+#include <memory>
+
+// Fake time: every reading advances it by Step milliseconds and fires the queue's timers that fell
+// due, so a long scan can be simulated without waiting.
+class TFakeTime : public TICCClock, public TTimerQueue
+{
+public:
+    qint64 Step = 20;
+    mutable int Readings = 0;
+    // Called at every reading, after the timers.
+    std::function<void(qint64 now)> OnReading;
+
+    qint64 NowMs() const override;
+    std::unique_ptr<TICCTimer> CreateTimer(std::function<void()> onTimeout) override;
+    std::uintptr_t CreateTimer(std::uint32_t dueMs, std::uint32_t periodMs, TCallback callback) override;
+    void DeleteTimer(std::uintptr_t handle) override;
+    // The due times asked for, in order.
+    std::vector<std::uint32_t> DueTimes;
+
+private:
+    struct TEntry
+    {
+        qint64 Due;
+        std::uint32_t Period;
+        TCallback Callback;
+    };
+    mutable qint64 FNow = 1000;
+    mutable std::map<std::uintptr_t, TEntry> FTimers;
+    std::uintptr_t FNextHandle = 1;
+};
+
+// Closes every modal message dialog that opens while it lives, keeping the texts it showed.
+class TMessageCatcher
+{
+public:
+    TMessageCatcher();
+    QStringList Messages;
+
+private:
+    QTimer FTimer;
+};
+
+// User settings of the test in a folder of its own.
+class TTemporarySettings
+{
+public:
+    TTemporarySettings();
+    ~TTemporarySettings();
+    QString Path() const { return FFolder.path(); }
+
+private:
+    QTemporaryDir FFolder;
+};
+
+// A detailed MAP file with the given units (name, code size) and public symbols (address, name)
+// after a segment table of the given code length; the units lie one after the other from 0.
+struct TMapUnit
+{
+    QString Name;
+    quint32 Size;
+};
+struct TMapSymbol
+{
+    quint32 Address;
+    QString Name;
+};
+QString WriteMapFile(const QString &path, const std::vector<TMapUnit> &units,
+                     const std::vector<TMapSymbol> &symbols, quint32 codeLength);
+
+QString SourceDir();
+QString CorpusDir();

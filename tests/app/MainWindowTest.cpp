@@ -1,0 +1,333 @@
+// The program through its real window, offscreen: the Go run, sorting, opening units, the selection
+// summary, copying, failures, persistence and the command line.
+#include "AppTestSupport.h"
+
+#include "analysis/MapAnalysis.h"
+#include "app/FMain.h"
+#include "app/FScanFilesAbort.h"
+#include "base/XLists.h"
+#include "controls/CDirectoryEdit.h"
+#include "controls/CFileComboEdit.h"
+#include "controls/UTimer97.h"
+
+#include "QuillonVersion.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class MainWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        auto time = std::make_unique<TFakeTime>();
+        FTime = time.get();
+        CreateTimer97Handler(std::move(time));
+    }
+    void TearDown() override
+    {
+        FScan.reset();
+        FWindow.reset();
+        FreeTimer97Handler();
+    }
+
+    TQuillonMain &OpenWindow(const QStringList &arguments = {QStringLiteral("quillon")})
+    {
+        FScan.reset();
+        FWindow = std::make_unique<TQuillonMain>(arguments);
+        FScan = std::make_unique<TScanFilesAbort>(FWindow.get());
+        FWindow->SetScanFilesAbort(FScan.get());
+        FWindow->SetClock(std::shared_ptr<TICCClock>(FTime, [](TICCClock *) {}));
+        FWindow->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(FWindow.get()));
+        return *FWindow;
+    }
+
+    void Go(const QString &mapFile, const QString &searchFolder)
+    {
+        FWindow->FEMapFile()->SetFileName(mapFile);
+        FWindow->DEFilePath()->setText(searchFolder);
+        QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+    }
+
+    void GoOnSample() { Go(SampleMap(), SourceDir() + QStringLiteral("/examples/sample/")); }
+
+    static QString SampleMap() { return SourceDir() + QStringLiteral("/examples/sample/SampleApp.map"); }
+
+    TITreeView &Grid() { return *FWindow->VGUnits(); }
+
+    QStringList RootTexts()
+    {
+        QStringList texts;
+        for (const TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling())
+            texts << node->Text();
+        return texts;
+    }
+
+    TITreeNode *Root(const QString &text)
+    {
+        for (TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling())
+            if (node->Text() == text)
+                return node;
+        return nullptr;
+    }
+
+    // The middle of the node's row in the grid's client coordinates.
+    QPoint RowPoint(const TITreeNode *node, int x = 100)
+    {
+        Grid().grab();
+        for (int y = 0; y < Grid().height(); ++y)
+            if (Grid().RowAt(y) == node)
+                return QPoint(x, y + Grid().RowHeight() / 2);
+        ADD_FAILURE() << "row not displayed";
+        return QPoint();
+    }
+
+    TFakeTime *FTime = nullptr;
+    TTemporarySettings FSettings;
+    std::unique_ptr<TQuillonMain> FWindow;
+    std::unique_ptr<TScanFilesAbort> FScan;
+};
+
+TEST_F(MainWindowTest, CaptionCarriesVersionAndPublisher)
+{
+    OpenWindow();
+    EXPECT_EQ(
+        FWindow->windowTitle(),
+        QStringLiteral("Quillon v%1.%2 - Brackwell").arg(QUILLON_VERSION_MAJOR).arg(QUILLON_VERSION_MINOR));
+    EXPECT_TRUE(Grid().MultiSelect());
+    EXPECT_EQ(FWindow->DEFilePath()->text(), QStringLiteral("S:\\"));
+}
+
+TEST_F(MainWindowTest, GoFillsTheGridLargestUnitFirst)
+{
+    OpenWindow();
+    TMessageCatcher messages;
+    GoOnSample();
+
+    EXPECT_TRUE(messages.Messages.isEmpty()) << messages.Messages.join(u'\n').toStdString();
+    EXPECT_EQ(RootTexts(),
+              QStringList({"Main", "System.Classes", "System.SysUtils", "System", "Vcl.Controls", "Vcl.Forms",
+                           "Data.Helpers", "About", "SampleApp", "System.Types", "SysInit"}));
+    const TITreeNode *main = Root(QStringLiteral("Main"));
+    EXPECT_EQ(main->Tag(), 0x870);
+    EXPECT_EQ(main->Data(), 4208);
+    EXPECT_EQ(main->ColumnStringsIfAny()->Strings(3), QStringLiteral("4.4"));
+    EXPECT_EQ(Root(QStringLiteral("System"))->ColumnStringsIfAny()->Strings(3), QStringLiteral("-"));
+    EXPECT_TRUE(FWindow->BBGo()->isEnabled());
+    EXPECT_TRUE(Grid().isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(MainWindowTest, HeaderClickResortsTheUnits)
+{
+    OpenWindow();
+    GoOnSample();
+    Grid().grab();
+    const QPoint unitHeader(100, Grid().HeaderHeight() / 2);
+
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, unitHeader);
+    EXPECT_EQ(RootTexts().first(), QStringLiteral("About"));
+    EXPECT_EQ(RootTexts().last(), QStringLiteral("Vcl.Forms"));
+
+    Grid().grab();
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, unitHeader);
+    EXPECT_EQ(RootTexts().first(), QStringLiteral("Vcl.Forms"));
+}
+
+TEST_F(MainWindowTest, OpeningAUnitShowsItsSymbols)
+{
+    OpenWindow();
+    GoOnSample();
+    TITreeNode *main = Root(QStringLiteral("Main"));
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(main));
+    ASSERT_EQ(Grid().SelectedNode(), main);
+
+    QTest::keyClick(&Grid(), Qt::Key_Right);
+
+    ASSERT_TRUE(main->Expanded());
+    ASSERT_GT(main->Count(), 0);
+    EXPECT_NE(main->GetFirstChild()->Text(), QStringLiteral("$"));
+    qint64 childSizes = 0;
+    for (int i = 0; i < main->Count(); ++i) {
+        childSizes += main->Item(i)->Tag();
+        if (i > 0) {
+            EXPECT_GE(main->Item(i - 1)->Tag(), main->Item(i)->Tag()) << "children keep the size order";
+        }
+    }
+    EXPECT_LE(childSizes, main->Tag());
+}
+
+TEST_F(MainWindowTest, SelectionSummaryAndCopiedLines)
+{
+    OpenWindow();
+    GoOnSample();
+    EXPECT_EQ(FWindow->StatusPanel(1)->text(), QStringLiteral("Brackwell"));
+
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(Root(QStringLiteral("Main"))));
+    QTest::mouseClick(&Grid(), Qt::LeftButton, Qt::ControlModifier, RowPoint(Root(QStringLiteral("About"))));
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("2 units: 2.4 kB code (28.40%), 4.8 kB DFM"));
+    EXPECT_EQ(Grid().SelectedLinesText(),
+              QStringLiteral("\"Main\"\t\"\"\t\"\"\t\"\"\t\"4.4\"\r\n\"About\"\t\"\"\t\"\"\t\"\"\t\"10.7\""));
+
+    QTest::keyClick(&Grid(), Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("0 units: 0.0 kB code (0.00%), 0.0 kB DFM"));
+}
+
+TEST_F(MainWindowTest, SelectingOnlySymbolRowsCountsNoUnit)
+{
+    OpenWindow();
+    GoOnSample();
+    TITreeNode *main = Root(QStringLiteral("Main"));
+    main->SetExpanded(true);
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(main->GetFirstChild()));
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("0 units: 0.0 kB code (0.00%), 0.0 kB DFM"));
+}
+
+TEST_F(MainWindowTest, MissingMapFileOnlyShowsAMessage)
+{
+    OpenWindow();
+    GoOnSample();
+    const QString missing = QDir::tempPath() + QStringLiteral("/no-such-quillon.map");
+    TMessageCatcher messages;
+    Go(missing, QStringLiteral("S:\\"));
+
+    EXPECT_EQ(messages.Messages,
+              QStringList(QStringLiteral("MAP File \"") + missing + QStringLiteral("\" not available.")));
+    EXPECT_EQ(RootTexts().size(), 11);
+}
+
+TEST_F(MainWindowTest, MalformedMapGetsAMessageAndTheProgramGoesOn)
+{
+    QTemporaryDir folder;
+    QFile sample(SampleMap());
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QByteArray text = sample.readAll();
+    text.replace("0001:00000958 00000460", "0001:00000958 0000ZZZZ");
+    QFile broken(folder.filePath(QStringLiteral("Broken.map")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(text);
+    broken.close();
+
+    OpenWindow();
+    {
+        TMessageCatcher messages;
+        Go(broken.fileName(), folder.path() + u'/');
+        ASSERT_FALSE(messages.Messages.isEmpty());
+        EXPECT_TRUE(messages.Messages.last().contains(QStringLiteral("is not a valid integer value")))
+            << messages.Messages.last().toStdString();
+    }
+    EXPECT_TRUE(FWindow->BBGo()->isEnabled());
+    EXPECT_TRUE(Grid().isEnabled());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    TMessageCatcher messages;
+    GoOnSample();
+    EXPECT_TRUE(messages.Messages.isEmpty());
+    EXPECT_EQ(RootTexts().size(), 11);
+}
+
+TEST_F(MainWindowTest, ResizeKeepsThePublisherPanelAtTheRightEnd)
+{
+    OpenWindow();
+    FWindow->resize(680, 400);
+    QApplication::processEvents();
+    EXPECT_EQ(FWindow->StatusPanel(0)->width(), FWindow->frameGeometry().width() - 180);
+    EXPECT_EQ(FWindow->BBGo()->geometry().right(), FWindow->width() - 13);
+}
+
+TEST_F(MainWindowTest, F1OpensTheHelpPage)
+{
+    OpenWindow();
+    std::vector<TShellRequest> requests;
+    FWindow->SetShellExecutor([&requests](const TShellRequest &request) { requests.push_back(request); });
+    QTest::keyClick(FWindow.get(), Qt::Key_F1);
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests.front().FileName, TQuillonMain::HelpPageAddress);
+}
+
+TEST_F(MainWindowTest, CommandLineArgumentPreselectsTheMapFileOnce)
+{
+    QTemporaryDir folder;
+    QFile executable(folder.filePath(QStringLiteral("App.exe")));
+    ASSERT_TRUE(executable.open(QIODevice::WriteOnly));
+    executable.close();
+
+    OpenWindow({QStringLiteral("quillon"), folder.filePath(QStringLiteral("App.exe"))});
+    EXPECT_EQ(FWindow->FEMapFile()->FileName(), folder.filePath(QStringLiteral("App.map")));
+
+    FWindow->FEMapFile()->SetFileName(QStringLiteral("typed.map"));
+    FWindow->hide();
+    FWindow->show();
+    EXPECT_EQ(FWindow->FEMapFile()->FileName(), QStringLiteral("typed.map"));
+}
+
+TEST_F(MainWindowTest, PlacementAndFieldsSurviveARestart)
+{
+    OpenWindow();
+    FWindow->FEMapFile()->SetFileName(SampleMap());
+    FWindow->DEFilePath()->setText(QStringLiteral("/some/folder/"));
+    FWindow->setGeometry(120, 90, 700, 420);
+    FWindow->close();
+
+    OpenWindow({QStringLiteral("quillon"), QDir::tempPath() + QStringLiteral("/no-such-file.exe")});
+    EXPECT_EQ(FWindow->FEMapFile()->FileName(), SampleMap());
+    EXPECT_EQ(FWindow->DEFilePath()->text(), QStringLiteral("/some/folder/"));
+    EXPECT_EQ(FWindow->size(), QSize(700, 420));
+}
+
+TEST_F(MainWindowTest, CommandLineWinsOverTheRestoredField)
+{
+    OpenWindow();
+    FWindow->FEMapFile()->SetFileName(QStringLiteral("/restored.map"));
+    FWindow->close();
+
+    OpenWindow({QStringLiteral("quillon"), SampleMap()});
+    EXPECT_EQ(FWindow->FEMapFile()->FileName(), SampleMap());
+}
+
+// Every MAP file of the corpus: one row per code unit, largest first, shares adding up to 100 %.
+TEST_F(MainWindowTest, CorpusProjectsAnalyseCompletely)
+{
+    QFile index(CorpusDir() + QStringLiteral("/INDEX.tsv"));
+    if (!index.open(QIODevice::ReadOnly | QIODevice::Text))
+        GTEST_SKIP() << "no corpus at " << CorpusDir().toStdString();
+    OpenWindow();
+    const QStringList lines = QString::fromUtf8(index.readAll()).split(u'\n', Qt::SkipEmptyParts);
+    for (const QString &line : lines.mid(1)) {
+        const QStringList fields = line.split(u'\t');
+        const QString folder = CorpusDir() + u'/' + fields.at(0) + u'/';
+        QDirIterator maps(folder, {QStringLiteral("*.map")}, QDir::Files, QDirIterator::Subdirectories);
+        ASSERT_TRUE(maps.hasNext());
+        const QString map = maps.next();
+        SCOPED_TRACE(map.toStdString());
+        TMessageCatcher messages;
+        Go(map, folder);
+
+        EXPECT_EQ(RootTexts().size(), fields.at(6).toInt());
+        double shares = 0;
+        qint64 previous = std::numeric_limits<qint64>::max();
+        for (const TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling()) {
+            EXPECT_LE(node->Tag(), previous);
+            previous = node->Tag();
+            shares += double(node->Tag()) * FWindow->Analysis().PercentFactor();
+        }
+        EXPECT_NEAR(shares, 100.0, 0.01);
+        for (const QString &message : messages.Messages)
+            EXPECT_TRUE(message.startsWith(QStringLiteral("Couldn't locate project file")))
+                << message.toStdString();
+        EXPECT_TRUE(FWindow->BBGo()->isEnabled());
+    }
+}
+
+} // namespace
