@@ -233,6 +233,8 @@ void TInteractiveTreeView::ResizeStarted(TICCResize *Handle)
     FResizeStartX = Handle->StartPosition().x();
     FResizeStartScroll = HorzScrollPosition();
     FResizeMouseX = FResizeStartX;
+    // The handle leaves the area list with its capture; the next render registers it again.
+    RequestRepaint();
 }
 
 void TInteractiveTreeView::ApplyResize(int MouseX)

@@ -1,0 +1,96 @@
+// The copy menu on the rows and the clipboard texts it writes.
+#include "TreeViewFixture.h"
+
+#include "controls/ITVCopyMenu.h"
+
+#include <QClipboard>
+#include <QMenu>
+
+namespace {
+
+class CopyMenu : public TreeViewFixture
+{
+protected:
+    void SetUp() override
+    {
+        TreeViewFixture::SetUp();
+        View->SetMultiSelect(true);
+        Alpha = Add(nullptr, "alpha", 12, "unit");
+        Hidden = Add(Alpha, "hidden child", 1, "symbol");
+        Beta = Add(nullptr, "say \"hi\"", 7, "form");
+        Add(nullptr, "gamma", 3, "");
+    }
+    // The copy menu as a right click on the point shows it.
+    QMenu *MenuAt(QPoint p)
+    {
+        RightClick(p);
+        QMenu *const menu = View->findChild<QMenu *>();
+        if (menu)
+            menu->hide();
+        return menu;
+    }
+    QString Clipboard() const { return QGuiApplication::clipboard()->text(); }
+    TITreeNode *Alpha = nullptr;
+    TITreeNode *Beta = nullptr;
+    TITreeNode *Hidden = nullptr;
+};
+
+TEST_F(CopyMenu, CellItemCopiesTheClickedCellOrNothingOutsideTheColumns)
+{
+    QMenu *menu = MenuAt(RowPoint(0, 20));
+    ASSERT_NE(menu, nullptr);
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(Clipboard(), "alpha");
+
+    menu = MenuAt(RowPoint(1, NameWidth + SizeWidth + 10));
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(Clipboard(), "form");
+
+    QGuiApplication::clipboard()->setText("before");
+    menu = MenuAt(RowPoint(0, 390));
+    EXPECT_TRUE(menu->actions()[0]->isEnabled());
+    EXPECT_FALSE(menu->actions()[1]->isEnabled());
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(Clipboard(), "");
+}
+
+TEST_F(CopyMenu, LineItemNamesOneOrManyLinesAndCopiesOnlyDisplayedSelectedRows)
+{
+    View->SetSelectedNode(Beta);
+    Hidden->SetSelected(true);
+    // A right press on a selected row keeps the selection: the collapsed child stays selected too.
+    QMenu *menu = MenuAt(RowPoint(1));
+    const bool english = menu->actions()[0]->text() == "Copy cell to clipboard";
+    EXPECT_EQ(menu->actions()[1]->text(), english ? "Copy lines to clipboard" : "Copier les lignes");
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(Clipboard(), "\"say \"\"hi\"\"\"\t\"7\"\t\"form\"");
+
+    Click(RowPoint(0));
+    menu = MenuAt(RowPoint(0));
+    EXPECT_EQ(menu->actions()[1]->text(), english ? "Copy line to clipboard" : "Copier la ligne");
+    Click(RowPoint(2), Qt::ControlModifier);
+    View->Columns().Items(1)->SetVisible(false);
+    menu = MenuAt(RowPoint(2));
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(Clipboard(), "\"alpha\"\t\"unit\"\r\n\"gamma\"\t\"\"");
+}
+
+TEST_F(CopyMenu, NothingSelectedLeavesTheClipboardAlone)
+{
+    View->SetSelectedNode(nullptr);
+    QGuiApplication::clipboard()->setText("kept");
+    View->CopyLines();
+    View->CopyCell();
+    EXPECT_EQ(Clipboard(), "kept");
+    const QMenu *const menu = MenuAt(RowPoint(8));
+    EXPECT_FALSE(menu->actions()[0]->isEnabled());
+    EXPECT_FALSE(menu->actions()[1]->isEnabled());
+}
+
+TEST(QuoteClipboardField, DoublesInnerQuotes)
+{
+    EXPECT_EQ(QuoteClipboardField(""), "\"\"");
+    EXPECT_EQ(QuoteClipboardField("a\"b\"\""), "\"a\"\"b\"\"\"\"\"");
+}
+
+} // namespace
