@@ -43,7 +43,10 @@ QFont SegoeUI()
 QLabel *BandLabel(QWidget *band, const QString &caption, const QRect &geometry)
 {
     auto *label = new QLabel(caption, band);
-    label->setGeometry(geometry);
+    // Labels size themselves to their caption, whatever font stands in for the designed one.
+    label->move(geometry.topLeft());
+    label->setMinimumSize(geometry.size());
+    label->adjustSize();
     return label;
 }
 
@@ -116,15 +119,16 @@ void TQuillonMain::CreateStatusBar()
     auto *layout = new QHBoxLayout(FStatusBar);
     layout->setContentsMargins(0, 2, 0, 0);
     layout->setSpacing(2);
-    const int widths[2] = {350, 50};
-    for (int i = 0; i < 2; ++i) {
-        FStatusPanels[i] = new QLabel(FStatusBar);
-        FStatusPanels[i]->setFrameShape(QFrame::Panel);
-        FStatusPanels[i]->setFrameShadow(QFrame::Sunken);
-        FStatusPanels[i]->setFixedWidth(widths[i]);
-        layout->addWidget(FStatusPanels[i]);
+    for (QLabel *&panel : FStatusPanels) {
+        panel = new QLabel(FStatusBar);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
     }
-    layout->addStretch();
+    // The last panel reaches the right end, as status bars do; its designed width is its minimum.
+    FStatusPanels[0]->setFixedWidth(350);
+    FStatusPanels[1]->setMinimumWidth(50);
+    layout->addWidget(FStatusPanels[0]);
+    layout->addWidget(FStatusPanels[1], 1);
     FStatusPanels[1]->setText(PublisherText);
 }
 

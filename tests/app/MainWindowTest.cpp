@@ -251,6 +251,9 @@ TEST_F(MainWindowTest, F1OpensTheHelpPage)
     OpenWindow();
     std::vector<TShellRequest> requests;
     FWindow->SetShellExecutor([&requests](const TShellRequest &request) { requests.push_back(request); });
+    // Shortcuts reach the active window only.
+    FWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FWindow.get()));
     QTest::keyClick(FWindow.get(), Qt::Key_F1);
     ASSERT_EQ(requests.size(), 1u);
     EXPECT_EQ(requests.front().FileName, TQuillonMain::HelpPageAddress);
@@ -294,6 +297,21 @@ TEST_F(MainWindowTest, CommandLineWinsOverTheRestoredField)
 
     OpenWindow({QStringLiteral("quillon"), SampleMap()});
     EXPECT_EQ(FWindow->FEMapFile()->FileName(), SampleMap());
+}
+
+// The picture of the README: the sample analysed, two units selected, the largest one opened.
+TEST_F(MainWindowTest, SampleWindowRendersToAnImage)
+{
+    OpenWindow();
+    GoOnSample();
+    TITreeNode *main = Root(QStringLiteral("Main"));
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(main));
+    QTest::mouseClick(&Grid(), Qt::LeftButton, Qt::ControlModifier, RowPoint(Root(QStringLiteral("Vcl.Forms"))));
+    main->SetExpanded(true);
+
+    const QImage image = FWindow->grab().toImage();
+    ASSERT_EQ(image.size(), FWindow->size());
+    EXPECT_TRUE(image.save(QStringLiteral(QUILLON_BINARY_DIR "/quillon.png")));
 }
 
 // Every MAP file of the corpus: one row per code unit, largest first, shares adding up to 100 %.
