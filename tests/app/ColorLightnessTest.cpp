@@ -10,6 +10,11 @@ struct THSLCase
     float H, S, L;
 };
 
+void PrintTo(const THSLCase &c, std::ostream *os)
+{
+    *os << int(c.Red) << '_' << int(c.Green) << '_' << int(c.Blue);
+}
+
 class RGBToHSLTest : public ::testing::TestWithParam<THSLCase>
 {
 };
@@ -41,6 +46,11 @@ struct TRGBCase
     float H, S, L;
     TColor Color;
 };
+
+void PrintTo(const TRGBCase &c, std::ostream *os)
+{
+    *os << c.H << '_' << c.S << '_' << c.L;
+}
 
 class HSLToRGBTest : public ::testing::TestWithParam<TRGBCase>
 {

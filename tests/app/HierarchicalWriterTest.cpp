@@ -4,11 +4,25 @@
 
 namespace {
 
+// Test names keep letters and digits only, so that every case has a readable, stable name.
+std::string Printable(const char16_t *text)
+{
+    std::string name;
+    for (const QChar c : QString::fromUtf16(text))
+        name += c.unicode() < 128 && c.isLetterOrNumber() ? char(c.unicode()) : '_';
+    return name;
+}
+
 struct TEscapeCase
 {
     const char16_t *Text;
     const char16_t *Escaped;
 };
+
+void PrintTo(const TEscapeCase &c, std::ostream *os)
+{
+    *os << Printable(c.Text);
+}
 
 class EscapeXMLTest : public ::testing::TestWithParam<TEscapeCase>
 {
@@ -36,6 +50,11 @@ struct TNameCase
     const char16_t *Name;
     const char16_t *Valid;
 };
+
+void PrintTo(const TNameCase &c, std::ostream *os)
+{
+    *os << Printable(c.Name);
+}
 
 class ValidXMLNameTest : public ::testing::TestWithParam<TNameCase>
 {

@@ -306,7 +306,8 @@ TEST_F(MainWindowTest, SampleWindowRendersToAnImage)
     GoOnSample();
     TITreeNode *main = Root(QStringLiteral("Main"));
     QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(main));
-    QTest::mouseClick(&Grid(), Qt::LeftButton, Qt::ControlModifier, RowPoint(Root(QStringLiteral("Vcl.Forms"))));
+    QTest::mouseClick(&Grid(), Qt::LeftButton, Qt::ControlModifier,
+                      RowPoint(Root(QStringLiteral("Vcl.Forms"))));
     main->SetExpanded(true);
 
     const QImage image = FWindow->grab().toImage();
