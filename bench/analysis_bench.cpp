@@ -52,7 +52,13 @@ TBenchFile MapFile(const char *name, qint64 symbols)
     TBenchFile file{QDir(folder).filePath(QString::fromLatin1(name) + ".map"), {}};
     const QString stamp = file.Path + ".done";
     if (!QFileInfo::exists(stamp) || !QFileInfo::exists(file.Path)) {
-        if (!WriteSyntheticMap(file.Path, options, file.Info)) {
+        // In a child: the generator's memory must not count in this process's size.
+        const pid_t child = fork();
+        if (child == 0)
+            std::_Exit(WriteSyntheticMap(file.Path, options, file.Info) ? 0 : 1);
+        int status = 0;
+        waitpid(child, &status, 0);
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(file.Path));
             std::exit(1);
         }
@@ -233,10 +239,11 @@ void BM_OpenLastUnit_Among1500000(benchmark::State &state)
     OpenUnit(state, BigFile(), BigFile().Info.LastUnitName);
 }
 
-BENCHMARK(BM_Baseline_ReadAndSplitLines)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
-BENCHMARK(BM_Engine_Run)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+// The two peak measurements come first: a child's peak includes this process's size when it starts.
 BENCHMARK(BM_Engine_PeakMemory)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_Cli_JsonSymbols)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
+BENCHMARK(BM_Baseline_ReadAndSplitLines)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
+BENCHMARK(BM_Engine_Run)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_OpenUnit1000_Among15000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_OpenUnit1000_Among1500000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_OpenFirstUnit_Among1500000)->Unit(benchmark::kMicrosecond)->UseRealTime();
@@ -259,7 +266,9 @@ public:
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        const auto time = [this](const char *name) { return FTimes[std::string(name) + "/iterations:3"]; };
+        const auto time = [this](const char *name) {
+            return FTimes[std::string(name) + "/iterations:3/real_time"];
+        };
         const double baseline = time("BM_Baseline_ReadAndSplitLines");
         std::printf("\nRatios against the baseline (read + split into lines, %.0f ms):\n", baseline * 1e3);
         std::printf("  engine run               %6.2f x  (target 3)\n", time("BM_Engine_Run") / baseline);
@@ -303,6 +312,8 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     benchmark::Initialize(&argc, argv);
+    BigFile();
+    SmallFile();
     TRatioReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();

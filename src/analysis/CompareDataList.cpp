@@ -1,14 +1,12 @@
 #include "analysis/CompareDataList.h"
 
-#include "base/IndexQuickSort.h"
-
 #include <algorithm>
 #include <unordered_map>
 
 QByteArrayView TCompareDataList::NameBytes(int index) const
 {
     const TSymbolItem &item = FItems[size_t(index)];
-    return QByteArrayView(FText.constData() + item.NameOffset, item.NameLength);
+    return QByteArrayView(FText.Bytes().constData() + item.NameOffset, item.NameLength);
 }
 
 int TCompareDataList::CompareData(int I, int J) const
@@ -18,11 +16,40 @@ int TCompareDataList::CompareData(int I, int J) const
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
+// The library's IndexQuickSort (ascending) over CompareData and Exchange, inlined: the order it
+// leaves equal addresses in decides which symbol survives, so the steps are exactly those of the
+// library sort; only the calls through function objects are gone, which counts for millions of
+// symbols.
+void TCompareDataList::QuickSort(int Lo, int Hi)
+{
+    while (Lo < Hi) {
+        int I = Lo;
+        int J = Hi;
+        int P = int((unsigned(Lo) + unsigned(Hi)) >> 1);
+        do {
+            while (CompareData(I, P) < 0)
+                ++I;
+            while (CompareData(J, P) > 0)
+                --J;
+            if (I <= J) {
+                Exchange(I, J);
+                if (P == I)
+                    P = J;
+                else if (P == J)
+                    P = I;
+                ++I;
+                --J;
+            }
+        } while (I <= J);
+        if (Lo < J)
+            QuickSort(Lo, J);
+        Lo = I;
+    }
+}
+
 void TCompareDataList::SortByAddress()
 {
-    IndexQuickSort(
-        0, Count() - 1, true, [this](int I, int J) { return CompareData(I, J); },
-        [this](int I, int J) { Exchange(I, J); });
+    QuickSort(0, Count() - 1);
 }
 
 void TCompareDataList::FinishSizes(const std::vector<qint64> &unitStarts, qint64 endBoundary)

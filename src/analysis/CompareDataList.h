@@ -4,6 +4,8 @@
 // points into the MAP text, which the list keeps alive. Items with an empty name are unit and
 // segment boundaries; they bound the symbol before them and disappear when the list is packed.
 
+#include "analysis/MapText.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -22,7 +24,7 @@ class TCompareDataList
 public:
     TCompareDataList() = default;
     // Text is the MAP text the items' names point into.
-    explicit TCompareDataList(QByteArray text) : FText(std::move(text)) {}
+    explicit TCompareDataList(TMapText text) : FText(std::move(text)) {}
 
     int Count() const { return int(FItems.size()); }
     const std::vector<TSymbolItem> &Items() const { return FItems; }
@@ -50,6 +52,8 @@ public:
     void SortByAddress();
 
 private:
-    QByteArray FText;
+    void QuickSort(int Lo, int Hi);
+
+    TMapText FText;
     std::vector<TSymbolItem> FItems;
 };

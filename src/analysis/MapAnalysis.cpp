@@ -210,7 +210,7 @@ void TMapAnalysis::AddUnitRows(TUnitRun &Run)
 
 void TMapAnalysis::ReadSymbols(TUnitRun &Run)
 {
-    FSymbols = TCompareDataList(Run.Text.Bytes());
+    FSymbols = TCompareDataList(Run.Text);
     FSymbols.Reserve(Run.Map.Symbols.size() + Run.UnitStarts.size() + 1);
     for (const TSymbolItem &item : Run.Map.Symbols)
         FSymbols.AddData(item);

@@ -25,7 +25,7 @@ struct TSymbols
 
     TCompareDataList List() const
     {
-        TCompareDataList list(Text);
+        TCompareDataList list(TMapText::FromBytes(Text));
         for (const TSymbolItem &item : Items)
             list.AddData(item);
         return list;

@@ -90,8 +90,8 @@ protected:
 
 TEST_F(HostileMap, CutAtEverySectionBoundaryKeepsWhatWasRead)
 {
-    const QList<QByteArray> markers = {"Detailed map of segments", "M=Main", "Publics by Name", "Publics by Value",
-                                       "Line numbers", "Bound resource"};
+    const QList<QByteArray> markers = {"Detailed map of segments", "M=Main",       "Publics by Name",
+                                       "Publics by Value",         "Line numbers", "Bound resource"};
     for (const QByteArray &marker : markers) {
         const qsizetype at = FSample.indexOf(marker);
         ASSERT_GE(at, 0) << marker.toStdString();
@@ -199,7 +199,8 @@ TEST(HostileFolders, ScanOfManyFilesEndsAndCanBeAborted)
     EXPECT_EQ(all->Count(), 100000);
 
     folders = 0;
-    const auto aborted = ScanCompiledUnits(root, [&](const QString &, bool &abort) { abort = ++folders > 3; });
+    const auto aborted =
+        ScanCompiledUnits(root, [&](const QString &, bool &abort) { abort = ++folders > 3; });
     EXPECT_LE(aborted->Count(), 2000);
 }
 

@@ -30,7 +30,7 @@ QStringList Expand(const std::vector<std::pair<const char *, qint64>> &symbols)
         items.push_back({size, quint32(text.size()), quint32(strlen(name))});
         text += name;
     }
-    TCompareDataList list(text);
+    TCompareDataList list(TMapText::FromBytes(text));
     std::vector<int> indexes;
     for (const TSymbolItem &item : items) {
         indexes.push_back(list.Count());
