@@ -355,14 +355,25 @@ void TFormPlacement::RestorePlacement()
     ReadFormPlacement(FOptions & fpPosition, FOptions & fpState);
 }
 
+void TFormPlacement::DoSavePlacement()
+{
+    if (OnSavePlacement)
+        OnSavePlacement(this);
+}
+
+void TFormPlacement::DoRestorePlacement()
+{
+    if (OnRestorePlacement)
+        OnRestorePlacement(this);
+}
+
 void TFormPlacement::SaveState()
 {
     if (!FRestored && FActive)
         return;
     OpenStorage();
     WriteInteger(QStringLiteral("FormVersion"), FVersion);
-    if (OnSavePlacement)
-        OnSavePlacement(this);
+    DoSavePlacement();
     SavePlacement();
     CloseStorage();
     FSaved = true;
@@ -375,8 +386,7 @@ void TFormPlacement::RestoreState()
     if (ReadInteger(QStringLiteral("FormVersion"), 0) >= FVersion) {
         RestorePlacement();
         FRestored = true;
-        if (OnRestorePlacement)
-            OnRestorePlacement(this);
+        DoRestorePlacement();
         if (FOptions & fpActiveControl) {
             QWidget *control = FindControl(ReadString(QStringLiteral("ActiveControl"), QString()));
             if (control && control->isEnabled() && control->focusPolicy() != Qt::NoFocus)

@@ -54,7 +54,8 @@ class TFormPlacement : public QObject
 {
     Q_OBJECT
 public:
-    // Hooks the form's show, close and destruction; create it before the controls whose properties it
+    // Hooks the form's show, close and destruction: the first show restores, an accepted close saves, and
+    // destruction saves when nothing was saved yet. Create it before the controls whose properties it
     // stores, so that it is destroyed (and saves) while they still exist.
     explicit TFormPlacement(QWidget *form);
     ~TFormPlacement() override;
@@ -107,6 +108,8 @@ public:
     void SetWindowPlacement(const TWindowPlacement &placement);
 
 protected:
+    virtual void DoSavePlacement();
+    virtual void DoRestorePlacement();
     virtual void SavePlacement();
     virtual void RestorePlacement();
     void WriteFormPlacement();

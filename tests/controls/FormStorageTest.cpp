@@ -93,7 +93,15 @@ TEST_F(FormStorage, FirstShowRestoresPlacementAndTrimmedTexts)
            {QStringLiteral("PixelsPerInch"), PixelsPerInch()},
            {QStringLiteral("DEFilePath_Text"), QStringLiteral(" D:\\Work ")}});
     StoredForm form;
+    int restoredEvents = 0;
+    form.Storage->OnRestorePlacement = [&](QObject *sender) {
+        EXPECT_EQ(sender, form.Storage);
+        ++restoredEvents;
+    };
     form.Form.show();
+    form.Form.hide();
+    form.Form.show();
+    EXPECT_EQ(restoredEvents, 1) << "only the first show restores";
     EXPECT_TRUE(form.Storage->Restored());
     EXPECT_EQ(form.Form.geometry(), QRect(10, 20, 790, 580));
     EXPECT_EQ(form.Folder->text(), QStringLiteral("D:\\Work"));
