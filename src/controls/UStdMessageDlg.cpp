@@ -152,9 +152,10 @@ void TStdMessageDlg::CreateTextLabel(int clientWidth, int clientHeight, const TT
     FTextLabel->setAlignment(Qt::AlignLeft | vertical);
     if (FScrollBox) {
         FTextLabel->setWordWrap(false);
-        FTextLabel->setGeometry(2, 0, text.Width, text.Height);
+        // The scroll box places its widget at its origin: the text keeps its 2 pixels from the edge inside.
+        FTextLabel->setContentsMargins(2, 0, 0, 0);
+        FTextLabel->resize(text.Width + 2, text.Height);
         FScrollBox->setWidget(FTextLabel);
-        FScrollBox->widget()->setAutoFillBackground(false);
         FScrollBox->viewport()->setAutoFillBackground(false);
     } else {
         FTextLabel->setParent(this);
