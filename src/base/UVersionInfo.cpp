@@ -16,11 +16,11 @@ bool IsRunningProgram(const QString &fileName)
     return file.exists() && file.canonicalFilePath() == program.canonicalFilePath();
 }
 
-// The program file as the first element of the command line names it.
+// The program's full path: a relative first command-line element would stop naming the program once a
+// run changes the current folder.
 QString RunningProgramFile()
 {
-    const QStringList arguments = QCoreApplication::arguments();
-    return arguments.isEmpty() ? QCoreApplication::applicationFilePath() : arguments.first();
+    return QCoreApplication::applicationFilePath();
 }
 
 QString &CachedFullVersion()
