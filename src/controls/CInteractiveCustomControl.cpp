@@ -285,9 +285,8 @@ std::unique_ptr<TICCArea> TInteractiveCustomControl::Unlist(TICCArea *area)
 
 void TInteractiveCustomControl::Retire(std::unique_ptr<TICCArea> area)
 {
-    if (!area)
-        return;
-    if (FDispatchDepth > 0)
+    // Outside a dispatch the area is freed on return.
+    if (area && FDispatchDepth > 0)
         FRetired.push_back(std::move(area));
 }
 
