@@ -24,7 +24,9 @@ class TCompareDataList
 public:
     TCompareDataList() = default;
     // Text is the MAP text the items' names point into.
-    explicit TCompareDataList(TMapText text) : FText(std::move(text)) {}
+    explicit TCompareDataList(TMapText text, std::vector<TSymbolItem> items = {})
+        : FText(std::move(text)), FItems(std::move(items))
+    {}
 
     int Count() const { return int(FItems.size()); }
     const std::vector<TSymbolItem> &Items() const { return FItems; }
@@ -35,7 +37,6 @@ public:
     // Appends in file order; no duplicate check.
     void AddData(const TSymbolItem &item) { FItems.push_back(item); }
     void AddBoundary(qint64 address) { FItems.push_back({address, 0, 0}); }
-    void Reserve(size_t count) { FItems.reserve(count); }
 
     // Negative, 0 or positive as Data[I] is below, equal to or above Data[J] (all 64 bits).
     int CompareData(int I, int J) const;

@@ -210,11 +210,8 @@ void TMapAnalysis::AddUnitRows(TUnitRun &Run)
 
 void TMapAnalysis::ReadSymbols(TUnitRun &Run)
 {
-    FSymbols = TCompareDataList(Run.Text);
-    FSymbols.Reserve(Run.Map.Symbols.size() + Run.UnitStarts.size() + 1);
-    for (const TSymbolItem &item : Run.Map.Symbols)
-        FSymbols.AddData(item);
-    Run.Map.Symbols = {};
+    Run.Map.Symbols.reserve(Run.Map.Symbols.size() + Run.UnitStarts.size() + 1);
+    FSymbols = TCompareDataList(Run.Text, std::move(Run.Map.Symbols));
     if (FSymbols.Count() == 0) {
         FShowRoot = false;
         return;

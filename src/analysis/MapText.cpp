@@ -62,28 +62,41 @@ namespace {
 }
 
 // The text ends at the first NUL byte unless the file is UTF-16 or UTF-32, so a binary or sparse
-// file is read only up to there instead of whole.
+// file is read only up to there instead of whole. The bytes are read in place into a buffer that
+// doubles, never copied from chunk to chunk.
 QByteArray ReadUpToText(QFile &file)
 {
     constexpr qint64 HeadSize = 64 * 1024;
-    constexpr qint64 ChunkSize = 16 * 1024 * 1024;
-    QByteArray bytes = file.read(HeadSize);
-    const TStringEncoding encoding = DetectEncoding(bytes);
-    if (encoding.Kind == TStringEncoding::KindUnicode && encoding.CharSize > 1)
-        return bytes + file.readAll();
-    qsizetype searched = 0;
+    constexpr qint64 GrowthBeyondSize = 16 * 1024 * 1024;
+    const qint64 size = file.size();
+    QByteArray bytes;
+    qint64 length = 0;
+    bool wide = false;
     for (;;) {
-        const qsizetype nul = bytes.indexOf('\0', searched);
-        if (nul >= 0) {
-            bytes.truncate(nul);
-            return bytes;
+        if (length == bytes.size()) {
+            const qint64 next = length == 0     ? HeadSize
+                                : size > length ? std::min(2 * length, size)
+                                                : length + GrowthBeyondSize;
+            bytes.resize(qsizetype(next));
         }
-        searched = bytes.size();
-        const QByteArray chunk = file.read(ChunkSize);
-        if (chunk.isEmpty())
-            return bytes;
-        bytes += chunk;
+        const qint64 got = file.read(bytes.data() + length, bytes.size() - length);
+        if (got <= 0)
+            break;
+        if (length == 0) {
+            const TStringEncoding encoding = DetectEncoding(QByteArrayView(bytes.constData(), got));
+            wide = encoding.Kind == TStringEncoding::KindUnicode && encoding.CharSize > 1;
+        }
+        const char *nul =
+            wide ? nullptr
+                 : static_cast<const char *>(std::memchr(bytes.constData() + length, '\0', size_t(got)));
+        if (nul) {
+            length = nul - bytes.constData();
+            break;
+        }
+        length += got;
     }
+    bytes.truncate(qsizetype(length));
+    return bytes;
 }
 
 } // namespace

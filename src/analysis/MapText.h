@@ -10,8 +10,6 @@
 #include <QByteArrayView>
 #include <QString>
 
-#include <memory>
-
 // The MAP file exists but cannot be read, or is too large to be analysed.
 QUILLON_DECLARE_EXCEPTION(EMapFileError, Exception)
 
@@ -25,14 +23,13 @@ public:
     static TMapText FromBytes(QByteArray bytes);
 
     // Valid UTF-8; the text ends at the first U+0000, as the string list's text splitting does.
-    // Copies share the bytes (and keep a mapped file mapped).
+    // Copies share the bytes. The file is read, not mapped: a project rebuilt while its MAP file is
+    // open would change (or cut short) a mapping under the symbol names.
     const QByteArray &Bytes() const { return FBytes; }
     // Offsets into Bytes() fit 32 bits: larger files are refused on loading.
     static constexpr qint64 MaxSize = 0xFFFFFFFFll;
 
 private:
-    // An ASCII file is used where it lies, mapped read-only; the mapping lives as long as a copy.
-    std::shared_ptr<const void> FMapping;
     QByteArray FBytes;
 };
 
