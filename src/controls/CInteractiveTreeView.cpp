@@ -180,7 +180,7 @@ void TInteractiveTreeView::RangeSelect(TITreeNode *Node)
     if (b < 0)
         return;
     const int a = FSelectedNode ? std::max(RowIndex(FSelectedNode), 0) : 0;
-    const TITreeNodeList rows = Rows();
+    const TITreeNodeList &rows = Rows();
     for (int row = std::min(a, b); row <= std::max(a, b); ++row)
         rows[size_t(row)]->SetSelected(true);
     FSelectedNode = Node;
