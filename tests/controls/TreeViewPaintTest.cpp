@@ -241,3 +241,57 @@ TEST_F(TreeViewFixture, HotTrackingFollowsTheRowsButNotTheHeader)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(TreePainting, ACellOfTwoPixelsShowsNoText)
+{
+    View->Columns().Items(2)->SetWidth(2);
+    First->ColumnStrings()->Put(1, "WWWW");
+    const QImage image = Rendered();
+    const int left = NameWidth + SizeWidth;
+    for (int x = left; x < left + 2; ++x)
+        for (int y = RowTop(1); y < RowTop(2); ++y)
+            EXPECT_EQ(Pixel(image, x, y), Resolved(clWindow)) << x << "," << y;
+}
+
+struct TSessionCase
+{
+    const char *Variable;
+    const char *Value;
+    bool Remote;
+};
+
+class RemoteSession : public ::testing::TestWithParam<TSessionCase>
+{
+protected:
+    void SetUp() override
+    {
+        for (const char *name : {"SSH_CONNECTION", "SSH_CLIENT", "DISPLAY"}) {
+            Saved.push_back({name, qgetenv(name), qEnvironmentVariableIsSet(name)});
+            qunsetenv(name);
+        }
+    }
+    void TearDown() override
+    {
+        for (const auto &[name, value, set] : Saved)
+            set ? qputenv(name, value) : qunsetenv(name);
+    }
+    std::vector<std::tuple<const char *, QByteArray, bool>> Saved;
+};
+
+TEST_P(RemoteSession, SshOrAForeignDisplayTurnsHotTrackingOff)
+{
+    qputenv(GetParam().Variable, GetParam().Value);
+    EXPECT_EQ(IsRemoteSession(), GetParam().Remote);
+    EXPECT_EQ(TITreeView().HotTrack(), !GetParam().Remote);
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, RemoteSession,
+                         ::testing::Values(TSessionCase{"SSH_CONNECTION", "10.0.0.1 22 10.0.0.2 22", true},
+                                           TSessionCase{"SSH_CLIENT", "10.0.0.1 4242 22", true},
+                                           TSessionCase{"DISPLAY", "workstation:0", true},
+                                           TSessionCase{"DISPLAY", ":0", false},
+                                           TSessionCase{"DISPLAY", "localhost:10.0", false}));
+
+} // namespace
