@@ -187,5 +187,21 @@ TEST(CliReportTest, CsvOfEveryCorpusFile)
             EXPECT_EQ(fields[5] == "-", fields[4] == "0") << lines[i].toStdString();
         }
         EXPECT_NEAR(percent, 100.0, 0.005 * double(lines.size())) << map.toStdString();
+
+        const TCliResult json = RunCli({"report", map, "--format", "json", "--symbols"});
+        ASSERT_EQ(json.ExitCode, 0) << map.toStdString();
+        QJsonParseError error;
+        const QJsonArray units = QJsonDocument::fromJson(json.Out, &error).object()["units"].toArray();
+        ASSERT_EQ(error.error, QJsonParseError::NoError)
+            << map.toStdString() << error.errorString().toStdString();
+        EXPECT_EQ(units.size(), lines.size() - 1) << map.toStdString();
+        for (const QJsonValue unit : units) {
+            qint64 sum = 0;
+            for (const QJsonValue symbol : unit["symbols"].toArray())
+                sum += symbol["size"].toInteger();
+            // The tree misses the code before the first public symbol and may run into the padding
+            // before the next unit.
+            EXPECT_LE(sum, unit["code_size"].toInteger() + 16) << unit["name"].toString().toStdString();
+        }
     }
 }
