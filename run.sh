@@ -8,7 +8,7 @@ cmake --build build -j"$(nproc)"
 
 sample=examples/sample/SampleApp.map
 if [ -x build/src/app/quillon ] && { [ -n "${DISPLAY:-}" ] || [ -n "${WAYLAND_DISPLAY:-}" ]; }; then
-  exec build/src/app/quillon "$sample" "$@"
+  exec build/src/app/quillon "$sample" --search-dir examples/sample --go "$@"
 fi
 [ -x build/src/app/quillon ] && echo "No display: showing the command-line report instead." >&2
 exec build/src/cli/quillon-cli report "$sample" --search-dir examples/sample "$@"

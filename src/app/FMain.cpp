@@ -248,7 +248,9 @@ void TQuillonMain::FormShow()
 {
     if (FArguments.size() < 2 || !QFileInfo(FArguments.at(1)).isFile())
         return;
-    QString mapFile = GetStoredFileName(FArguments.at(1));
+    // Absolute: every run makes the project's folder the current one, so a relative name would
+    // stop naming the file after the first run.
+    QString mapFile = GetStoredFileName(QFileInfo(FArguments.at(1)).absoluteFilePath());
     const qsizetype dot = mapFile.lastIndexOf(u'.');
     if (dot > mapFile.lastIndexOf(u'/'))
         mapFile.truncate(dot);

@@ -1,11 +1,14 @@
 // quillon: the desktop program.
 #include "app/FMain.h"
 #include "app/FScanFilesAbort.h"
+#include "app/LaunchOptions.h"
 #include "app/QuillonApplication.h"
 #include "app/QuillonStartup.h"
 #include "base/UMultiLang.h"
+#include "controls/CDirectoryEdit.h"
 
 #include <QStyleFactory>
+#include <QTimer>
 
 int main(int argc, char **argv)
 {
@@ -18,9 +21,15 @@ int main(int argc, char **argv)
     const TQuillonStartup startup;
     SetInterfaceLanguage(1033);
 
-    TQuillonMain mainWindow(TQuillonApplication::arguments());
+    const TLaunchOptions options = ParseLaunchOptions(TQuillonApplication::arguments());
+    TQuillonMain mainWindow(options.Arguments);
     TScanFilesAbort scanFilesAbort(&mainWindow);
     mainWindow.SetScanFilesAbort(&scanFilesAbort);
     mainWindow.show();
+    // After the first show, which restores the stored fields and applies the preselected file.
+    if (!options.SearchDir.isEmpty())
+        mainWindow.DEFilePath()->setText(options.SearchDir);
+    if (options.Go)
+        QTimer::singleShot(0, &mainWindow, &TQuillonMain::BBGoClick);
     return TQuillonApplication::exec();
 }

@@ -299,6 +299,16 @@ TEST_F(MainWindowTest, CommandLineWinsOverTheRestoredField)
     EXPECT_EQ(FWindow->FEMapFile()->FileName(), SampleMap());
 }
 
+// Every run makes the project's folder current, so a relative name must not survive in the field.
+TEST_F(MainWindowTest, ARelativeArgumentBecomesAnAbsoluteMapFile)
+{
+    const QString current = QDir::currentPath();
+    QDir::setCurrent(QStringLiteral(QUILLON_SOURCE_DIR));
+    OpenWindow({QStringLiteral("quillon"), QStringLiteral("examples/sample/SampleApp.map")});
+    QDir::setCurrent(current);
+    EXPECT_EQ(FWindow->FEMapFile()->FileName(), SampleMap());
+}
+
 // The picture of the README: the sample analysed, two units selected, the largest one opened.
 TEST_F(MainWindowTest, SampleWindowRendersToAnImage)
 {
