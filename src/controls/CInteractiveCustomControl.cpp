@@ -83,6 +83,9 @@ void TInteractiveCustomControl::RenderBackBuffer()
     FreeNonPersistentAreas();
     if (FBackBuffer.size() != size())
         FBackBuffer = QImage(size(), QImage::Format_RGB32);
+    // A buffer too large to allocate leaves the control unpainted rather than ending the program.
+    if (FBackBuffer.isNull())
+        return;
     QASSERT(FBackBuffer.depth() == 32);
     FClipRect = rect();
     QElapsedTimer timer;
@@ -121,6 +124,8 @@ void TInteractiveCustomControl::paintEvent(QPaintEvent *)
         return;
     if (FDirty || FBackBuffer.size() != size())
         RenderBackBuffer();
+    if (FBackBuffer.isNull())
+        return;
     QImage &composed = ComposeTarget();
     {
         QPainter canvas(&composed);
@@ -130,9 +135,10 @@ void TInteractiveCustomControl::paintEvent(QPaintEvent *)
             FCaptured->Paint(canvas, composed);
     }
     // Direct pixel writes may leave the alpha byte clear; the window wants opaque pixels.
+    const int composedWidth = composed.width();
     for (int y = 0; y < composed.height(); ++y) {
         auto *line = reinterpret_cast<QRgb *>(composed.scanLine(y));
-        for (int x = 0; x < composed.width(); ++x)
+        for (int x = 0; x < composedWidth; ++x)
             line[x] |= 0xFF000000u;
     }
     QPainter(this).drawImage(0, 0, composed);

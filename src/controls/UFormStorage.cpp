@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -227,12 +228,33 @@ TWindowPlacement TFormPlacement::GetWindowPlacement() const
     return placement;
 }
 
+namespace {
+
+// A stored placement may come from another screen set-up or a hand-edited file: the window is
+// never larger than the screens together, and one that would lie wholly off them is brought back.
+QRect KeptOnScreens(QRect geometry)
+{
+    QRect screens;
+    for (const QScreen *screen : QGuiApplication::screens())
+        screens |= screen->availableGeometry();
+    if (screens.isEmpty())
+        return geometry;
+    geometry.setWidth(std::clamp(geometry.width(), 1, screens.width()));
+    geometry.setHeight(std::clamp(geometry.height(), 1, screens.height()));
+    if (!screens.intersects(geometry))
+        geometry.moveTopLeft(screens.topLeft());
+    return geometry;
+}
+
+} // namespace
+
 void TFormPlacement::SetWindowPlacement(const TWindowPlacement &placement)
 {
     FPlacement = placement;
     const QRect &bounds = placement.NormalPosition;
-    const QRect geometry(bounds.left(), bounds.top(), bounds.right() - bounds.left(),
-                         bounds.bottom() - bounds.top());
+    QRect geometry(bounds.left(), bounds.top(), bounds.right() - bounds.left(), bounds.bottom() - bounds.top());
+    if (FForm->isWindow())
+        geometry = KeptOnScreens(geometry);
     if (geometry != FForm->geometry())
         FForm->setGeometry(geometry);
 }
