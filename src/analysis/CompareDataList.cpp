@@ -1,5 +1,7 @@
 #include "analysis/CompareDataList.h"
 
+#include "base/IndexQuickSort.h"
+
 #include <algorithm>
 #include <unordered_map>
 
@@ -16,35 +18,13 @@ int TCompareDataList::CompareData(int I, int J) const
     return a < b ? -1 : (a > b ? 1 : 0);
 }
 
-// The library's IndexQuickSort (ascending) over CompareData and Exchange, inlined: the order it
-// leaves equal addresses in decides which symbol survives, so the steps are exactly those of the
-// library sort; only the calls through function objects are gone, which counts for millions of
-// symbols.
+// The library's quicksort with its callbacks inlined (millions of symbols): the order it leaves
+// equal addresses in decides which symbol survives, so it must be exactly that algorithm.
 void TCompareDataList::QuickSort(int Lo, int Hi)
 {
-    while (Lo < Hi) {
-        int I = Lo;
-        int J = Hi;
-        int P = int((unsigned(Lo) + unsigned(Hi)) >> 1);
-        do {
-            while (CompareData(I, P) < 0)
-                ++I;
-            while (CompareData(J, P) > 0)
-                --J;
-            if (I <= J) {
-                Exchange(I, J);
-                if (P == I)
-                    P = J;
-                else if (P == J)
-                    P = I;
-                ++I;
-                --J;
-            }
-        } while (I <= J);
-        if (Lo < J)
-            QuickSort(Lo, J);
-        Lo = I;
-    }
+    IndexQuickSortInline(
+        Lo, Hi, true, [this](int I, int J) { return CompareData(I, J); },
+        [this](int I, int J) { Exchange(I, J); });
 }
 
 void TCompareDataList::SortByAddress()

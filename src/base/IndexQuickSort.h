@@ -19,3 +19,41 @@ void IndexQuickSort(int Lo, int Hi, bool Ascending, const TIndexCompareMethod &C
                     const TIndexSwapMethod &Swap);
 void IndexQuickSort(int Lo, int Hi, const TIndexCompareRef &Compare, bool Ascending,
                     const TIndexSwapRef &Swap);
+
+// The algorithm itself, for callers whose callbacks must be inlined (millions of elements). The
+// pivot is tracked by index, not copied: when a swap moves the pivot element its index follows it.
+// Only the left part recurses; the right part is handled by the loop.
+template <typename Compare, typename Swap>
+void IndexQuickSortInline(int Lo, int Hi, bool Ascending, Compare &&compare, Swap &&swap)
+{
+    while (Lo < Hi) {
+        int I = Lo;
+        int J = Hi;
+        int P = int((unsigned(Lo) + unsigned(Hi)) >> 1);
+        do {
+            if (Ascending) {
+                while (compare(I, P) < 0)
+                    ++I;
+                while (compare(J, P) > 0)
+                    --J;
+            } else {
+                while (compare(I, P) > 0)
+                    ++I;
+                while (compare(J, P) < 0)
+                    --J;
+            }
+            if (I <= J) {
+                swap(I, J);
+                if (P == I)
+                    P = J;
+                else if (P == J)
+                    P = I;
+                ++I;
+                --J;
+            }
+        } while (I <= J);
+        if (Lo < J)
+            IndexQuickSortInline(Lo, J, Ascending, compare, swap);
+        Lo = I;
+    }
+}
