@@ -1,6 +1,7 @@
 #include "base/XLists.h"
 
 #include "base/Exception.h"
+#include "base/IndexQuickSort.h"
 #include "base/UCharsetConvert.h"
 
 #include <QCollator>
@@ -676,34 +677,13 @@ int TXStringList::CompareStrings(QStringView A, QStringView B) const
     return FCaseSensitive ? CompareStr(A, B) : CompareText(A, B);
 }
 
-// The pivot is tracked by index because swaps move it; which of two equal items ends first depends
-// on this exact scheme, so it must not be replaced by another sort.
+// Which of two equal items ends first depends on the library quicksort's exact scheme, so it must
+// not be replaced by another sort.
 void TXStringList::QuickSort(int L, int R)
 {
-    int I;
-    do {
-        I = L;
-        int J = R;
-        int P = int((unsigned(L) + unsigned(R)) >> 1);
-        do {
-            while (CompareStrings(FItems[size_t(I)].S, FItems[size_t(P)].S) < 0)
-                ++I;
-            while (CompareStrings(FItems[size_t(J)].S, FItems[size_t(P)].S) > 0)
-                --J;
-            if (I <= J) {
-                std::swap(FItems[size_t(I)], FItems[size_t(J)]);
-                if (P == I)
-                    P = J;
-                else if (P == J)
-                    P = I;
-                ++I;
-                --J;
-            }
-        } while (I <= J);
-        if (L < J)
-            QuickSort(L, J);
-        L = I;
-    } while (I < R);
+    IndexQuickSortInline(
+        L, R, true, [this](int I, int J) { return CompareStrings(FItems[size_t(I)].S, FItems[size_t(J)].S); },
+        [this](int I, int J) { std::swap(FItems[size_t(I)], FItems[size_t(J)]); });
 }
 
 void TXStringList::BeginUpdate()
