@@ -30,14 +30,14 @@ TMapAnalysis::TMapAnalysis(TTreeGridModel &Grid) : FGrid(Grid) {}
 
 void TMapAnalysis::SetupUnitColumns(TTreeGridModel &Grid)
 {
-    struct TColumnSpec
+    struct TColumnDefinition
     {
         const char16_t *Caption;
         int Width;
         Qt::Alignment Alignment;
         TITVSortKind SortKind;
     };
-    static const TColumnSpec specs[] = {
+    static const TColumnDefinition definitions[] = {
         {u"Unit", 275, Qt::AlignLeft, iskText},
         {u"Compiled size", 120, Qt::AlignRight, iskTag},
         {u"%", 55, Qt::AlignRight, iskTag},
@@ -45,12 +45,12 @@ void TMapAnalysis::SetupUnitColumns(TTreeGridModel &Grid)
         {u"Ratio DCU size", 100, Qt::AlignRight, iskNumeric},
     };
     Grid.Columns().Clear();
-    for (const TColumnSpec &spec : specs) {
+    for (const TColumnDefinition &definition : definitions) {
         TITVColumn *column = Grid.Columns().Add();
-        column->SetCaption(QString::fromUtf16(spec.Caption));
-        column->SetWidth(spec.Width);
-        column->SetAlignment(spec.Alignment);
-        column->SetSortKind(spec.SortKind);
+        column->SetCaption(QString::fromUtf16(definition.Caption));
+        column->SetWidth(definition.Width);
+        column->SetAlignment(definition.Alignment);
+        column->SetSortKind(definition.SortKind);
     }
 }
 

@@ -8,7 +8,7 @@
 
 namespace {
 
-struct Spec
+struct Specifier
 {
     bool leftAlign = false;
     int width = -1;
@@ -37,8 +37,8 @@ public:
                 ++i;
                 continue;
             }
-            const Spec spec = ParseSpec(i);
-            result += Pad(Convert(spec), spec);
+            const Specifier specifier = ParseSpecifier(i);
+            result += Pad(Convert(specifier), specifier);
         }
         return result;
     }
@@ -76,9 +76,9 @@ private:
         return value;
     }
 
-    Spec ParseSpec(int &i)
+    Specifier ParseSpecifier(int &i)
     {
-        Spec spec;
+        Specifier specifier;
         int number = ReadNumber(i);
         if (i < FFormat.size() && FFormat.at(i) == u':') {
             if (number < 0)
@@ -89,22 +89,22 @@ private:
         }
         if (number < 0) {
             if (i < FFormat.size() && FFormat.at(i) == u'-') {
-                spec.leftAlign = true;
+                specifier.leftAlign = true;
                 ++i;
             }
             number = ReadNumber(i);
         }
-        spec.width = number;
+        specifier.width = number;
         if (i < FFormat.size() && FFormat.at(i) == u'.') {
             ++i;
-            spec.precision = ReadNumber(i);
-            if (spec.precision < 0)
-                spec.precision = 0;
+            specifier.precision = ReadNumber(i);
+            if (specifier.precision < 0)
+                specifier.precision = 0;
         }
         if (i >= FFormat.size())
             Invalid();
-        spec.type = FFormat.at(i++).toLower();
-        return spec;
+        specifier.type = FFormat.at(i++).toLower();
+        return specifier;
     }
 
     static bool IsInteger(const QVariant &v)
@@ -129,16 +129,16 @@ private:
         return v.typeId() == QMetaType::Double || v.typeId() == QMetaType::Float || IsInteger(v);
     }
 
-    QString Convert(const Spec &spec)
+    QString Convert(const Specifier &specifier)
     {
         const QVariant &arg = NextArg();
-        switch (spec.type.unicode()) {
+        switch (specifier.type.unicode()) {
         case 'd':
         case 'u':
         case 'x':
             if (!IsInteger(arg))
                 Invalid();
-            return FormatInteger(arg, spec);
+            return FormatInteger(arg, specifier);
         case 'e':
         case 'f':
         case 'g':
@@ -146,7 +146,7 @@ private:
         case 'm':
             if (!IsFloat(arg))
                 Invalid();
-            return FormatFloat(arg.toDouble(), spec);
+            return FormatFloat(arg.toDouble(), specifier);
         case 'p':
             if (!IsInteger(arg))
                 Invalid();
@@ -154,19 +154,19 @@ private:
         case 's':
             if (arg.typeId() != QMetaType::QString && arg.typeId() != QMetaType::QChar)
                 Invalid();
-            return spec.precision >= 0 ? arg.toString().left(spec.precision) : arg.toString();
+            return specifier.precision >= 0 ? arg.toString().left(specifier.precision) : arg.toString();
         default:
             Invalid();
         }
     }
 
-    static QString FormatInteger(const QVariant &arg, const Spec &spec)
+    static QString FormatInteger(const QVariant &arg, const Specifier &specifier)
     {
         const bool isUnsignedType = arg.typeId() == QMetaType::ULongLong || arg.typeId() == QMetaType::ULong;
         const qint64 value = isUnsignedType ? qint64(arg.toULongLong()) : arg.toLongLong();
         bool negative = false;
         quint64 magnitude;
-        if (spec.type == u'd') {
+        if (specifier.type == u'd') {
             negative = !isUnsignedType && value < 0;
             magnitude = negative ? quint64(0) - quint64(value) : quint64(value);
         } else if (!isUnsignedType && value < 0 && value >= INT32_MIN) {
@@ -174,20 +174,20 @@ private:
         } else {
             magnitude = quint64(value);
         }
-        QString digits = QString::number(magnitude, spec.type == u'x' ? 16 : 10).toUpper();
-        if (spec.precision > digits.size())
-            digits.prepend(QString(spec.precision - digits.size(), u'0'));
+        QString digits = QString::number(magnitude, specifier.type == u'x' ? 16 : 10).toUpper();
+        if (specifier.precision > digits.size())
+            digits.prepend(QString(specifier.precision - digits.size(), u'0'));
         return negative ? u'-' + digits : digits;
     }
 
-    QString FormatFloat(double value, const Spec &spec) const;
+    QString FormatFloat(double value, const Specifier &specifier) const;
 
-    static QString Pad(const QString &text, const Spec &spec)
+    static QString Pad(const QString &text, const Specifier &specifier)
     {
-        if (spec.width <= text.size())
+        if (specifier.width <= text.size())
             return text;
-        const QString fill(spec.width - text.size(), u' ');
-        return spec.leftAlign ? text + fill : fill + text;
+        const QString fill(specifier.width - text.size(), u' ');
+        return specifier.leftAlign ? text + fill : fill + text;
     }
 
     const QString &FFormat;
@@ -336,18 +336,18 @@ QString GeneralText(double value, int precision)
     return d.negative ? u'-' + text : text;
 }
 
-QString Formatter::FormatFloat(double value, const Spec &spec) const
+QString Formatter::FormatFloat(double value, const Specifier &specifier) const
 {
-    switch (spec.type.unicode()) {
+    switch (specifier.type.unicode()) {
     case 'e':
-        return ExponentText(value, spec.precision < 0 ? 15 : std::clamp(spec.precision, 1, 18));
+        return ExponentText(value, specifier.precision < 0 ? 15 : std::clamp(specifier.precision, 1, 18));
     case 'g':
-        return GeneralText(value, spec.precision < 0 ? 15 : std::clamp(spec.precision, 1, 18));
+        return GeneralText(value, specifier.precision < 0 ? 15 : std::clamp(specifier.precision, 1, 18));
     case 'n':
     case 'm':
-        return FixedText(value, spec.precision < 0 ? 2 : std::min(spec.precision, 18), true);
+        return FixedText(value, specifier.precision < 0 ? 2 : std::min(specifier.precision, 18), true);
     default:
-        return FixedText(value, spec.precision < 0 ? 2 : std::min(spec.precision, 18), false);
+        return FixedText(value, specifier.precision < 0 ? 2 : std::min(specifier.precision, 18), false);
     }
 }
 
