@@ -313,27 +313,44 @@ int TXStringList::IndexOfName(const QString &Name) const
     return -1;
 }
 
-int TXStringList::FindName(QStringView Key) const
+namespace {
+
+// The binary search of a sorted list: Index becomes the lower bound of the items that CompareAt
+// finds equal (0) to the key, or the insertion point; without duplicates the first equal item ends it.
+template <typename CompareAt>
+bool SortedSearch(int Count, TDuplicates Duplicates, int &Index, CompareAt &&compareAt)
 {
     int L = 0;
-    int H = FCount - 1;
+    int H = Count - 1;
     bool Found = false;
     while (L <= H) {
         const int I = int((unsigned(L) + unsigned(H)) >> 1);
-        const QStringView Item(FItems[size_t(I)].S);
-        const int Cmp = CompareStrings(Item.first(std::min(Item.size(), Key.size())), Key);
+        const int Cmp = compareAt(I);
         if (Cmp < 0) {
             L = I + 1;
         } else {
             H = I - 1;
             if (Cmp == 0) {
                 Found = true;
-                if (FDuplicates != dupAccept)
+                if (Duplicates != dupAccept)
                     L = I;
             }
         }
     }
-    return Found ? L : -1;
+    Index = L;
+    return Found;
+}
+
+} // namespace
+
+int TXStringList::FindName(QStringView Key) const
+{
+    int Index = 0;
+    const bool Found = SortedSearch(FCount, FDuplicates, Index, [this, Key](int I) {
+        const QStringView Item(FItems[size_t(I)].S);
+        return CompareStrings(Item.first(std::min(Item.size(), Key.size())), Key);
+    });
+    return Found ? Index : -1;
 }
 
 int TXStringList::IndexOfObject(TXObject Object) const
@@ -360,25 +377,8 @@ QString TXStringList::GetValueFromIndex(int Index) const
 
 bool TXStringList::Find(const QString &S, int &Index) const
 {
-    int L = 0;
-    int H = FCount - 1;
-    bool Found = false;
-    while (L <= H) {
-        const int I = int((unsigned(L) + unsigned(H)) >> 1);
-        const int Cmp = CompareStrings(FItems[size_t(I)].S, S);
-        if (Cmp < 0) {
-            L = I + 1;
-        } else {
-            H = I - 1;
-            if (Cmp == 0) {
-                Found = true;
-                if (FDuplicates != dupAccept)
-                    L = I;
-            }
-        }
-    }
-    Index = L;
-    return Found;
+    return SortedSearch(FCount, FDuplicates, Index,
+                        [this, &S](int I) { return CompareStrings(FItems[size_t(I)].S, S); });
 }
 
 int TXStringList::AddData(const QString &S, qint64 Value)
