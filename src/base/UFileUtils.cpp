@@ -97,17 +97,12 @@ class FileCollector
 public:
     FileCollector(const QString &mask, TXStringList &list, const TCollectFilesProgressEvent &progress)
         : FMask(mask), FList(list), FProgress(progress)
-    {
-    }
+    {}
 
     void Enumerate(const QString &folder, bool recurse)
     {
-        if (FProgress) {
-            bool abort = false;
-            FProgress(folder, abort);
-            if (abort)
-                return;
-        }
+        if (Aborted(folder))
+            return;
         const QByteArray nativeFolder = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
         std::unique_ptr<DIR, DirCloser> dir(opendir(nativeFolder.constData()));
         if (!dir)
@@ -116,7 +111,11 @@ public:
         if (fstat(dirfd(dir.get()), &own) != 0 || OnCurrentWalk(own))
             return;
         FWalk.emplace_back(own.st_dev, own.st_ino);
+        int entries = 0;
         while (const dirent *entry = readdir(dir.get())) {
+            // A folder of a million files must not hold the caller's window frozen until it is listed.
+            if (++entries % ProgressEntries == 0 && Aborted(folder))
+                break;
             const char *name = entry->d_name;
             if (IsDirectory(dir.get(), entry)) {
                 if (recurse && strcmp(name, ".") != 0 && strcmp(name, "..") != 0)
@@ -131,6 +130,16 @@ public:
     }
 
 private:
+    static constexpr int ProgressEntries = 1024;
+
+    bool Aborted(const QString &folder) const
+    {
+        bool abort = false;
+        if (FProgress)
+            FProgress(folder, abort);
+        return abort;
+    }
+
     static bool IsDirectory(DIR *dir, const dirent *entry)
     {
         if (entry->d_type == DT_DIR)
@@ -165,7 +174,8 @@ bool IsDriveLetterPath(const QString &path)
 QString FindIgnoringCase(const QString &folder, const QString &name)
 {
     const QDir dir(folder.isEmpty() ? QStringLiteral(".") : folder);
-    const QStringList entries = dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QStringList entries =
+        dir.entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QString &entry : entries)
         if (entry.compare(name, Qt::CaseInsensitive) == 0)
             return entry;
@@ -190,7 +200,8 @@ QString FirstMatchingEntry(const QString &path)
     const qsizetype slash = path.lastIndexOf(u'/');
     const QString folder = slash >= 0 ? path.left(slash + 1) : QString();
     const TFileMask mask(path.mid(slash + 1));
-    std::unique_ptr<DIR, DirCloser> dir(opendir(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder)));
+    std::unique_ptr<DIR, DirCloser> dir(
+        opendir(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder)));
     if (!dir)
         return {};
     while (const dirent *entry = readdir(dir.get())) {

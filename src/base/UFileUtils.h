@@ -11,8 +11,9 @@
 
 class TXStringList;
 
-// Called once per folder, before it is listed, with the folder (ending with "/") and an abort flag
-// initialised to false; setting it skips that folder.
+// Called once per folder, before it is listed, and again after every 1024 entries of a large one, with
+// the folder (ending with "/") and an abort flag initialised to false; setting it skips the rest of
+// that folder.
 using TCollectFilesProgressEvent = std::function<void(const QString &folder, bool &abort)>;
 
 // Appends to `list` the full path of every file below `folder` whose name matches `mask`, depth
