@@ -193,15 +193,24 @@ TEST(HostileFolders, ScanOfManyFilesEndsAndCanBeAborted)
     }
     ASSERT_EQ(symlink(".", QFile::encodeName(root + "f0/loop").constData()), 0);
 
-    int folders = 0;
-    const auto all = ScanCompiledUnits(root, [&](const QString &, bool &) { ++folders; });
-    EXPECT_EQ(folders, 102); // the loop is reported once, then not entered
+    int calls = 0;
+    const auto all = ScanCompiledUnits(root, [&](const QString &, bool &) { ++calls; });
+    // Once per folder (the loop is reported once, then not entered), then every 1024 files sized.
+    constexpr int descentCalls = 102;
+    EXPECT_EQ(calls, descentCalls + 100000 / 1024);
     EXPECT_EQ(all->Count(), 100000);
 
-    folders = 0;
-    const auto aborted =
-        ScanCompiledUnits(root, [&](const QString &, bool &abort) { abort = ++folders > 3; });
+    calls = 0;
+    const auto aborted = ScanCompiledUnits(root, [&](const QString &, bool &abort) { abort = ++calls > 3; });
     EXPECT_LE(aborted->Count(), 2000);
+
+    // Aborted while sizing: the units sized until then are kept, with their sizes.
+    calls = 0;
+    const auto sizing =
+        ScanCompiledUnits(root, [&](const QString &, bool &abort) { abort = ++calls == descentCalls + 5; });
+    EXPECT_EQ(sizing->Count(), 5 * 1024 - 1);
+    for (int i = 0; i < sizing->Count(); ++i)
+        ASSERT_FALSE(sizing->Get(i).contains(u'/')) << "a bare name, sized: " << sizing->Get(i).toStdString();
 }
 
 // The bytes and modification times of every file of a project, keyed by relative path.
