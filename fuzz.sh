@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Builds every fuzz target with clang's libFuzzer (AddressSanitizer and UBSan on) and runs each one
-# for SECONDS (default 60). Crashing inputs land in fuzz-out/<target>/; copy each one into
-# tests/fuzz/regressions/<Target>/ once fixed, so the normal test run replays it.
+# Builds the fuzz targets with clang's libFuzzer (AddressSanitizer and UBSan on) and runs each one
+# for SECONDS (default 60): all of them, or only the TARGETs named after SECONDS. Crashing inputs land
+# in fuzz-out/<target>/; copy each one into tests/fuzz/regressions/<Target>/ once fixed, so the normal
+# test run replays it.
 set -euo pipefail
 cd "$(dirname "$0")"
 seconds=${1:-60}
+shift || true
 bash scripts/ensure-deps.sh
 
 sanitizers="-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=undefined"
@@ -12,7 +14,10 @@ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
   -DCMAKE_CXX_FLAGS="$sanitizers" -DCMAKE_EXE_LINKER_FLAGS="-fsanitize=address,undefined" \
   -DQUILLON_FUZZ=ON -DQUILLON_BUILD_TESTS=OFF -DQUILLON_BUILD_BENCH=OFF >/dev/null
-targets=$(cd tests/fuzz/targets && ls *Fuzz.cpp | sed 's/Fuzz\.cpp$//')
+targets=${*:-$(cd tests/fuzz/targets && ls *Fuzz.cpp | sed 's/Fuzz\.cpp$//')}
+for name in $targets; do
+  [ -f "tests/fuzz/targets/${name}Fuzz.cpp" ] || { echo "no fuzz target named $name" >&2; exit 64; }
+done
 cmake --build build-fuzz -j"$(nproc)" --target $(printf 'fuzz_%s ' $targets)
 
 export ASAN_OPTIONS=detect_leaks=0:allocator_may_return_null=1

@@ -1,14 +1,14 @@
 // libFuzzer entry of a program that links exactly one target.
 #include "FuzzTarget.h"
 
-#include <QCoreApplication>
+#include <QApplication>
 
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QCoreApplication app(*argc, *argv);
+    static QApplication app(*argc, *argv);
     if (FuzzTargets().size() != 1)
         std::abort();
     return 0;
