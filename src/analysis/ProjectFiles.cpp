@@ -130,19 +130,14 @@ std::unique_ptr<TXStringList> ScanCompiledUnits(const QString &Folder,
 {
     auto units = NewXStringList();
     CollectFiles(Folder, u"*.dcu"_s, *units, true, Progress);
-    // Sizing a hundred thousand files takes as long as finding them: progress goes on, and an abort
-    // keeps the units sized so far.
+    // Sizing a hundred thousand files takes as long as finding them, so progress goes on; an abort
+    // only ever ends the descent, and every unit found is sized.
     constexpr int ProgressFiles = 1024;
     for (int i = 0; i < units->Count(); ++i) {
         const QString path = units->Get(i);
         if (i % ProgressFiles == ProgressFiles - 1 && Progress) {
             bool abort = false;
             Progress(path.left(path.lastIndexOf(u'/') + 1), abort);
-            if (abort) {
-                while (units->Count() > i)
-                    units->Delete(units->Count() - 1);
-                break;
-            }
         }
         units->SetData(i, FileSizeByName(path));
         units->Put(i, BareName(path));

@@ -32,8 +32,8 @@ std::unique_ptr<TXStringList> BuildFormResourceList(const QStringList &FormResou
                                                     const TXStringList &ProjectUnits);
 
 // One item per compiled unit file below Folder: its bare name with its file size (-1 when it
-// vanished since the scan). Sorted by CompareText. Progress, called during the descent and while
-// the files are sized, may abort; the units found and sized until then are kept.
+// vanished since the scan). Sorted by CompareText. Progress is called during the descent, where it
+// may abort it, and while the files found are sized.
 std::unique_ptr<TXStringList> ScanCompiledUnits(const QString &Folder,
                                                 const TCollectFilesProgressEvent &Progress);
 

@@ -114,8 +114,9 @@ public:
         int entries = 0;
         while (const dirent *entry = readdir(dir.get())) {
             // A folder of a million files must not hold the caller's window frozen until it is listed.
+            // An abort asked for here ends the descent; the folder's own files are still listed.
             if (++entries % ProgressEntries == 0 && Aborted(folder))
-                break;
+                recurse = false;
             const char *name = entry->d_name;
             if (IsDirectory(dir.get(), entry)) {
                 if (recurse && strcmp(name, ".") != 0 && strcmp(name, "..") != 0)

@@ -11,9 +11,10 @@
 
 class TXStringList;
 
-// Called once per folder, before it is listed, and again after every 1024 entries of a large one, with
-// the folder (ending with "/") and an abort flag initialised to false; setting it skips the rest of
-// that folder.
+// Called with the folder (ending with "/") and an abort flag initialised to false: once per folder,
+// before it is listed, where setting the flag skips that folder; and again after every 1024 entries
+// of a large one, where setting it stops the descent below that folder while its files are still
+// listed.
 using TCollectFilesProgressEvent = std::function<void(const QString &folder, bool &abort)>;
 
 // Appends to `list` the full path of every file below `folder` whose name matches `mask`, depth

@@ -103,13 +103,20 @@ TEST_F(CollectFilesTest, ALargeFolderReportsProgressWhileItIsListed)
     QStringList folders;
     EXPECT_EQ(Collect(big, true, &folders).size(), 5000);
     EXPECT_GE(folders.count(big), 5) << "once on entry, then every 1024 entries";
-    // An abort asked for in the middle of the folder ends its listing there.
+    // An abort asked for in the middle of the folder ends the descent; its files are still listed.
+    QDir().mkpath(big + "sub");
+    WriteFile(big + "sub/inner.dcu", "i");
+    folders.clear();
     TXStringList list;
-    int calls = 0;
-    CollectFiles(big, QStringLiteral("*.dcu"), list, true,
-                 [&](const QString &, bool &abort) { abort = ++calls == 2; });
-    EXPECT_GT(list.Count(), 0);
-    EXPECT_LE(list.Count(), 1024);
+    CollectFiles(big, QStringLiteral("*.dcu"), list, true, [&](const QString &folder, bool &abort) {
+        folders << folder;
+        abort = folders.count(big) == 2;
+    });
+    const QStringList files = Sorted(list);
+    EXPECT_GE(folders.count(big), 5) << "progress goes on after the abort";
+    EXPECT_EQ(files.size() - files.contains(big + "sub/inner.dcu"), 5000);
+    EXPECT_EQ(files.contains(big + "sub/inner.dcu"), folders.contains(big + "sub/"))
+        << "the sub-folder is listed only when it came before the abort";
 }
 
 TEST_F(CollectFilesTest, LinkCyclesAreNotEnteredAgain)
