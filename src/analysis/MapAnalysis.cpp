@@ -144,6 +144,11 @@ void TMapAnalysis::Execute(const QString &MapFileName, const std::optional<QStri
     FCodeSegmentLength = Run.Map.CodeSegmentLength;
     Run.FormResources = BuildFormResourceList(Run.Map.FormResourceLines, *Run.ProjectUnits);
     AddUnitRows(Run);
+    // Mended: a damaged or binary file (a 2 GB sparse file reads as nothing) was an empty success.
+    if (Run.Text.EndsAtNul())
+        throw Exception(Format(
+            u"MAP File \"%s\" is damaged or not a text file: a NUL byte ends its text (MAP file line %d)."_s,
+            {MapFileName, qlonglong(Run.Text.EndLine())}));
     ReadSymbols(Run);
 
     FPercentFactor = FTotalCodeSize != 0 ? 100.0 / double(FTotalCodeSize) : 0;

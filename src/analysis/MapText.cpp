@@ -64,7 +64,7 @@ namespace {
 // The text ends at the first NUL byte unless the file is UTF-16 or UTF-32, so a binary or sparse
 // file is read only up to there instead of whole. The bytes are read in place into a buffer that
 // doubles, never copied from chunk to chunk.
-QByteArray ReadUpToText(QFile &file)
+QByteArray ReadUpToText(QFile &file, bool &endsAtNul)
 {
     constexpr qint64 HeadSize = 64 * 1024;
     constexpr qint64 GrowthBeyondSize = 16 * 1024 * 1024;
@@ -91,6 +91,7 @@ QByteArray ReadUpToText(QFile &file)
                  : static_cast<const char *>(std::memchr(bytes.constData() + length, '\0', size_t(got)));
         if (nul) {
             length = nul - bytes.constData();
+            endsAtNul = true;
             break;
         }
         length += got;
@@ -112,10 +113,13 @@ TMapText TMapText::LoadFromFile(const QString &fileName)
     if (file.size() > MaxSize)
         throw EMapFileError(
             QStringLiteral("MAP File \"%1\" is too large (%2 bytes).").arg(fileName).arg(file.size()));
-    QByteArray bytes = ReadUpToText(file);
+    bool endsAtNul = false;
+    QByteArray bytes = ReadUpToText(file, endsAtNul);
     if (file.error() != QFileDevice::NoError)
         RaiseUnreadable(fileName, file.errorString());
-    return FromBytes(std::move(bytes));
+    TMapText result = FromBytes(std::move(bytes));
+    result.FEndsAtNul |= endsAtNul;
+    return result;
 }
 
 TMapText TMapText::FromBytes(QByteArray bytes)
@@ -123,9 +127,17 @@ TMapText TMapText::FromBytes(QByteArray bytes)
     TMapText result;
     result.FBytes = ToUtf8Text(std::move(bytes));
     const qsizetype nul = result.FBytes.indexOf('\0');
-    if (nul >= 0)
+    if (nul >= 0) {
         result.FBytes.truncate(nul);
+        result.FEndsAtNul = true;
+    }
     return result;
+}
+
+qsizetype TMapText::EndLine() const
+{
+    const qsizetype breaks = FBytes.count('\n') + FBytes.count('\r') - FBytes.count("\r\n");
+    return breaks + 1;
 }
 
 bool TMapLineReader::Next(QByteArrayView &line)

@@ -28,9 +28,14 @@ public:
     const QByteArray &Bytes() const { return FBytes; }
     // Offsets into Bytes() fit 32 bits: larger files are refused on loading.
     static constexpr qint64 MaxSize = 0xFFFFFFFFll;
+    // A NUL ended the text before the end of the file: the file is damaged or not text at all.
+    bool EndsAtNul() const { return FEndsAtNul; }
+    // The number, from 1, of the line on which the text ends.
+    qsizetype EndLine() const;
 
 private:
     QByteArray FBytes;
+    bool FEndsAtNul = false;
 };
 
 // Lines split at CR LF, a lone LF or a lone CR; a final line break adds no empty line.

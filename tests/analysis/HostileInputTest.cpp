@@ -145,12 +145,24 @@ TEST_F(HostileMap, TextEndsAtTheFirstNulByte)
     ASSERT_GT(publics, 0);
     QByteArray withNul = FSample;
     withNul[publics] = '\0';
+    // A damaged file: the rows read before the NUL stay, and the message names its line.
     const RunResult result = Analyse(Write("nul.map", withNul));
-    EXPECT_EQ(result.units, FFull.units);
-    EXPECT_EQ(result.symbolRows, 0); // the publics are past the end of the text
+    EXPECT_FALSE(result.ok);
+    ASSERT_FALSE(result.messages.isEmpty()); // after the missing project file's
+    EXPECT_TRUE(result.messages.last().endsWith(QStringLiteral("a NUL byte ends its text (MAP file line %1).")
+                                                    .arg(FSample.left(publics).count('\n') + 1)))
+        << result.messages.last().toStdString();
+    QStringList units = result.units, expected = FFull.units;
+    units.sort();
+    expected.sort();
+    EXPECT_EQ(units, expected);
+    EXPECT_EQ(result.symbolRows, 0);
 
     const RunResult binary = Analyse(Write("binary.map", QByteArray(4096, '\0') + FSample));
+    EXPECT_FALSE(binary.ok);
     EXPECT_TRUE(binary.units.isEmpty());
+    ASSERT_FALSE(binary.messages.isEmpty());
+    EXPECT_TRUE(binary.messages.last().endsWith(QStringLiteral("(MAP file line 1).")));
 }
 
 TEST_F(HostileMap, HugeSparseFileEndsWithBoundedMemory)
@@ -162,7 +174,10 @@ TEST_F(HostileMap, HugeSparseFileEndsWithBoundedMemory)
         ASSERT_TRUE(file.resize(Q_INT64_C(2) * 1024 * 1024 * 1024));
     }
     const RunResult result = Analyse(path);
+    EXPECT_FALSE(result.ok);
     EXPECT_TRUE(result.units.isEmpty());
+    ASSERT_FALSE(result.messages.isEmpty()); // after the missing project file's
+    EXPECT_TRUE(result.messages.last().contains(QStringLiteral("is damaged or not a text file")));
     struct rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     // Peak resident memory (KiB) stays well below the file's size.
