@@ -1,8 +1,8 @@
 #include "analysis/MapText.h"
 
 #include "base/UCharsetConvert.h"
+#include "base/UFileUtils.h"
 
-#include <QFile>
 #include <QFileInfo>
 
 #include <cstring>
@@ -52,73 +52,25 @@ QByteArray ToUtf8Text(QByteArray bytes)
     return text.toUtf8();
 }
 
-} // namespace
-
-namespace {
-
 [[noreturn]] void RaiseUnreadable(const QString &fileName, const QString &reason)
 {
     throw EMapFileError(QStringLiteral("MAP File \"%1\" cannot be read: %2").arg(fileName, reason));
-}
-
-// The text ends at the first NUL byte unless the file is UTF-16 or UTF-32, so a binary or sparse
-// file is read only up to there instead of whole. The bytes are read in place into a buffer that
-// doubles, never copied from chunk to chunk.
-QByteArray ReadUpToText(QFile &file, bool &endsAtNul)
-{
-    constexpr qint64 HeadSize = 64 * 1024;
-    constexpr qint64 GrowthBeyondSize = 16 * 1024 * 1024;
-    const qint64 size = file.size();
-    QByteArray bytes;
-    qint64 length = 0;
-    bool wide = false;
-    for (;;) {
-        if (length == bytes.size()) {
-            const qint64 next = length == 0     ? HeadSize
-                                : size > length ? std::min(2 * length, size)
-                                                : length + GrowthBeyondSize;
-            bytes.resize(qsizetype(next));
-        }
-        const qint64 got = file.read(bytes.data() + length, bytes.size() - length);
-        if (got <= 0)
-            break;
-        if (length == 0) {
-            const TStringEncoding encoding = DetectEncoding(QByteArrayView(bytes.constData(), got));
-            wide = encoding.Kind == TStringEncoding::KindUnicode && encoding.CharSize > 1;
-        }
-        const char *nul =
-            wide ? nullptr
-                 : static_cast<const char *>(std::memchr(bytes.constData() + length, '\0', size_t(got)));
-        if (nul) {
-            length = nul - bytes.constData();
-            endsAtNul = true;
-            break;
-        }
-        length += got;
-    }
-    bytes.truncate(qsizetype(length));
-    return bytes;
 }
 
 } // namespace
 
 TMapText TMapText::LoadFromFile(const QString &fileName)
 {
-    // A FIFO or device would block or never end: only regular files are read.
-    if (!QFileInfo(fileName).isFile())
-        RaiseUnreadable(fileName, QStringLiteral("not a regular file"));
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        RaiseUnreadable(fileName, file.errorString());
-    if (file.size() > MaxSize)
+    const QFileInfo info(fileName);
+    if (info.isFile() && info.size() > MaxSize)
         throw EMapFileError(
-            QStringLiteral("MAP File \"%1\" is too large (%2 bytes).").arg(fileName).arg(file.size()));
-    bool endsAtNul = false;
-    QByteArray bytes = ReadUpToText(file, endsAtNul);
-    if (file.error() != QFileDevice::NoError)
-        RaiseUnreadable(fileName, file.errorString());
-    TMapText result = FromBytes(std::move(bytes));
-    result.FEndsAtNul |= endsAtNul;
+            QStringLiteral("MAP File \"%1\" is too large (%2 bytes).").arg(fileName).arg(info.size()));
+    TTextFileBytes text;
+    QString reason;
+    if (!ReadTextFile(fileName, text, reason))
+        RaiseUnreadable(fileName, reason);
+    TMapText result = FromBytes(std::move(text.Bytes));
+    result.FEndsAtNul |= text.EndsAtNul;
     return result;
 }
 

@@ -11,6 +11,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstring>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -256,6 +258,68 @@ QByteArray LoadBytesFromFile(const QString &fileName, qint64 offset, qint64 maxC
     }
     close(fd);
     return bytes;
+}
+
+bool ReadTextFile(const QString &fileName, TTextFileBytes &text, QString &error)
+{
+    text = TTextFileBytes();
+    // Non-blocking open: a FIFO or device named by hostile input must not hang the reader.
+    const int fd = open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        error = QString::fromLocal8Bit(strerror(errno));
+        return false;
+    }
+    const struct Closer
+    {
+        int Fd;
+        ~Closer() { close(Fd); }
+    } closer{fd};
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        error = QStringLiteral("not a regular file");
+        return false;
+    }
+    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // Read in place into a buffer that doubles up to the file's size, never copied chunk to chunk.
+    constexpr qint64 HeadSize = 64 * 1024;
+    constexpr qint64 GrowthBeyondSize = 16 * 1024 * 1024;
+    const qint64 size = info.st_size;
+    QByteArray &bytes = text.Bytes;
+    qint64 length = 0;
+    bool wide = false;
+    for (;;) {
+        if (length == bytes.size()) {
+            const qint64 next = length == 0     ? HeadSize
+                                : size > length ? std::min(2 * length, size)
+                                                : length + GrowthBeyondSize;
+            bytes.resize(qsizetype(next));
+        }
+        const ssize_t got = read(fd, bytes.data() + length, size_t(bytes.size() - length));
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            error = QString::fromLocal8Bit(strerror(errno));
+            bytes.clear();
+            return false;
+        }
+        if (got == 0)
+            break;
+        if (length == 0) {
+            const TStringEncoding encoding = DetectEncoding(QByteArrayView(bytes.constData(), got));
+            wide = encoding.Kind == TStringEncoding::KindUnicode && encoding.CharSize > 1;
+        }
+        const char *nul =
+            wide ? nullptr
+                 : static_cast<const char *>(std::memchr(bytes.constData() + length, '\0', size_t(got)));
+        if (nul) {
+            length = nul - bytes.constData();
+            text.EndsAtNul = true;
+            break;
+        }
+        length += got;
+    }
+    bytes.truncate(qsizetype(length));
+    return true;
 }
 
 QString LoadTextFromFile(const QString &fileName)

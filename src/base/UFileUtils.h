@@ -36,6 +36,17 @@ private:
     QString FMask;
 };
 
+// A text file's bytes as ReadTextFile reads them.
+struct TTextFileBytes
+{
+    QByteArray Bytes;
+    // A NUL byte ended the text before the end of the file.
+    bool EndsAtNul = false;
+};
+// Reads a text file to its end or, unless it begins as UTF-16 or UTF-32, to its first NUL byte, so
+// that a binary or sparse file is read only that far. Only regular files are read, opened without
+// blocking. Returns false with the reason in `error` when the file cannot be read.
+bool ReadTextFile(const QString &fileName, TTextFileBytes &text, QString &error);
 // At most `maxCount` bytes of a regular file from `offset`; empty when it cannot be opened.
 QByteArray LoadBytesFromFile(const QString &fileName, qint64 offset = 0, qint64 maxCount = INT32_MAX);
 // The file's text decoded with encoding detection (the ANSI code page as fallback); line breaks kept.

@@ -3,9 +3,9 @@
 #include "base/Exception.h"
 #include "base/IndexQuickSort.h"
 #include "base/UCharsetConvert.h"
+#include "base/UFileUtils.h"
 
 #include <QCollator>
-#include <QFile>
 #include <algorithm>
 #include <climits>
 #include <cstring>
@@ -576,12 +576,13 @@ void TXStringList::ClearKeepCapacity()
 
 void TXStringList::LoadFromFile(const QString &FileName)
 {
-    QFile File(FileName);
-    if (!File.open(QIODevice::ReadOnly))
-        throw EInOutError(QStringLiteral("Cannot open file \"%1\". %2").arg(FileName, File.errorString()));
-    const QByteArray Bytes = File.readAll();
-    if (File.error() != QFileDevice::NoError)
-        throw EInOutError(QStringLiteral("Cannot read file \"%1\". %2").arg(FileName, File.errorString()));
+    // Mended: a FIFO hung the reader and a sparse file was read whole; the text ends at the first
+    // NUL in any case.
+    TTextFileBytes Text;
+    QString Reason;
+    if (!ReadTextFile(FileName, Text, Reason))
+        throw EInOutError(QStringLiteral("Cannot read file \"%1\". %2").arg(FileName, Reason));
+    const QByteArray &Bytes = Text.Bytes;
     const QString Decoded = DecodeText(Bytes, EncodingByByteOrderMark(Bytes), false);
     BeginUpdate();
     try {

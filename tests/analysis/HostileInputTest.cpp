@@ -184,6 +184,33 @@ TEST_F(HostileMap, HugeSparseFileEndsWithBoundedMemory)
     EXPECT_LT(usage.ru_maxrss, 512 * 1024) << "peak KiB " << usage.ru_maxrss;
 }
 
+TEST_F(HostileMap, AProjectFileThatIsAFifoOrHugeAndSparseNeitherHangsNorFloodsMemory)
+{
+    const QString map = Write("SampleApp.map", FSample);
+    const QString project = FTemp.path() + "/SampleApp.dpr";
+    // A FIFO would block the reader for ever: it is refused like any unreadable project file.
+    ASSERT_EQ(mkfifo(QFile::encodeName(project).constData(), 0600), 0);
+    const RunResult fifo = Analyse(map);
+    EXPECT_FALSE(fifo.ok);
+    ASSERT_FALSE(fifo.messages.isEmpty());
+    EXPECT_TRUE(fifo.messages.last().contains(QStringLiteral("not a regular file")))
+        << fifo.messages.last().toStdString();
+
+    // 2 GB of NUL bytes hold no unit clause; only the text before the first NUL is read.
+    ASSERT_TRUE(QFile::remove(project));
+    {
+        QFile file(project);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        ASSERT_TRUE(file.resize(Q_INT64_C(2) * 1024 * 1024 * 1024));
+    }
+    const RunResult sparse = Analyse(map);
+    EXPECT_TRUE(sparse.ok);
+    EXPECT_EQ(sparse.units, FFull.units);
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    EXPECT_LT(usage.ru_maxrss, 512 * 1024) << "peak KiB " << usage.ru_maxrss;
+}
+
 TEST_F(HostileMap, AFifoOrAFolderIsRefusedWithAMessage)
 {
     const QString fifo = FTemp.path() + "/pipe.map";
