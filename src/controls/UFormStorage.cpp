@@ -251,8 +251,15 @@ QRect KeptOnScreens(QRect geometry)
 void TFormPlacement::SetWindowPlacement(const TWindowPlacement &placement)
 {
     FPlacement = placement;
+    // Any four integers may arrive here: the extents are taken in 64 bits and every figure is kept to
+    // what a window can have, so that no arithmetic on the rectangle can overflow.
     const QRect &bounds = placement.NormalPosition;
-    QRect geometry(bounds.left(), bounds.top(), bounds.right() - bounds.left(), bounds.bottom() - bounds.top());
+    const auto coordinate = [](qint64 value) {
+        return int(std::clamp<qint64>(value, -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
+    };
+    const auto extent = [&](int from, int to) { return coordinate(std::max<qint64>(qint64(to) - from, 0)); };
+    QRect geometry(coordinate(bounds.left()), coordinate(bounds.top()), extent(bounds.left(), bounds.right()),
+                   extent(bounds.top(), bounds.bottom()));
     if (FForm->isWindow())
         geometry = KeptOnScreens(geometry);
     if (geometry != FForm->geometry())
@@ -327,6 +334,8 @@ void TFormPlacement::ReadFormPlacement(bool position, bool state)
             ReadInteger(QStringLiteral("PixelsPerInch"), ScreenPixelsPerInch()) == ScreenPixelsPerInch()) {
             // A form the user cannot resize keeps its size.
             if (FForm->minimumSize() == FForm->maximumSize()) {
+                normal[0] = std::clamp(normal[0], -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+                normal[1] = std::clamp(normal[1], -QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
                 normal[2] = normal[0] + current.width();
                 normal[3] = normal[1] + current.height();
             }
