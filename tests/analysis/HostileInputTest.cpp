@@ -129,6 +129,7 @@ TEST_F(HostileMap, LineEndsAndUnicodeFormsGiveTheSameUnits)
         {"utf16le-bom.map", "\xFF\xFE" + utf16le},
         {"utf16le.map", utf16le},
         {"utf16be-bom.map", "\xFE\xFF" + utf16be},
+        {"utf16be.map", utf16be},
         {"utf8-bom.map", "\xEF\xBB\xBF" + lf},
     };
     for (const auto &c : cases) {
