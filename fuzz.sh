@@ -28,8 +28,11 @@ for name in $targets; do
   work=build-fuzz/corpus/$name
   out=fuzz-out/$name
   mkdir -p "$work" "$out"
-  seeds=tests/fuzz/seeds/$name
-  [ -d "$seeds" ] || seeds=""
+  # The seeds and every input that once crashed start the corpus.
+  seeds=""
+  for kept in tests/fuzz/seeds/$name tests/fuzz/regressions/$name; do
+    [ -d "$kept" ] && seeds="$seeds $kept"
+  done
   log=$out/fuzz.log
   start=$(date +%s)
   if "$program" -max_total_time="$seconds" -print_final_stats=1 -rss_limit_mb=4096 -timeout=20 \
