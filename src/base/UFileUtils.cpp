@@ -232,58 +232,83 @@ void CollectFiles(const QString &folder, const QString &mask, TXStringList &list
     FileCollector(mask, list, progress).Enumerate(start, recurse);
 }
 
+namespace {
+
+// A regular file opened for sequential reading, closed with this object. The open does not block: a
+// FIFO or device named by hostile input must not hang the reader; it is refused instead.
+class TRegularFile
+{
+public:
+    explicit TRegularFile(const QString &fileName)
+        : FFd(open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
+    {
+        if (FFd < 0) {
+            FError = QString::fromLocal8Bit(strerror(errno));
+            return;
+        }
+        if (fstat(FFd, &FInfo) != 0 || !S_ISREG(FInfo.st_mode)) {
+            FError = QStringLiteral("not a regular file");
+            close(FFd);
+            FFd = -1;
+            return;
+        }
+        posix_fadvise(FFd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    ~TRegularFile()
+    {
+        if (FFd >= 0)
+            close(FFd);
+    }
+    TRegularFile(const TRegularFile &) = delete;
+    TRegularFile &operator=(const TRegularFile &) = delete;
+
+    // -1 when the file could not be opened; Error() then says why.
+    int Fd() const { return FFd; }
+    qint64 Size() const { return qint64(FInfo.st_size); }
+    const QString &Error() const { return FError; }
+
+private:
+    int FFd;
+    struct stat FInfo = {};
+    QString FError;
+};
+
+} // namespace
+
 QByteArray LoadBytesFromFile(const QString &fileName, qint64 offset, qint64 maxCount)
 {
-    // Non-blocking open: a FIFO or device named by hostile input must not hang the reader.
-    const int fd = open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
+    const TRegularFile file(fileName);
+    if (file.Fd() < 0)
         return {};
-    QByteArray bytes;
-    struct stat info;
-    if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode)) {
-        const qint64 available = qMax<qint64>(0, qint64(info.st_size) - qMax<qint64>(0, offset));
-        const qint64 count = qMin(available, qMax<qint64>(0, maxCount));
-        if (count > 0) {
-            posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-            bytes.resize(count);
-            qint64 done = 0;
-            while (done < count) {
-                const ssize_t got = pread(fd, bytes.data() + done, size_t(count - done), offset + done);
-                if (got <= 0)
-                    break;
-                done += got;
-            }
-            bytes.truncate(done);
-        }
+    const qint64 available = qMax<qint64>(0, file.Size() - qMax<qint64>(0, offset));
+    const qint64 count = qMin(available, qMax<qint64>(0, maxCount));
+    if (count <= 0)
+        return {};
+    QByteArray bytes(count, Qt::Uninitialized);
+    qint64 done = 0;
+    while (done < count) {
+        const ssize_t got = pread(file.Fd(), bytes.data() + done, size_t(count - done), offset + done);
+        if (got <= 0)
+            break;
+        done += got;
     }
-    close(fd);
+    bytes.truncate(done);
     return bytes;
 }
 
 bool ReadTextFile(const QString &fileName, TTextFileBytes &text, QString &error)
 {
     text = TTextFileBytes();
-    // Non-blocking open: a FIFO or device named by hostile input must not hang the reader.
-    const int fd = open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) {
-        error = QString::fromLocal8Bit(strerror(errno));
+    const TRegularFile file(fileName);
+    if (file.Fd() < 0) {
+        error = file.Error();
         return false;
     }
-    const struct Closer
-    {
-        int Fd;
-        ~Closer() { close(Fd); }
-    } closer{fd};
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
-        error = QStringLiteral("not a regular file");
-        return false;
-    }
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    const int fd = file.Fd();
     // Read in place into a buffer that doubles up to the file's size, never copied chunk to chunk.
     constexpr qint64 HeadSize = 64 * 1024;
     constexpr qint64 GrowthBeyondSize = 16 * 1024 * 1024;
-    const qint64 size = info.st_size;
+    const qint64 size = file.Size();
     QByteArray &bytes = text.Bytes;
     qint64 length = 0;
     bool wide = false;
