@@ -146,6 +146,18 @@ int CompareStr(QStringView A, QStringView B)
     return Difference < 0 ? -1 : (Difference > 0 ? 1 : 0);
 }
 
+template <typename TWork> void TXStringList::Updating(TWork &&Work)
+{
+    BeginUpdate();
+    try {
+        Work();
+    } catch (...) {
+        EndUpdate();
+        throw;
+    }
+    EndUpdate();
+}
+
 TXStringList::TXStringList() = default;
 
 TXStringList::~TXStringList()
@@ -165,16 +177,11 @@ void TXStringList::Assign(const TXStringList *Source)
     FSorted = Source->FSorted;
     FDuplicates = Source->FDuplicates;
     FCaseSensitive = Source->FCaseSensitive;
-    BeginUpdate();
-    try {
+    Updating([&] {
         Clear();
         FNameValueSeparator = Source->FNameValueSeparator;
         AddStrings(Source);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 void TXStringList::CheckIndex(int Index) const
@@ -257,8 +264,7 @@ void TXStringList::SetText(const QString &Value)
         Clear();
         return;
     }
-    BeginUpdate();
-    try {
+    Updating([&] {
         Clear();
         const QChar *Position = Value.constData();
         const QChar *const End = Position + Value.size();
@@ -274,11 +280,7 @@ void TXStringList::SetText(const QString &Value)
         }
         if (FSorted && FCount > 1)
             QuickSort(0, FCount - 1);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 bool TXStringList::SameText(QStringView A, QStringView B) const
@@ -415,8 +417,7 @@ void TXStringList::AddStrings(const TXStringList *Source)
     if (!Source)
         return;
     const int SourceCount = Source->FCount;
-    BeginUpdate();
-    try {
+    Updating([&] {
         if (qint64(FCount) + SourceCount > Capacity())
             SetCapacity(FCount + SourceCount);
         for (int I = 0; I < SourceCount; ++I) {
@@ -429,17 +430,12 @@ void TXStringList::AddStrings(const TXStringList *Source)
         }
         if (FSorted && FCount > 1)
             QuickSort(0, FCount - 1);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 void TXStringList::AddStrings(const QStringList &Source)
 {
-    BeginUpdate();
-    try {
+    Updating([&] {
         if (qint64(FCount) + Source.size() > Capacity())
             SetCapacity(int(FCount + Source.size()));
         for (const QString &S : Source) {
@@ -450,11 +446,7 @@ void TXStringList::AddStrings(const QStringList &Source)
         }
         if (FSorted && FCount > 1)
             QuickSort(0, FCount - 1);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    });
 }
 
 void TXStringList::InsertData(int Index, const QString &S, qint64 Value)
@@ -584,14 +576,7 @@ void TXStringList::LoadFromFile(const QString &FileName)
         throw EInOutError(QStringLiteral("Cannot read file \"%1\". %2").arg(FileName, Reason));
     const QByteArray &Bytes = Text.Bytes;
     const QString Decoded = DecodeText(Bytes, EncodingByByteOrderMark(Bytes), false);
-    BeginUpdate();
-    try {
-        SetText(Decoded);
-    } catch (...) {
-        EndUpdate();
-        throw;
-    }
-    EndUpdate();
+    Updating([&] { SetText(Decoded); });
 }
 
 void TXStringList::Pack()

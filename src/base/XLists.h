@@ -133,6 +133,8 @@ protected:
     void QuickSort(int L, int R);
 
 private:
+    // Runs Work between BeginUpdate and an EndUpdate that also happens when Work throws.
+    template <typename TWork> void Updating(TWork &&Work);
     void CheckIndex(int Index) const;
     void Grow();
     void AppendRaw(QString S, qint64 Value);
