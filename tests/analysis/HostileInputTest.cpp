@@ -3,6 +3,7 @@
 #include "analysis/MapAnalysis.h"
 #include "analysis/ProjectFiles.h"
 #include "base/XLists.h"
+#include "support/EmptyFiles.h"
 #include "tree/ITreeNodes.h"
 #include "tree/TreeGridModel.h"
 
@@ -228,12 +229,8 @@ TEST(HostileFolders, ScanOfManyFilesEndsAndCanBeAborted)
 {
     QTemporaryDir temp;
     const QString root = temp.path() + u'/';
-    for (int folder = 0; folder < 100; ++folder) {
-        const QString dir = root + QStringLiteral("f%1/").arg(folder);
-        QDir().mkpath(dir);
-        for (int file = 0; file < 1000; ++file)
-            QFile(dir + QStringLiteral("U%1.dcu").arg(file)).open(QIODevice::WriteOnly);
-    }
+    for (int folder = 0; folder < 100; ++folder)
+        ASSERT_TRUE(CreateEmptyUnitFiles(root + QStringLiteral("f%1/").arg(folder), 1000));
     ASSERT_EQ(symlink(".", QFile::encodeName(root + "f0/loop").constData()), 0);
 
     int calls = 0;

@@ -3,6 +3,7 @@
 // superuser still reads it; the file utilities' tests cover the refusal). The scan ends, its dialog's
 // button is heard, and the window's event loop keeps turning even inside the flat folder.
 #include "AppTestSupport.h"
+#include "support/EmptyFiles.h"
 
 #include "app/FMain.h"
 #include "app/FScanFilesAbort.h"
@@ -10,7 +11,6 @@
 #include "controls/CFileComboEdit.h"
 #include "controls/UTimer97.h"
 
-#include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -19,21 +19,10 @@
 
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-
-void CreateEmptyFiles(const QString &folder, int count)
-{
-    QDir().mkpath(folder);
-    for (int i = 0; i < count; ++i) {
-        const int fd = creat(QFile::encodeName(folder + QStringLiteral("U%1.dcu").arg(i)).constData(), 0644);
-        ASSERT_GE(fd, 0);
-        close(fd);
-    }
-}
 
 class HugeScanTest : public ::testing::Test
 {
@@ -43,9 +32,9 @@ protected:
         Tree = new QTemporaryDir;
         Root = Tree->path() + u'/';
         for (int folder = 0; folder < 50; ++folder)
-            CreateEmptyFiles(Root + QStringLiteral("f%1/").arg(folder), 1000);
-        CreateEmptyFiles(FlatFolder(), 50000);
-        CreateEmptyFiles(Root + QStringLiteral("locked/"), 10);
+            ASSERT_TRUE(CreateEmptyUnitFiles(Root + QStringLiteral("f%1/").arg(folder), 1000));
+        ASSERT_TRUE(CreateEmptyUnitFiles(FlatFolder(), 50000));
+        ASSERT_TRUE(CreateEmptyUnitFiles(Root + QStringLiteral("locked/"), 10));
         chmod(QFile::encodeName(Root + QStringLiteral("locked")).constData(), 0);
         symlink("..", QFile::encodeName(Root + QStringLiteral("f0/up")).constData());
     }
