@@ -14,6 +14,15 @@
 
 using namespace Qt::Literals::StringLiterals;
 
+namespace {
+
+QUILLON_DECLARE_EXCEPTION(ENotDetailedMapFile, Exception)
+
+// How many ambiguous units the warning names.
+constexpr int NamedAmbiguousUnits = 5;
+
+} // namespace
+
 struct TMapAnalysis::TUnitRun
 {
     std::unique_ptr<TXStringList> ProjectUnits = NewXStringList();
@@ -23,6 +32,7 @@ struct TMapAnalysis::TUnitRun
     TMapFile Map;
     std::vector<qint64> UnitStarts;
     QStringList UnitNames;
+    QStringList AmbiguousUnits; // units with more than one compiled unit file
     qint64 HighestUnitEnd = 0;
 };
 
@@ -75,6 +85,18 @@ bool TMapAnalysis::MapFileAvailable(const QString &MapFileName)
     return false;
 }
 
+QString TMapAnalysis::SearchFolderProblem(const QString &SearchFolder)
+{
+    if (SearchFolder.isEmpty())
+        return {};
+    const QFileInfo folder(SearchFolder);
+    if (!folder.exists())
+        return Format(u"Search folder \"%s\" does not exist."_s, {SearchFolder});
+    if (!folder.isDir())
+        return Format(u"Search folder \"%s\" is not a folder."_s, {SearchFolder});
+    return {};
+}
+
 QString TMapAnalysis::RatioText(qint64 DcuSize, qint32 CodeSize)
 {
     // Widened so that the largest code size cannot wrap to a zero or negative divisor.
@@ -111,6 +133,8 @@ bool TMapAnalysis::Run(const QString &MapFileName, const std::optional<QString> 
         Fail(afUnreadable, error.Message());
     } catch (const EInOutError &error) {
         Fail(afUnreadable, error.Message());
+    } catch (const ENotDetailedMapFile &error) {
+        Fail(afNotDetailed, error.Message());
     } catch (const Exception &error) {
         Fail(afMalformed, error.Message());
     } catch (const std::bad_alloc &) {
@@ -135,8 +159,12 @@ void TMapAnalysis::Execute(const QString &MapFileName, const std::optional<QStri
     FSymbols = TCompareDataList();
     FSymbolIndex.Clear();
 
-    BuildProjectUnitPaths(MapFileName, *Run.ProjectUnits,
-                          [this](const QString &message) { DoMessage(message); });
+    BuildProjectUnitPaths(MapFileName, *Run.ProjectUnits, [this, &MapFileName](const QString &message) {
+        if (OnProjectFileMissing)
+            OnProjectFileMissing(this, ProjectFileNameFor(MapFileName), QFileInfo(MapFileName).path() + u'/');
+        else
+            DoMessage(message);
+    });
     ScanCompiledUnits(SearchFolder, Run);
 
     Run.Text = TMapText::LoadFromFile(MapFileName);
@@ -149,6 +177,14 @@ void TMapAnalysis::Execute(const QString &MapFileName, const std::optional<QStri
         throw Exception(Format(
             u"MAP File \"%s\" is damaged or not a text file: a NUL byte ends its text (MAP file line %d)."_s,
             {MapFileName, qlonglong(Run.Text.EndLine())}));
+    // Mended: any file without a code unit row (an empty file, a project file, a MAP file written
+    // with the segment table only) was an empty success.
+    if (Run.Map.Units.empty())
+        throw ENotDetailedMapFile(Format(
+            u"MAP File \"%s\" lists no code units: a detailed MAP file is needed. In Delphi set Project "
+            u"Options > Linking > Map file to \"Detailed\" and build the project again."_s,
+            {MapFileName}));
+    WarnOfAmbiguousCompiledUnits(Run);
     ReadSymbols(Run);
 
     FPercentFactor = FTotalCodeSize != 0 ? 100.0 / double(FTotalCodeSize) : 0;
@@ -157,12 +193,20 @@ void TMapAnalysis::Execute(const QString &MapFileName, const std::optional<QStri
 
 void TMapAnalysis::ScanCompiledUnits(const std::optional<QString> &SearchFolder, TUnitRun &Run)
 {
+    FScanCounts = TCollectFilesCounts();
     if (!SearchFolder)
         return;
+    // Tested here, after the project search made its folder the current one: a relative search
+    // folder is scanned from there.
+    const QString problem = SearchFolderProblem(*SearchFolder);
+    if (!problem.isEmpty()) {
+        DoMessage(problem + u" The compiled unit files were not searched: the ratio column stays empty."_s);
+        return;
+    }
     if (OnScanStarting)
         OnScanStarting(this);
     try {
-        Run.CompiledUnits = ::ScanCompiledUnits(*SearchFolder, OnScanProgress);
+        Run.CompiledUnits = ::ScanCompiledUnits(*SearchFolder, OnScanProgress, &FScanCounts);
     } catch (...) {
         if (OnScanFinished)
             OnScanFinished(this);
@@ -204,6 +248,10 @@ void TMapAnalysis::AddUnitRows(TUnitRun &Run)
             columns->Add(QString());
         }
         const int compiled = Run.CompiledUnits->IndexOf(unit.Name);
+        // The sorted list's search finds the first of equal names: the one used stays the same.
+        if (compiled >= 0 && compiled + 1 < Run.CompiledUnits->Count() &&
+            CompareText(Run.CompiledUnits->Get(compiled + 1), unit.Name) == 0)
+            Run.AmbiguousUnits.append(unit.Name);
         if (compiled >= 0) {
             const qint32 dcuSize = qint32(Run.CompiledUnits->GetObject(compiled));
             columns->AddObject(RatioText(dcuSize, size), TXObject(dcuSize));
@@ -211,6 +259,20 @@ void TMapAnalysis::AddUnitRows(TUnitRun &Run)
             columns->Add(u"-"_s);
         }
     }
+}
+
+void TMapAnalysis::WarnOfAmbiguousCompiledUnits(const TUnitRun &Run)
+{
+    QStringList units = Run.AmbiguousUnits;
+    units.removeDuplicates();
+    if (units.isEmpty() || !OnWarning)
+        return;
+    QString names = units.mid(0, NamedAmbiguousUnits).join(u", "_s);
+    if (units.size() > NamedAmbiguousUnits)
+        names += u", ..."_s;
+    OnWarning(this, Format(u"%d %s more than one .dcu file below the search folder (%s); one of each is "
+                           u"used. Narrow the search folder to one build's output."_s,
+                           {qlonglong(units.size()), units.size() == 1 ? u"unit has"_s : u"units have"_s, names}));
 }
 
 void TMapAnalysis::ReadSymbols(TUnitRun &Run)

@@ -25,10 +25,13 @@ public:
         afMapMissing, // no file at the MAP path: nothing changed
         afUnreadable, // the MAP or the project file exists but cannot be read
         afMalformed,  // a MAP line that cannot be read (a code size that is not hexadecimal...)
+        afNotDetailed, // no code unit row: an empty file, a project or form file, a segments-only MAP
     };
 
     using TMessageEvent = std::function<void(TMapAnalysis *Sender, const QString &Message)>;
     using TNotifyEvent = std::function<void(TMapAnalysis *Sender)>;
+    using TProjectFileMissingEvent =
+        std::function<void(TMapAnalysis *Sender, const QString &ProjectFileName, const QString &MapFolder)>;
 
     // The grid receives the unit rows; it must outlive the engine.
     explicit TMapAnalysis(TTreeGridModel &Grid);
@@ -38,10 +41,15 @@ public:
 
     // False, after the message "MAP File "<path>" not available.", when no file is at the path.
     bool MapFileAvailable(const QString &MapFileName);
+    // Why a search folder cannot be scanned ("... does not exist.", "... is not a folder."); empty
+    // when it can. An empty folder names the current one.
+    static QString SearchFolderProblem(const QString &SearchFolder);
 
     // Runs one analysis of the MAP file. SearchFolder is scanned for compiled unit files; without
     // one no scan happens. A relative MAP path is taken from the folder current when the run
-    // begins (the project search changes the current folder). Returns false when the run failed:
+    // begins (the project search changes the current folder). A search folder that cannot be scanned
+    // is reported through OnMessage and the run goes on without the scan. Returns false when the
+    // run failed:
     // the message went to OnMessage, the rows read so far stay with their percentages computed
     // over them, and the grid is not sorted.
     bool Run(const QString &MapFileName, const std::optional<QString> &SearchFolder);
@@ -65,11 +73,18 @@ public:
     bool ShowRoot() const { return FShowRoot; }
     // The MAP file of the last run as an absolute path.
     const QString &MapFileName() const { return FMapFileName; }
+    // Folders entered and compiled unit files found by the running scan, or by the last one.
+    const TCollectFilesCounts &ScanCounts() const { return FScanCounts; }
     TFailure Failure() const { return FFailure; }
     const QString &ErrorMessage() const { return FErrorMessage; }
 
-    // Messages for the user: a missing MAP or project file, the error that ended a run.
+    // Messages for the user: a missing MAP or project file, an unusable search folder, the error that
+    // ended a run.
     TMessageEvent OnMessage;
+    // Called instead of OnMessage when no project file was found above the MAP file's folder.
+    TProjectFileMissingEvent OnProjectFileMissing;
+    // Notes that need no answer: several compiled unit files of one unit below the search folder.
+    TMessageEvent OnWarning;
     // Around the compiled unit scan (the window arms and disarms its progress dialog there).
     TNotifyEvent OnScanStarting;
     TNotifyEvent OnScanFinished;
@@ -87,6 +102,7 @@ private:
     void Execute(const QString &MapFileName, const std::optional<QString> &SearchFolder, TUnitRun &Run);
     void ScanCompiledUnits(const std::optional<QString> &SearchFolder, TUnitRun &Run);
     void AddUnitRows(TUnitRun &Run);
+    void WarnOfAmbiguousCompiledUnits(const TUnitRun &Run);
     void ReadSymbols(TUnitRun &Run);
     void Fail(TFailure Failure, const QString &Message);
 
@@ -100,6 +116,7 @@ private:
     qint64 FCodeSegmentLength = 0;
     bool FShowRoot = false;
     QString FMapFileName;
+    TCollectFilesCounts FScanCounts;
     TFailure FFailure = afNone;
     QString FErrorMessage;
 };

@@ -69,9 +69,14 @@ QString ProjectUnitClause(const QString &line)
     return CopyBeforePos(line, at) + u'=' + path;
 }
 
+QString ProjectFileNameFor(const QString &mapFileName)
+{
+    return PathChangeExt(PathFileName(mapFileName), u".dpr"_s);
+}
+
 void BuildProjectUnitPaths(const QString &mapFileName, TXStringList &Units, const TAnalysisMessageProc &Warn)
 {
-    const QString projectName = PathChangeExt(PathFileName(mapFileName), u".dpr"_s);
+    const QString projectName = ProjectFileNameFor(mapFileName);
     const qsizetype separator = LastSeparator(mapFileName, mapFileName.size());
     QString folder = mapFileName.left(separator + 1);
     QString projectFile;
@@ -125,11 +130,11 @@ std::unique_ptr<TXStringList> BuildFormResourceList(const QStringList &FormResou
     return forms;
 }
 
-std::unique_ptr<TXStringList> ScanCompiledUnits(const QString &Folder,
-                                                const TCollectFilesProgressEvent &Progress)
+std::unique_ptr<TXStringList> ScanCompiledUnits(const QString &Folder, const TCollectFilesProgressEvent &Progress,
+                                                TCollectFilesCounts *Counts)
 {
     auto units = NewXStringList();
-    CollectFiles(Folder, u"*.dcu"_s, *units, true, Progress);
+    CollectFiles(Folder, u"*.dcu"_s, *units, true, Progress, Counts);
     // Sizing a hundred thousand files takes as long as finding them, so progress goes on; an abort
     // only ever ends the descent, and every unit found is sized.
     constexpr int ProgressFiles = 1024;

@@ -22,6 +22,9 @@ using TAnalysisMessageProc = std::function<void(const QString &Message)>;
 // the project file exists but cannot be read.
 void BuildProjectUnitPaths(const QString &mapFileName, TXStringList &Units, const TAnalysisMessageProc &Warn);
 
+// The project file's name without folder: the MAP file's name with the extension ".dpr".
+QString ProjectFileNameFor(const QString &mapFileName);
+
 // "UnitA in '..\src\UnitA.pas' {FormA}," gives "UnitA=..\src\UnitA.pas".
 QString ProjectUnitClause(const QString &line);
 
@@ -33,9 +36,9 @@ std::unique_ptr<TXStringList> BuildFormResourceList(const QStringList &FormResou
 
 // One item per compiled unit file below Folder: its bare name with its file size (-1 when it
 // vanished since the scan). Sorted by CompareText. Progress is called during the descent, where it
-// may abort it, and while the files found are sized.
-std::unique_ptr<TXStringList> ScanCompiledUnits(const QString &Folder,
-                                                const TCollectFilesProgressEvent &Progress);
+// may abort it, and while the files found are sized; Counts, when given, follows the descent.
+std::unique_ptr<TXStringList> ScanCompiledUnits(const QString &Folder, const TCollectFilesProgressEvent &Progress,
+                                                TCollectFilesCounts *Counts = nullptr);
 
 // The file name of a Windows or local path without its folder ("\", "/" or a drive colon).
 QString PathFileName(const QString &path);

@@ -1,6 +1,7 @@
 #include "app/FMain.h"
 
 #include "analysis/MapAnalysis.h"
+#include "analysis/MapFileSearch.h"
 #include "app/FScanFilesAbort.h"
 #include "app/UnitColumnPainting.h"
 #include "base/UFileUtils.h"
@@ -194,6 +195,7 @@ void TQuillonMain::CreateAnalysis()
 {
     FAnalysis = std::make_unique<TMapAnalysis>(*FVGUnits);
     FAnalysis->OnMessage = [this](TMapAnalysis *, const QString &message) { ShowAnalysisMessage(message); };
+    FAnalysis->OnWarning = [this](TMapAnalysis *, const QString &message) { ShowStatusNote(message); };
     FAnalysis->OnScanStarting = [this](TMapAnalysis *) {
         if (FScanFilesAbort)
             FScanFilesAbort->ResetAbort();
@@ -221,12 +223,29 @@ void TQuillonMain::ShowAnalysisMessage(const QString &message)
     ShowErrorMessage(QStringLiteral("!") + message);
 }
 
+void TQuillonMain::ShowStatusNote(const QString &note)
+{
+    // The panel is narrower than most notes: the whole text is its tooltip. The next selection
+    // summary replaces both.
+    FStatusPanels[0]->setText(note);
+    FStatusPanels[0]->setToolTip(note);
+}
+
+void TQuillonMain::ClearStatusNote()
+{
+    // A summary has no tooltip: only a note is removed.
+    if (!FStatusPanels[0]->toolTip().isEmpty())
+        ShowStatusNote(QString());
+}
+
 void TQuillonMain::BBGoClick()
 {
     const QString mapFileName = FFEMapFile->FileName();
     if (!FAnalysis->MapFileAvailable(mapFileName))
         return;
 
+    // A note of the previous run would be taken for one of this run.
+    ClearStatusNote();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     FVGUnits->setEnabled(false);
     FBBGo->setEnabled(false);
@@ -250,7 +269,20 @@ void TQuillonMain::FormShow()
         return;
     // Absolute: every run makes the project's folder the current one, so a relative name would
     // stop naming the file after the first run.
-    QString mapFile = GetStoredFileName(QFileInfo(FArguments.at(1)).absoluteFilePath());
+    const QString named = GetStoredFileName(QFileInfo(FArguments.at(1)).absoluteFilePath());
+    if (!IsMapFileName(named)) {
+        // Mended: a project or executable named in its MAP file's place finds it in the output
+        // folders too, where every recent Delphi writes it.
+        const TMapFileSearch search = FindMapFileFor(named);
+        if (!search.MapFile.isEmpty()) {
+            FFEMapFile->SetFileName(search.MapFile);
+            return;
+        }
+        ShowStatusNote(Format(QStringLiteral("No MAP file found for %s; looked at %s"),
+                              {QFileInfo(named).fileName(), search.Candidates.join(QStringLiteral(", "))}));
+    }
+    // The field shows the name in red when the file is missing.
+    QString mapFile = named;
     const qsizetype dot = mapFile.lastIndexOf(u'.');
     if (dot > mapFile.lastIndexOf(u'/'))
         mapFile.truncate(dot);
@@ -314,6 +346,7 @@ void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
         codeSum += ColumnObject(node, 1);
         formSum += ColumnObject(node, 2);
     }
+    FStatusPanels[0]->setToolTip(QString());
     FStatusPanels[0]->setText(Format(QStringLiteral("%d units: %.1f kB code (%.2f%%), %.1f kB DFM"),
                                      {count, double(codeSum) / 1024,
                                       double(codeSum) * FAnalysis->PercentFactor(), double(formSum) / 1024}));

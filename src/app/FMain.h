@@ -76,6 +76,9 @@ private:
     void CreateAnalysis();
     void LayoutComponents();
     void ShowAnalysisMessage(const QString &message);
+    // A note in the status bar's first panel: no dialog, no answer needed.
+    void ShowStatusNote(const QString &note);
+    void ClearStatusNote();
 
     QStringList FArguments;
     TFormStorage *FFormStorage = nullptr;

@@ -9,11 +9,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/statfs.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <memory>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -94,11 +96,60 @@ struct DirCloser
     void operator()(DIR *dir) const { closedir(dir); }
 };
 
+// The kernel's views of itself: proc (whose /proc/PID/cwd and /proc/PID/root links lead back into
+// the whole tree), sysfs, cgroup, debug and tracing, security, pseudo terminals and the like.
+bool IsPseudoFileSystemType(__fsword_t type)
+{
+    static constexpr unsigned long PseudoTypes[] = {
+        0x9fa0,     // proc
+        0x62656572, // sysfs
+        0x27e0eb,   // cgroup
+        0x63677270, // cgroup2
+        0x64626720, // debugfs
+        0x74726163, // tracefs
+        0x73636673, // securityfs
+        0x6165676c, // pstore
+        0xcafe4a11, // bpf
+        0x1cd1,     // devpts
+        0x19800202, // mqueue
+        0x62656570, // configfs
+        0xde5e81e4, // efivarfs
+        0xf97cff8c, // selinuxfs
+        0x65735543, // fusectl
+        0x42494e4d, // binfmt_misc
+        0x6e736673, // nsfs
+    };
+    for (const unsigned long pseudo : PseudoTypes)
+        if (static_cast<unsigned long>(type) == pseudo)
+            return true;
+    return false;
+}
+
+// The device file system reports the type of an ordinary memory file system, so it is known by
+// being the file system mounted at /dev, when that is a file system of its own.
+dev_t DeviceFileSystem()
+{
+    struct stat dev;
+    struct stat root;
+    if (stat("/dev", &dev) != 0 || stat("/", &root) != 0 || dev.st_dev == root.st_dev)
+        return dev_t(-1);
+    return dev.st_dev;
+}
+
+bool IsPseudoFileSystem(int fd, const struct stat &folder, dev_t deviceFileSystem)
+{
+    if (folder.st_dev == deviceFileSystem)
+        return true;
+    struct statfs info;
+    return fstatfs(fd, &info) == 0 && IsPseudoFileSystemType(info.f_type);
+}
+
 class FileCollector
 {
 public:
-    FileCollector(const QString &mask, TXStringList &list, const TCollectFilesProgressEvent &progress)
-        : FMask(mask), FList(list), FProgress(progress)
+    FileCollector(const QString &mask, TXStringList &list, const TCollectFilesProgressEvent &progress,
+                  TCollectFilesCounts &counts)
+        : FMask(mask), FList(list), FProgress(progress), FCounts(counts), FDeviceFileSystem(DeviceFileSystem())
     {}
 
     void Enumerate(const QString &folder, bool recurse)
@@ -110,9 +161,10 @@ public:
         if (!dir)
             return;
         struct stat own;
-        if (fstat(dirfd(dir.get()), &own) != 0 || OnCurrentWalk(own))
+        if (fstat(dirfd(dir.get()), &own) != 0 || !FEntered.emplace(own.st_dev, own.st_ino).second ||
+            IsPseudoFileSystem(dirfd(dir.get()), own, FDeviceFileSystem))
             return;
-        FWalk.emplace_back(own.st_dev, own.st_ino);
+        ++FCounts.Folders;
         int entries = 0;
         while (const dirent *entry = readdir(dir.get())) {
             // A folder of a million files must not hold the caller's window frozen until it is listed.
@@ -125,11 +177,12 @@ public:
                     Enumerate(folder + QFile::decodeName(name) + u'/', true);
             } else {
                 const QString fileName = QFile::decodeName(name);
-                if (FMask.Matches(fileName))
+                if (FMask.Matches(fileName)) {
                     FList.Add(folder + fileName);
+                    ++FCounts.Files;
+                }
             }
         }
-        FWalk.pop_back();
     }
 
 private:
@@ -154,18 +207,14 @@ private:
         return fstatat(dirfd(dir), entry->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
     }
 
-    bool OnCurrentWalk(const struct stat &folder) const
-    {
-        for (const auto &[device, inode] : FWalk)
-            if (device == folder.st_dev && inode == folder.st_ino)
-                return true;
-        return false;
-    }
-
     const TFileMask FMask;
     TXStringList &FList;
     const TCollectFilesProgressEvent &FProgress;
-    std::vector<std::pair<dev_t, ino_t>> FWalk;
+    TCollectFilesCounts &FCounts;
+    const dev_t FDeviceFileSystem;
+    // Every folder of the walk, not only those of the current descent: links such as a sibling
+    // alias or /proc/PID/cwd would otherwise have whole trees listed again.
+    std::set<std::pair<dev_t, ino_t>> FEntered;
 };
 
 bool IsDriveLetterPath(const QString &path)
@@ -225,11 +274,12 @@ bool TFileMask::Matches(const QString &name) const
 }
 
 void CollectFiles(const QString &folder, const QString &mask, TXStringList &list, bool recurse,
-                  const TCollectFilesProgressEvent &progress)
+                  const TCollectFilesProgressEvent &progress, TCollectFilesCounts *counts)
 {
     // A folder typed without its final separator would otherwise list the parent's entries.
     const QString start = folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
-    FileCollector(mask, list, progress).Enumerate(start, recurse);
+    TCollectFilesCounts ownCounts;
+    FileCollector(mask, list, progress, counts ? *counts : ownCounts).Enumerate(start, recurse);
 }
 
 namespace {

@@ -17,12 +17,22 @@ class TXStringList;
 // listed.
 using TCollectFilesProgressEvent = std::function<void(const QString &folder, bool &abort)>;
 
+// What a walk has done so far, for a progress display.
+struct TCollectFilesCounts
+{
+    qint64 Folders = 0; // folders entered
+    qint64 Files = 0;   // files that matched the mask
+};
+
 // Appends to `list` the full path of every file below `folder` whose name matches `mask`, depth
 // first, in the order the file system delivers the entries. A folder given without its final
 // separator is listed as if it had one; an empty folder means the current one (relative names).
-// A folder already on the current walk (a link cycle) is not entered again.
+// Each folder is entered at most once per call, however many links lead to it, and pseudo file
+// systems (proc, sysfs, cgroup, the device file system...) are not entered at all: their trees are
+// endless or loop back, and they hold no files of a project. `counts`, when given, is kept up to
+// date during the walk.
 void CollectFiles(const QString &folder, const QString &mask, TXStringList &list, bool recurse,
-                  const TCollectFilesProgressEvent &progress = {});
+                  const TCollectFilesProgressEvent &progress = {}, TCollectFilesCounts *counts = nullptr);
 
 // The file mask rules: "*" any run of characters, "?" any one, "[...]" a set or range ("[!...]"
 // negated); the letters A to Z match without regard to case.

@@ -1,5 +1,9 @@
 #include "cli/CliOptions.h"
 
+#include "cli/CommandLine.h"
+
+#include "QuillonVersion.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -15,6 +19,61 @@ std::optional<TReportFormat> FormatNamed(const QString &name)
     return std::nullopt;
 }
 
+// The options every command and the bare program accept.
+void AddCommonOptions(TCommandLine &line, TCliOptions &options)
+{
+    line.AddFlag(u"help"_s, u'h', [&options] { options.Help = true; });
+    line.AddFlag(u"version"_s, QChar(), [&options] { options.Version = true; });
+}
+
+void AddReportOptions(TCommandLine &line, TCliOptions &options)
+{
+    line.AddOption(u"search-dir"_s, QChar(), [&options](const QString &value, QString &) {
+        options.SearchDir = value;
+        return true;
+    });
+    line.AddOption(u"format"_s, QChar(), [&options](const QString &value, QString &error) {
+        const auto format = FormatNamed(value);
+        if (!format) {
+            error = u"unknown format \"%1\": use table, csv or json"_s.arg(value);
+            return false;
+        }
+        options.Format = *format;
+        return true;
+    });
+    line.AddFlag(u"symbols"_s, QChar(), [&options] { options.Symbols = true; });
+    line.AddOption(u"output"_s, u'o', [&options](const QString &value, QString &error) {
+        if (value.isEmpty()) {
+            error = u"empty file name"_s;
+            return false;
+        }
+        options.OutputFile = value;
+        return true;
+    });
+    line.SetPositional([&options](const QString &value, QString &error) {
+        if (!options.MapFile.isEmpty()) {
+            error = u"unexpected argument \"%1\": report reads one MAP file"_s.arg(value);
+            return false;
+        }
+        options.MapFile = value;
+        return true;
+    });
+}
+
+// Combinations that each option allows alone.
+bool CheckReportOptions(const TCliOptions &options, QString &error)
+{
+    if (options.MapFile.isEmpty()) {
+        error = u"report needs a MAP file (try --help)"_s;
+        return false;
+    }
+    if (options.Symbols && options.Format == TReportFormat::Csv) {
+        error = u"--symbols cannot be used with --format csv: csv has no trees (use table or json)"_s;
+        return false;
+    }
+    return true;
+}
+
 } // namespace
 
 std::optional<TCliOptions> TCliOptions::Parse(const QStringList &arguments, QString &error)
@@ -24,68 +83,43 @@ std::optional<TCliOptions> TCliOptions::Parse(const QStringList &arguments, QStr
         error = u"missing command (try --help)"_s;
         return std::nullopt;
     }
-    if (arguments.first() == u"--help" || arguments.first() == u"-h" || arguments.first() == u"help") {
-        options.Help = true;
-        return options;
-    }
-    if (arguments.first() != u"report") {
-        error = u"unknown command \"%1\" (try --help)"_s.arg(arguments.first());
-        return std::nullopt;
-    }
 
-    for (qsizetype i = 1; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        const auto value = [&](QString &target) {
-            if (i + 1 >= arguments.size()) {
-                error = u"option %1 needs a value"_s.arg(argument);
-                return false;
-            }
-            target = arguments[++i];
-            return true;
-        };
-        if (argument == u"--help" || argument == u"-h") {
-            options.Help = true;
-        } else if (argument == u"--symbols") {
-            options.Symbols = true;
-        } else if (argument == u"--search-dir") {
-            QString dir;
-            if (!value(dir))
-                return std::nullopt;
-            options.SearchDir = dir;
-        } else if (argument == u"--output") {
-            if (!value(options.OutputFile))
-                return std::nullopt;
-        } else if (argument == u"--format") {
-            QString name;
-            if (!value(name))
-                return std::nullopt;
-            const auto format = FormatNamed(name);
-            if (!format) {
-                error = u"unknown format \"%1\": use table, csv or json"_s.arg(name);
-                return std::nullopt;
-            }
-            options.Format = *format;
-        } else if (argument.startsWith(u'-') && argument.size() > 1) {
-            error = u"unknown option %1 (try --help)"_s.arg(argument);
-            return std::nullopt;
-        } else if (options.MapFile.isEmpty()) {
-            options.MapFile = argument;
-        } else {
-            error = u"unexpected argument \"%1\""_s.arg(argument);
-            return std::nullopt;
-        }
-    }
-    if (!options.Help && options.MapFile.isEmpty()) {
-        error = u"report needs a MAP file (try --help)"_s;
+    TCommandLine line;
+    AddCommonOptions(line, options);
+    const QString &command = arguments.first();
+    if (command == u"report") {
+        options.Command = TCliCommand::Report;
+        AddReportOptions(line, options);
+    } else if (command == u"help") {
+        options.Help = true;
+    } else if (!command.startsWith(u'-')) {
+        error = u"unknown command \"%1\" (try --help)"_s.arg(command);
         return std::nullopt;
     }
+    const QStringList rest = command.startsWith(u'-') ? arguments : arguments.mid(1);
+    if (!line.Parse(rest, error))
+        return std::nullopt;
+    if (options.Help || options.Version)
+        return options;
+    if (options.Command == TCliCommand::None) {
+        error = u"missing command (try --help)"_s;
+        return std::nullopt;
+    }
+    if (!CheckReportOptions(options, error))
+        return std::nullopt;
     return options;
+}
+
+QString TCliOptions::VersionText()
+{
+    return u"quillon-cli %1.%2.%3\n"_s.arg(QUILLON_VERSION_MAJOR).arg(QUILLON_VERSION_MINOR).arg(QUILLON_VERSION_PATCH);
 }
 
 QString TCliOptions::HelpText()
 {
     return uR"(Usage: quillon-cli report MAPFILE [--search-dir DIR] [--format table|csv|json]
-                          [--symbols] [--output FILE]
+                          [--symbols] [-o FILE]
+       quillon-cli --help | --version
 
 Reports how much compiled code each unit of a Delphi project contributes, read from the
 linker's detailed MAP file. The analysis is the one of the desktop program: the project file
@@ -94,13 +128,22 @@ bound form resources (.dfm) are sized, and compiled unit files (.dcu) are looked
 --search-dir (no scan without it). Units are listed by compiled size, largest first; units of
 equal size keep their MAP order.
 
+MAPFILE may also name the project (.dpr) or the executable: the MAP file of the same name is
+looked for beside it, then in Win32/Debug, Win32/Release, Win64/Debug and Win64/Release below
+its folder; the one used is named on standard error.
+
 Options:
-  --search-dir DIR   scan DIR and its sub-folders for *.dcu files (the "Ratio DCU size" column)
+  --search-dir DIR   scan DIR and its sub-folders for *.dcu files (the "Ratio DCU size" column);
+                     pseudo file systems (/proc, /sys...) are not entered, and each folder is
+                     listed once however many links lead to it
   --format FORMAT    table (default, for people), csv or json
   --symbols          add each unit's symbol tree (namespaces, classes, routines with sizes),
                      in display order, as opening the unit's row in the grid shows it
-  --output FILE      write the report to FILE instead of standard output
-  --help             this text
+                     (table and json only: csv has no trees)
+  -o, --output FILE  write the report to FILE instead of standard output
+  -h, --help         this text
+  --version          the program's name and version
+Options take their value as "--option value" or "--option=value"; "--" ends the options.
 
 csv:   the header unit,code_size,percent,dfm_size,dcu_size,ratio, then one row per unit:
        its name (quoted where needed), code size in bytes, percentage of the total code with
@@ -112,13 +155,23 @@ json:  {"map", "code_segment_length", "total_code_size", "units": [{"name", "cod
 table: aligned columns with thousands separators and a total line; with --symbols each
        unit's tree is indented below it.
 
-Messages (a missing project file, the error that stops an analysis) go to standard error.
+Messages go to standard error: errors, and warnings that leave the report valid (no project
+file found, several .dcu files of one unit below DIR). While DIR is scanned, a progress line
+counts folders and files when standard error is a terminal.
+
+Getting a detailed MAP file from Delphi:
+  Project Options > Linking > Map file: choose "Detailed" (the page is called Linker in old
+  versions), then build the project again. The MAP file is written beside the executable.
+  A MAP file with the segments only, or a file that is not a MAP file, lists no code units:
+  the run then fails with exit code 3.
 
 Exit codes:
-  0   success (a missing project file is only a warning)
+  0   success (a missing project file and several .dcu files of one unit are only warnings)
   1   the report could not be written
-  2   the MAP file (or the project file) does not exist or cannot be read
-  3   the MAP file is malformed; the message names the line
+  2   the MAP file (or the project file) does not exist or cannot be read, no MAP file was
+      found for the project or executable named, or the search folder does not exist or is
+      not a folder
+  3   the MAP file is malformed (the message names the line) or is not a detailed MAP file
   64  usage error
 )"_s;
 }

@@ -1,16 +1,20 @@
 #pragma once
-// The command line of quillon-cli: one "report" command with its options, or the help.
+// The command line of quillon-cli: a command with its options, or the help or the version.
 
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
+enum class TCliCommand { None, Report };
+
 enum class TReportFormat { Table, Csv, Json };
 
 struct TCliOptions
 {
+    TCliCommand Command = TCliCommand::None;
     bool Help = false;
+    bool Version = false;
     QString MapFile;
     std::optional<QString> SearchDir; // no compiled unit scan without it
     TReportFormat Format = TReportFormat::Table;
@@ -20,13 +24,15 @@ struct TCliOptions
     // Arguments without the program name. Sets Error and returns nothing on a usage error.
     static std::optional<TCliOptions> Parse(const QStringList &arguments, QString &error);
     static QString HelpText();
+    // The program's name and version, as --version prints it.
+    static QString VersionText();
 };
 
 // Exit codes, documented by the help text.
 enum TExitCode {
     ecSuccess = 0,
     ecOutputFailed = 1,
-    ecMapUnreadable = 2,
-    ecMapMalformed = 3,
+    ecMapUnreadable = 2, // also: no MAP file found for a project or executable, an unusable search folder
+    ecMapMalformed = 3,  // also: not a detailed MAP file
     ecUsage = 64,
 };

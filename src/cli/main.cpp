@@ -1,15 +1,19 @@
 // quillon-cli: the analysis of the desktop program as a report, for scripts and build pipelines.
 
 #include "analysis/MapAnalysis.h"
+#include "analysis/MapFileSearch.h"
 #include "cli/CliOptions.h"
+#include "cli/ProgressLine.h"
 #include "cli/ReportWriter.h"
 #include "tree/TreeGridModel.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -18,6 +22,25 @@ void PrintError(const QString &message)
     QString text = message;
     text.replace(u"\r\n"_qs, u"\n"_qs);
     std::fprintf(stderr, "quillon-cli: %s\n", text.toLocal8Bit().constData());
+}
+
+void PrintWarning(const QString &message)
+{
+    PrintError(u"warning: "_qs + message);
+}
+
+// The MAP file of a project or executable named instead of it; empty, after the message, when none.
+QString MapFileOf(const QString &named)
+{
+    if (IsMapFileName(named))
+        return named;
+    const TMapFileSearch search = FindMapFileFor(named);
+    if (search.MapFile.isEmpty()) {
+        PrintError(u"no MAP file found for \"%1\"; looked at:\n  %2"_qs.arg(named, search.Candidates.join(u"\n  "_qs)));
+        return {};
+    }
+    PrintError(u"using MAP file %1"_qs.arg(search.MapFile));
+    return search.MapFile;
 }
 
 std::unique_ptr<TReportWriter> NewWriter(const TCliOptions &options, QIODevice &output)
@@ -56,22 +79,51 @@ void WriteUnits(TMapAnalysis &analysis, TTreeGridModel &grid, TReportWriter &wri
     }
 }
 
+int ExitCodeOf(TMapAnalysis::TFailure failure)
+{
+    return failure == TMapAnalysis::afMalformed || failure == TMapAnalysis::afNotDetailed ? ecMapMalformed
+                                                                                          : ecMapUnreadable;
+}
+
 int Report(TCliOptions options)
 {
+    options.MapFile = MapFileOf(options.MapFile);
+    if (options.MapFile.isEmpty())
+        return ecMapUnreadable;
     // The analysis makes the project's folder the current one: paths given relative to the folder
     // the tool was started in are fixed first.
-    if (options.SearchDir)
+    if (options.SearchDir) {
         options.SearchDir = QFileInfo(*options.SearchDir).absoluteFilePath();
+        const QString problem = TMapAnalysis::SearchFolderProblem(*options.SearchDir);
+        if (!problem.isEmpty()) {
+            PrintError(problem);
+            return ecMapUnreadable;
+        }
+    }
     if (!options.OutputFile.isEmpty())
         options.OutputFile = QFileInfo(options.OutputFile).absoluteFilePath();
 
     TTreeGridModel grid;
     TMapAnalysis::SetupUnitColumns(grid);
     TMapAnalysis analysis(grid);
-    analysis.OnMessage = [](TMapAnalysis *, const QString &message) { PrintError(message); };
-    if (!analysis.Run(options.MapFile, options.SearchDir)) {
-        return analysis.Failure() == TMapAnalysis::afMalformed ? ecMapMalformed : ecMapUnreadable;
-    }
+    QElapsedTimer clock;
+    clock.start();
+    TProgressLine progress(stderr, isatty(STDERR_FILENO) != 0, [&clock] { return clock.elapsed(); });
+    analysis.OnMessage = [&progress](TMapAnalysis *, const QString &message) {
+        progress.Erase();
+        PrintError(message);
+    };
+    analysis.OnWarning = [](TMapAnalysis *, const QString &message) { PrintWarning(message); };
+    analysis.OnProjectFileMissing = [](TMapAnalysis *, const QString &projectFile, const QString &mapFolder) {
+        PrintWarning(u"no project file %1 found above %2; form sizes of relative paths may be wrong"_qs.arg(
+            projectFile, mapFolder));
+    };
+    analysis.OnScanProgress = [&progress, &analysis](const QString &, bool &) {
+        progress.Show(analysis.ScanCounts());
+    };
+    analysis.OnScanFinished = [&progress](TMapAnalysis *) { progress.Erase(); };
+    if (!analysis.Run(options.MapFile, options.SearchDir))
+        return ExitCodeOf(analysis.Failure());
 
     QFile output;
     const bool opened = options.OutputFile.isEmpty()
@@ -113,5 +165,15 @@ int main(int argc, char **argv)
         std::fputs(TCliOptions::HelpText().toLocal8Bit().constData(), stdout);
         return ecSuccess;
     }
-    return Report(*options);
+    if (options->Version) {
+        std::fputs(TCliOptions::VersionText().toLocal8Bit().constData(), stdout);
+        return ecSuccess;
+    }
+    switch (options->Command) {
+    case TCliCommand::Report:
+        return Report(*options);
+    case TCliCommand::None:
+        break;
+    }
+    return ecUsage;
 }

@@ -247,3 +247,127 @@ TEST_F(MapAnalysisTest, RatioColumnSortsByValue)
     EXPECT_EQ(Units(), QStringList({"D 99", "B 99", "C 99", "A 99"}))
         << "- counts as 0, then 3.0, 11.0, 20.0";
 }
+
+namespace {
+
+// What quiet mistakes are fed to the engine as MAP files.
+QByteArray SegmentsOnlyMap()
+{
+    return "\r\n Start         Length     Name                   Class\r\n"
+           " 0001:00401000 00000100H .text                   CODE\r\n"
+           " 0002:00402000 00000020H .data                   DATA\r\n\r\n"
+           "Program entry point at 0001:00000010\r\n";
+}
+
+} // namespace
+
+TEST_F(MapAnalysisTest, AFileWithoutCodeUnitsIsNoDetailedMapFile)
+{
+    const struct
+    {
+        const char *Name;
+        QByteArray Text;
+    } cases[] = {
+        {"empty", ""},
+        {"project file", "program App;\r\nuses\r\n  Main in 'Main.pas' {FormMain};\r\nbegin\r\nend.\r\n"},
+        {"form file", "object FormMain: TFormMain\r\n  Caption = 'Main'\r\nend\r\n"},
+        {"segments only", SegmentsOnlyMap()},
+        {"publics without a detailed segment map",
+         SegmentsOnlyMap() + "\r\n  Address             Publics by Value\r\n\r\n 0001:00000000       Main.Run\r\n"},
+    };
+    for (const auto &c : cases) {
+        Messages.clear();
+        const QString map = Write("App.map", c.Text);
+        EXPECT_FALSE(Analysis.Run(map, std::nullopt)) << c.Name;
+        EXPECT_EQ(Analysis.Failure(), TMapAnalysis::afNotDetailed) << c.Name;
+        ASSERT_FALSE(Messages.isEmpty()) << c.Name;
+        EXPECT_EQ(Messages.last(), QString("MAP File \"%1\" lists no code units: a detailed MAP file is needed. In "
+                                           "Delphi set Project Options > Linking > Map file to \"Detailed\" and "
+                                           "build the project again.")
+                                       .arg(map))
+            << c.Name;
+        EXPECT_TRUE(Units().isEmpty()) << c.Name;
+    }
+
+    // Units without code are still units: the file is a detailed MAP file.
+    Messages.clear();
+    const QString empty = Write("Empty.map", MapText({{"SysInit", 0, "00000000"}, {"Main", 0, "00000000"}}, {}));
+    EXPECT_TRUE(Analysis.Run(empty, std::nullopt));
+    EXPECT_EQ(Units().size(), 2);
+    EXPECT_DOUBLE_EQ(Analysis.PercentFactor(), 0);
+}
+
+TEST_F(MapAnalysisTest, AnUnusableSearchFolderIsReportedAndTheRunGoesOnWithoutTheScan)
+{
+    Write("App.dpr", "program App;\r\n");
+    Write("Main.dcu", QByteArray(100, 'x'));
+    const QString file = Write("not-a-folder", "x");
+    const QString map = Write("App.map", MapText({{"Main", 0, "00000010"}}, {}));
+    int scans = 0;
+    Analysis.OnScanStarting = [&scans](TMapAnalysis *) { ++scans; };
+    const struct
+    {
+        QString Folder;
+        QString Problem;
+    } cases[] = {
+        {Dir.filePath("gone"), QString("Search folder \"%1\" does not exist.").arg(Dir.filePath("gone"))},
+        {file, QString("Search folder \"%1\" is not a folder.").arg(file)},
+        {QStringLiteral("S:\\"), QStringLiteral("Search folder \"S:\\\" does not exist.")},
+    };
+    for (const auto &c : cases) {
+        Messages.clear();
+        EXPECT_EQ(TMapAnalysis::SearchFolderProblem(c.Folder), c.Problem);
+        EXPECT_TRUE(Analysis.Run(map, c.Folder)) << c.Folder.toStdString();
+        ASSERT_EQ(Messages.size(), 1);
+        EXPECT_TRUE(Messages[0].startsWith(c.Problem + " The compiled unit files were not searched"))
+            << Messages[0].toStdString();
+        EXPECT_EQ(Unit("Main")->ColumnStrings()->Get(3), "-");
+    }
+    EXPECT_EQ(scans, 0);
+    // An empty folder names the current one, the project's.
+    EXPECT_TRUE(TMapAnalysis::SearchFolderProblem(QString()).isEmpty());
+    Messages.clear();
+    EXPECT_TRUE(Analysis.Run(map, QString()));
+    EXPECT_TRUE(Messages.isEmpty()) << Messages.join('\n').toStdString();
+    EXPECT_EQ(Unit("Main")->ColumnStrings()->Get(3), "5.9");
+    EXPECT_EQ(scans, 1);
+}
+
+TEST_F(MapAnalysisTest, SeveralCompiledUnitFilesOfOneUnitGiveOneWarning)
+{
+    Write("App.dpr", "program App;\r\n");
+    const char *names[] = {"A", "B", "C", "D", "E", "F", "G"};
+    std::vector<TUnitSpec> units;
+    for (const char *name : names) {
+        Write(QString("Win32/Debug/%1.dcu").arg(name), QByteArray(100, 'x'));
+        Write(QString("Win32/Release/%1.DCU").arg(name), QByteArray(100, 'x'));
+        units.push_back({name, 0, "00000010"});
+    }
+    Write("Win32/Debug/Single.dcu", QByteArray(10, 'x'));
+    units.push_back({"Single", 0, "00000010"});
+    QStringList warnings;
+    Analysis.OnWarning = [&warnings](TMapAnalysis *, const QString &warning) { warnings << warning; };
+
+    const QString map = Write("App.map", MapText(units, {}));
+    ASSERT_TRUE(Analysis.Run(map, Dir.path()));
+    EXPECT_TRUE(Messages.isEmpty()) << Messages.join('\n').toStdString();
+    EXPECT_EQ(warnings, QStringList("7 units have more than one .dcu file below the search folder (A, B, C, D, E, "
+                                    "...); one of each is used. Narrow the search folder to one build's output."));
+    EXPECT_EQ(Unit("A")->ColumnStrings()->Get(3), "5.9") << "one of the files is used as before";
+
+    warnings.clear();
+    ASSERT_TRUE(Analysis.Run(map, Dir.filePath("Win32/Debug")));
+    EXPECT_TRUE(warnings.isEmpty()) << "a narrower folder holds one of each";
+}
+
+TEST_F(MapAnalysisTest, AMissingProjectFileCanBeReportedInTheCallersWords)
+{
+    const QString map = Write("bin/App.map", MapText({{"Main", 0, "00000010"}}, {}));
+    QStringList missing;
+    Analysis.OnProjectFileMissing = [&missing](TMapAnalysis *, const QString &project, const QString &folder) {
+        missing << project << folder;
+    };
+    EXPECT_TRUE(Analysis.Run(map, std::nullopt));
+    EXPECT_TRUE(Messages.isEmpty()) << "instead of the message";
+    EXPECT_EQ(missing, QStringList({"App.dpr", Dir.filePath("bin") + '/'}));
+}

@@ -127,6 +127,43 @@ TEST_F(CollectFilesTest, LinkCyclesAreNotEnteredAgain)
               QStringList({FRoot + "a.dcu", FRoot + "sub/b.DCU", FRoot + "sub/deeper/d.dcu"}));
 }
 
+TEST_F(CollectFilesTest, EachFolderIsEnteredOnceHoweverManyLinksLeadToIt)
+{
+    ASSERT_EQ(symlink("sub", QFile::encodeName(FRoot + "alias").constData()), 0);
+    ASSERT_EQ(symlink("../sub/deeper", QFile::encodeName(FRoot + "sub/deeper2").constData()), 0);
+    TCollectFilesCounts counts;
+    TXStringList list;
+    CollectFiles(FRoot, QStringLiteral("*.dcu"), list, true, {}, &counts);
+    const QStringList files = Sorted(list);
+    EXPECT_EQ(files.size(), 3) << files.join(u' ').toStdString();
+    EXPECT_EQ(counts.Folders, 3);
+    EXPECT_EQ(counts.Files, 3);
+}
+
+TEST_F(CollectFilesTest, PseudoFileSystemsAreNotEntered)
+{
+    // /proc/self/cwd and /proc/PID/root lead back into the whole tree; /sys has no end either. The
+    // device file system is known only when /dev is a file system of its own.
+    struct stat root, dev;
+    const bool devMounted = stat("/", &root) == 0 && stat("/dev", &dev) == 0 && root.st_dev != dev.st_dev;
+    for (const char *pseudo : {"/proc", "/sys", "/sys/fs/cgroup/cpu", "/dev"}) {
+        if (!QFileInfo(QString::fromLatin1(pseudo)).isDir() || (!devMounted && strcmp(pseudo, "/dev") == 0))
+            continue;
+        const QString link = FRoot + QStringLiteral("link-%1").arg(QString::fromLatin1(pseudo).replace(u'/', u'-'));
+        ASSERT_EQ(symlink(pseudo, QFile::encodeName(link).constData()), 0);
+        TCollectFilesCounts counts;
+        TXStringList list;
+        CollectFiles(QString::fromLatin1(pseudo), QStringLiteral("*"), list, true, {}, &counts);
+        EXPECT_EQ(list.Count(), 0) << pseudo;
+        EXPECT_EQ(counts.Folders, 0) << pseudo;
+    }
+    TCollectFilesCounts counts;
+    EXPECT_EQ(Collect(FRoot, true).size(), 3);
+    TXStringList list;
+    CollectFiles(FRoot, QStringLiteral("*"), list, true, {}, &counts);
+    EXPECT_EQ(counts.Folders, 3) << "only the tree's own folders";
+}
+
 // The superuser reads every folder, and CI runs as the superuser: there the check runs in a child
 // process that owns the tree but has given up the superuser's rights.
 bool HoldsWithoutSuperuserRights(const QString &tree, const std::function<bool()> &check)

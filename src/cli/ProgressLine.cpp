@@ -1,0 +1,41 @@
+#include "cli/ProgressLine.h"
+
+using namespace Qt::Literals::StringLiterals;
+
+namespace {
+
+// Back to the start of the line and clear it (the terminal's erase-to-end-of-line sequence).
+constexpr char EraseLine[] = "\r\033[K";
+
+} // namespace
+
+TProgressLine::TProgressLine(std::FILE *Stream, bool Enabled, TClock Clock)
+    : FStream(Stream), FEnabled(Enabled), FClock(std::move(Clock))
+{}
+
+QString TProgressLine::Text(const TCollectFilesCounts &Counts)
+{
+    return u"scanning: %1 folders, %2 .dcu files"_s.arg(Counts.Folders).arg(Counts.Files);
+}
+
+void TProgressLine::Show(const TCollectFilesCounts &Counts)
+{
+    if (!FEnabled)
+        return;
+    const qint64 now = FClock();
+    if (FDrawn && now - FLastDrawn < RedrawInterval)
+        return;
+    FDrawn = true;
+    FLastDrawn = now;
+    std::fprintf(FStream, "%s%s", EraseLine, Text(Counts).toLocal8Bit().constData());
+    std::fflush(FStream);
+}
+
+void TProgressLine::Erase()
+{
+    if (!FDrawn)
+        return;
+    FDrawn = false;
+    std::fputs(EraseLine, FStream);
+    std::fflush(FStream);
+}
