@@ -270,9 +270,10 @@ void TMapAnalysis::WarnOfAmbiguousCompiledUnits(const TUnitRun &Run)
     QString names = units.mid(0, NamedAmbiguousUnits).join(u", "_s);
     if (units.size() > NamedAmbiguousUnits)
         names += u", ..."_s;
-    OnWarning(this, Format(u"%d %s more than one .dcu file below the search folder (%s); one of each is "
-                           u"used. Narrow the search folder to one build's output."_s,
-                           {qlonglong(units.size()), units.size() == 1 ? u"unit has"_s : u"units have"_s, names}));
+    OnWarning(this,
+              Format(u"%d %s more than one .dcu file below the search folder (%s); one of each is "
+                     u"used. Narrow the search folder to one build's output."_s,
+                     {qlonglong(units.size()), units.size() == 1 ? u"unit has"_s : u"units have"_s, names}));
 }
 
 void TMapAnalysis::ReadSymbols(TUnitRun &Run)

@@ -22,9 +22,9 @@ public:
     // Why the last run did not complete.
     enum TFailure {
         afNone,
-        afMapMissing, // no file at the MAP path: nothing changed
-        afUnreadable, // the MAP or the project file exists but cannot be read
-        afMalformed,  // a MAP line that cannot be read (a code size that is not hexadecimal...)
+        afMapMissing,  // no file at the MAP path: nothing changed
+        afUnreadable,  // the MAP or the project file exists but cannot be read
+        afMalformed,   // a MAP line that cannot be read (a code size that is not hexadecimal...)
         afNotDetailed, // no code unit row: an empty file, a project or form file, a segments-only MAP
     };
 

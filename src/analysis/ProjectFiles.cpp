@@ -130,7 +130,8 @@ std::unique_ptr<TXStringList> BuildFormResourceList(const QStringList &FormResou
     return forms;
 }
 
-std::unique_ptr<TXStringList> ScanCompiledUnits(const QString &Folder, const TCollectFilesProgressEvent &Progress,
+std::unique_ptr<TXStringList> ScanCompiledUnits(const QString &Folder,
+                                                const TCollectFilesProgressEvent &Progress,
                                                 TCollectFilesCounts *Counts)
 {
     auto units = NewXStringList();

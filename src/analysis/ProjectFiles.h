@@ -37,7 +37,8 @@ std::unique_ptr<TXStringList> BuildFormResourceList(const QStringList &FormResou
 // One item per compiled unit file below Folder: its bare name with its file size (-1 when it
 // vanished since the scan). Sorted by CompareText. Progress is called during the descent, where it
 // may abort it, and while the files found are sized; Counts, when given, follows the descent.
-std::unique_ptr<TXStringList> ScanCompiledUnits(const QString &Folder, const TCollectFilesProgressEvent &Progress,
+std::unique_ptr<TXStringList> ScanCompiledUnits(const QString &Folder,
+                                                const TCollectFilesProgressEvent &Progress,
                                                 TCollectFilesCounts *Counts = nullptr);
 
 // The file name of a Windows or local path without its folder ("\", "/" or a drive colon).

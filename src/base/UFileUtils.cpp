@@ -149,7 +149,8 @@ class FileCollector
 public:
     FileCollector(const QString &mask, TXStringList &list, const TCollectFilesProgressEvent &progress,
                   TCollectFilesCounts &counts)
-        : FMask(mask), FList(list), FProgress(progress), FCounts(counts), FDeviceFileSystem(DeviceFileSystem())
+        : FMask(mask), FList(list), FProgress(progress), FCounts(counts),
+          FDeviceFileSystem(DeviceFileSystem())
     {}
 
     void Enumerate(const QString &folder, bool recurse)

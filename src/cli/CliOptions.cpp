@@ -74,6 +74,19 @@ bool CheckReportOptions(const TCliOptions &options, QString &error)
     return true;
 }
 
+// A command: its name, the options it adds to the common ones, and the check of their combination.
+struct TCommand
+{
+    const char16_t *Name;
+    TCliCommand Command;
+    void (*AddOptions)(TCommandLine &line, TCliOptions &options);
+    bool (*Check)(const TCliOptions &options, QString &error);
+};
+
+const TCommand Commands[] = {
+    {u"report", TCliCommand::Report, AddReportOptions, CheckReportOptions},
+};
+
 } // namespace
 
 std::optional<TCliOptions> TCliOptions::Parse(const QStringList &arguments, QString &error)
@@ -86,33 +99,40 @@ std::optional<TCliOptions> TCliOptions::Parse(const QStringList &arguments, QStr
 
     TCommandLine line;
     AddCommonOptions(line, options);
-    const QString &command = arguments.first();
-    if (command == u"report") {
-        options.Command = TCliCommand::Report;
-        AddReportOptions(line, options);
-    } else if (command == u"help") {
+    const QString &first = arguments.first();
+    const TCommand *command = nullptr;
+    for (const TCommand &candidate : Commands)
+        if (first == QStringView(candidate.Name))
+            command = &candidate;
+    if (command) {
+        options.Command = command->Command;
+        command->AddOptions(line, options);
+    } else if (first == u"help") {
         options.Help = true;
-    } else if (!command.startsWith(u'-')) {
-        error = u"unknown command \"%1\" (try --help)"_s.arg(command);
+    } else if (!first.startsWith(u'-')) {
+        error = u"unknown command \"%1\" (try --help)"_s.arg(first);
         return std::nullopt;
     }
-    const QStringList rest = command.startsWith(u'-') ? arguments : arguments.mid(1);
+    // Without a command the options are the program's own (--help, --version).
+    const QStringList rest = first.startsWith(u'-') ? arguments : arguments.mid(1);
     if (!line.Parse(rest, error))
         return std::nullopt;
     if (options.Help || options.Version)
         return options;
-    if (options.Command == TCliCommand::None) {
+    if (!command) {
         error = u"missing command (try --help)"_s;
         return std::nullopt;
     }
-    if (!CheckReportOptions(options, error))
+    if (!command->Check(options, error))
         return std::nullopt;
     return options;
 }
 
 QString TCliOptions::VersionText()
 {
-    return u"quillon-cli %1.%2.%3\n"_s.arg(QUILLON_VERSION_MAJOR).arg(QUILLON_VERSION_MINOR).arg(QUILLON_VERSION_PATCH);
+    return u"quillon-cli %1.%2.%3\n"_s.arg(QUILLON_VERSION_MAJOR)
+        .arg(QUILLON_VERSION_MINOR)
+        .arg(QUILLON_VERSION_PATCH);
 }
 
 QString TCliOptions::HelpText()

@@ -62,7 +62,7 @@ bool TCommandLine::Parse(const QStringList &Arguments, QString &Error) const
         const QString spelled = equals >= 0 ? argument.left(equals) : isLong ? argument : argument.left(2);
         const TOption *option = isLong ? FindLong(spelled.mid(2)) : FindShort(argument[1]);
         if (!option) {
-            Error = u"unknown option %1 (try --help)"_s.arg(spelled);
+            Error = u"unknown option %1 (try --help)"_s.arg(isLong ? spelled : argument);
             return false;
         }
         // What follows the name in the same argument: "=value" of a long option, "value" of "-ovalue".

@@ -36,7 +36,8 @@ QString MapFileOf(const QString &named)
         return named;
     const TMapFileSearch search = FindMapFileFor(named);
     if (search.MapFile.isEmpty()) {
-        PrintError(u"no MAP file found for \"%1\"; looked at:\n  %2"_qs.arg(named, search.Candidates.join(u"\n  "_qs)));
+        PrintError(u"no MAP file found for \"%1\"; looked at:\n  %2"_qs.arg(
+            named, search.Candidates.join(u"\n  "_qs)));
         return {};
     }
     PrintError(u"using MAP file %1"_qs.arg(search.MapFile));

@@ -273,7 +273,8 @@ TEST_F(MapAnalysisTest, AFileWithoutCodeUnitsIsNoDetailedMapFile)
         {"form file", "object FormMain: TFormMain\r\n  Caption = 'Main'\r\nend\r\n"},
         {"segments only", SegmentsOnlyMap()},
         {"publics without a detailed segment map",
-         SegmentsOnlyMap() + "\r\n  Address             Publics by Value\r\n\r\n 0001:00000000       Main.Run\r\n"},
+         SegmentsOnlyMap() +
+             "\r\n  Address             Publics by Value\r\n\r\n 0001:00000000       Main.Run\r\n"},
     };
     for (const auto &c : cases) {
         Messages.clear();
@@ -281,17 +282,19 @@ TEST_F(MapAnalysisTest, AFileWithoutCodeUnitsIsNoDetailedMapFile)
         EXPECT_FALSE(Analysis.Run(map, std::nullopt)) << c.Name;
         EXPECT_EQ(Analysis.Failure(), TMapAnalysis::afNotDetailed) << c.Name;
         ASSERT_FALSE(Messages.isEmpty()) << c.Name;
-        EXPECT_EQ(Messages.last(), QString("MAP File \"%1\" lists no code units: a detailed MAP file is needed. In "
-                                           "Delphi set Project Options > Linking > Map file to \"Detailed\" and "
-                                           "build the project again.")
-                                       .arg(map))
+        EXPECT_EQ(Messages.last(),
+                  QString("MAP File \"%1\" lists no code units: a detailed MAP file is needed. In "
+                          "Delphi set Project Options > Linking > Map file to \"Detailed\" and "
+                          "build the project again.")
+                      .arg(map))
             << c.Name;
         EXPECT_TRUE(Units().isEmpty()) << c.Name;
     }
 
     // Units without code are still units: the file is a detailed MAP file.
     Messages.clear();
-    const QString empty = Write("Empty.map", MapText({{"SysInit", 0, "00000000"}, {"Main", 0, "00000000"}}, {}));
+    const QString empty =
+        Write("Empty.map", MapText({{"SysInit", 0, "00000000"}, {"Main", 0, "00000000"}}, {}));
     EXPECT_TRUE(Analysis.Run(empty, std::nullopt));
     EXPECT_EQ(Units().size(), 2);
     EXPECT_DOUBLE_EQ(Analysis.PercentFactor(), 0);
@@ -351,8 +354,9 @@ TEST_F(MapAnalysisTest, SeveralCompiledUnitFilesOfOneUnitGiveOneWarning)
     const QString map = Write("App.map", MapText(units, {}));
     ASSERT_TRUE(Analysis.Run(map, Dir.path()));
     EXPECT_TRUE(Messages.isEmpty()) << Messages.join('\n').toStdString();
-    EXPECT_EQ(warnings, QStringList("7 units have more than one .dcu file below the search folder (A, B, C, D, E, "
-                                    "...); one of each is used. Narrow the search folder to one build's output."));
+    EXPECT_EQ(warnings,
+              QStringList("7 units have more than one .dcu file below the search folder (A, B, C, D, E, "
+                          "...); one of each is used. Narrow the search folder to one build's output."));
     EXPECT_EQ(Unit("A")->ColumnStrings()->Get(3), "5.9") << "one of the files is used as before";
 
     warnings.clear();
@@ -364,9 +368,8 @@ TEST_F(MapAnalysisTest, AMissingProjectFileCanBeReportedInTheCallersWords)
 {
     const QString map = Write("bin/App.map", MapText({{"Main", 0, "00000010"}}, {}));
     QStringList missing;
-    Analysis.OnProjectFileMissing = [&missing](TMapAnalysis *, const QString &project, const QString &folder) {
-        missing << project << folder;
-    };
+    Analysis.OnProjectFileMissing = [&missing](TMapAnalysis *, const QString &project,
+                                               const QString &folder) { missing << project << folder; };
     EXPECT_TRUE(Analysis.Run(map, std::nullopt));
     EXPECT_TRUE(Messages.isEmpty()) << "instead of the message";
     EXPECT_EQ(missing, QStringList({"App.dpr", Dir.filePath("bin") + '/'}));

@@ -309,6 +309,110 @@ TEST_F(MainWindowTest, ARelativeArgumentBecomesAnAbsoluteMapFile)
     EXPECT_EQ(FWindow->FEMapFile()->FileName(), SampleMap());
 }
 
+TEST_F(MainWindowTest, AFileWithoutCodeUnitsGetsTheDialogThatSaysHowToGetADetailedMapFile)
+{
+    QTemporaryDir folder;
+    QFile segments(folder.filePath(QStringLiteral("App.map")));
+    ASSERT_TRUE(segments.open(QIODevice::WriteOnly));
+    segments.write("\r\n Start         Length     Name                   Class\r\n"
+                   " 0001:00401000 00000100H .text                   CODE\r\n");
+    segments.close();
+    OpenWindow();
+    GoOnSample();
+    {
+        TMessageCatcher messages;
+        Go(segments.fileName(), folder.path() + u'/');
+        ASSERT_FALSE(messages.Messages.isEmpty());
+        EXPECT_TRUE(messages.Messages.last().contains(QStringLiteral(
+            "lists no code units: a detailed MAP file is needed. In Delphi set Project Options > "
+            "Linking > Map file to \"Detailed\"")))
+            << messages.Messages.last().toStdString();
+    }
+    EXPECT_TRUE(RootTexts().isEmpty());
+    EXPECT_TRUE(FWindow->BBGo()->isEnabled());
+
+    // Units without code make a detailed MAP file all the same: no dialog but the missing project's.
+    WriteMapFile(folder.filePath(QStringLiteral("Empty.map")), {{QStringLiteral("Main"), 0}}, {}, 0);
+    TMessageCatcher messages;
+    Go(folder.filePath(QStringLiteral("Empty.map")), folder.path() + u'/');
+    EXPECT_EQ(RootTexts(), QStringList(QStringLiteral("Main")));
+    for (const QString &message : messages.Messages)
+        EXPECT_TRUE(message.startsWith(QStringLiteral("Couldn't locate project file")))
+            << message.toStdString();
+}
+
+TEST_F(MainWindowTest, AnUnusableSearchFolderGetsADialogAndTheRunGoesOnWithoutTheScan)
+{
+    OpenWindow();
+    const QString missing = QDir::tempPath() + QStringLiteral("/no-such-quillon-folder/");
+    TMessageCatcher messages;
+    Go(SampleMap(), missing);
+    EXPECT_EQ(
+        messages.Messages,
+        QStringList(QStringLiteral("Search folder \"") + missing +
+                    QStringLiteral("\" does not exist. The compiled unit files were not searched: the ratio "
+                                   "column stays empty.")));
+    EXPECT_EQ(RootTexts().size(), 11);
+    EXPECT_EQ(Root(QStringLiteral("Main"))->ColumnStringsIfAny()->Strings(3), QStringLiteral("-"));
+    EXPECT_FALSE(FScan->isVisible());
+}
+
+TEST_F(MainWindowTest, SeveralCompiledUnitFilesOfOneUnitAreNotedInTheStatusBar)
+{
+    QTemporaryDir folder;
+    for (const char *build : {"Win32/Debug/", "Win32/Release/"}) {
+        QDir(folder.path()).mkpath(build);
+        QFile dcu(folder.filePath(build + QStringLiteral("Main.dcu")));
+        ASSERT_TRUE(dcu.open(QIODevice::WriteOnly));
+        dcu.write(QByteArray(9412, 'x'));
+    }
+    OpenWindow();
+    TMessageCatcher messages;
+    Go(SampleMap(), folder.path() + u'/');
+    EXPECT_TRUE(messages.Messages.isEmpty()) << "no dialog for a note";
+    const QString note =
+        QStringLiteral("1 unit has more than one .dcu file below the search folder (Main); one of "
+                       "each is used. Narrow the search folder to one build's output.");
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(), note);
+    EXPECT_EQ(FWindow->StatusPanel(0)->toolTip(), note) << "the whole text, whatever the panel's width";
+    EXPECT_EQ(Root(QStringLiteral("Main"))->ColumnStringsIfAny()->Strings(3), QStringLiteral("4.4"));
+
+    // The next run without the ambiguity does not keep the note.
+    Go(SampleMap(), folder.path() + QStringLiteral("/Win32/Debug/"));
+    EXPECT_TRUE(FWindow->StatusPanel(0)->text().isEmpty());
+    EXPECT_TRUE(FWindow->StatusPanel(0)->toolTip().isEmpty());
+}
+
+TEST_F(MainWindowTest, AProjectNamedOnTheCommandLineFindsItsMapFileInTheOutputFolders)
+{
+    QTemporaryDir folder;
+    const auto touch = [&folder](const QString &relative) {
+        QDir(folder.path()).mkpath(QFileInfo(folder.filePath(relative)).path());
+        QFile file(folder.filePath(relative));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+    };
+    touch(QStringLiteral("App.dpr"));
+    touch(QStringLiteral("Win64/Release/App.map"));
+    touch(QStringLiteral("Win32/Debug/App.map"));
+    OpenWindow({QStringLiteral("quillon"), folder.filePath(QStringLiteral("App.dpr"))});
+    EXPECT_EQ(FWindow->FEMapFile()->FileName(), folder.filePath(QStringLiteral("Win32/Debug/App.map")));
+    EXPECT_TRUE(FWindow->StatusPanel(0)->text().isEmpty());
+    FWindow->close();
+
+    // None there: the field names the MAP file beside it (shown as missing), the status bar where
+    // it was looked for.
+    touch(QStringLiteral("Tool.dpr"));
+    OpenWindow({QStringLiteral("quillon"), folder.filePath(QStringLiteral("Tool.dpr"))});
+    EXPECT_EQ(FWindow->FEMapFile()->FileName(), folder.filePath(QStringLiteral("Tool.map")));
+    const QString where = folder.path() + u'/';
+    EXPECT_EQ(FWindow->StatusPanel(0)->toolTip(),
+              QStringLiteral("No MAP file found for Tool.dpr; looked at ") + where +
+                  QStringLiteral("Tool.map, ") + where + QStringLiteral("Win32/Debug/Tool.map, ") + where +
+                  QStringLiteral("Win32/Release/Tool.map, ") + where +
+                  QStringLiteral("Win64/Debug/Tool.map, ") + where +
+                  QStringLiteral("Win64/Release/Tool.map"));
+}
+
 // The picture of the README: the sample analysed, two units selected, the largest one opened.
 TEST_F(MainWindowTest, SampleWindowRendersToAnImage)
 {

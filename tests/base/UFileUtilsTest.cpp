@@ -149,7 +149,8 @@ TEST_F(CollectFilesTest, PseudoFileSystemsAreNotEntered)
     for (const char *pseudo : {"/proc", "/sys", "/sys/fs/cgroup/cpu", "/dev"}) {
         if (!QFileInfo(QString::fromLatin1(pseudo)).isDir() || (!devMounted && strcmp(pseudo, "/dev") == 0))
             continue;
-        const QString link = FRoot + QStringLiteral("link-%1").arg(QString::fromLatin1(pseudo).replace(u'/', u'-'));
+        const QString link =
+            FRoot + QStringLiteral("link-%1").arg(QString::fromLatin1(pseudo).replace(u'/', u'-'));
         ASSERT_EQ(symlink(pseudo, QFile::encodeName(link).constData()), 0);
         TCollectFilesCounts counts;
         TXStringList list;

@@ -18,7 +18,8 @@ QString Described(const TCliOptions &o)
 {
     static const char *const formats[] = {"table", "csv", "json"};
     return QStringLiteral("map=%1 dir=%2 format=%3 symbols=%4 out=%5 help=%6 version=%7")
-        .arg(o.MapFile, o.SearchDir.value_or(QStringLiteral("-")), QString::fromLatin1(formats[int(o.Format)]))
+        .arg(o.MapFile, o.SearchDir.value_or(QStringLiteral("-")),
+             QString::fromLatin1(formats[int(o.Format)]))
         .arg(o.Symbols)
         .arg(o.OutputFile)
         .arg(o.Help)
@@ -39,11 +40,15 @@ TEST(CliOptionsTest, ValuesAreTakenInEveryConventionalSpelling)
          "map=A.map dir=d format=csv symbols=0 out= help=0 version=0"},
         {{"report", "--format=json", "--search-dir=d", "A.map", "--symbols"},
          "map=A.map dir=d format=json symbols=1 out= help=0 version=0"},
-        {{"report", "A.map", "-o", "out.txt"}, "map=A.map dir=- format=table symbols=0 out=out.txt help=0 version=0"},
-        {{"report", "A.map", "-oout.txt"}, "map=A.map dir=- format=table symbols=0 out=out.txt help=0 version=0"},
-        {{"report", "A.map", "--output=a=b.txt"}, "map=A.map dir=- format=table symbols=0 out=a=b.txt help=0 version=0"},
+        {{"report", "A.map", "-o", "out.txt"},
+         "map=A.map dir=- format=table symbols=0 out=out.txt help=0 version=0"},
+        {{"report", "A.map", "-oout.txt"},
+         "map=A.map dir=- format=table symbols=0 out=out.txt help=0 version=0"},
+        {{"report", "A.map", "--output=a=b.txt"},
+         "map=A.map dir=- format=table symbols=0 out=a=b.txt help=0 version=0"},
         {{"report", "--", "-odd.map"}, "map=-odd.map dir=- format=table symbols=0 out= help=0 version=0"},
-        {{"report", "--search-dir", "-d", "A.map"}, "map=A.map dir=-d format=table symbols=0 out= help=0 version=0"},
+        {{"report", "--search-dir", "-d", "A.map"},
+         "map=A.map dir=-d format=table symbols=0 out= help=0 version=0"},
         {{"-h"}, "map= dir=- format=table symbols=0 out= help=1 version=0"},
         {{"--help"}, "map= dir=- format=table symbols=0 out= help=1 version=0"},
         {{"help"}, "map= dir=- format=table symbols=0 out= help=1 version=0"},
@@ -55,7 +60,8 @@ TEST(CliOptionsTest, ValuesAreTakenInEveryConventionalSpelling)
         QString error;
         const std::optional<TCliOptions> options = TCliOptions::Parse(c.Arguments, error);
         ASSERT_TRUE(options) << c.Arguments.join(' ').toStdString() << ": " << error.toStdString();
-        EXPECT_EQ(Described(*options), QString::fromLatin1(c.Expected)) << c.Arguments.join(' ').toStdString();
+        EXPECT_EQ(Described(*options), QString::fromLatin1(c.Expected))
+            << c.Arguments.join(' ').toStdString();
     }
 }
 
@@ -76,7 +82,8 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong)
         {{"report", "A.map", "--format"}, "option --format needs a value"},
         {{"report", "A.map", "-o"}, "option -o needs a value"},
         {{"report", "A.map", "--output="}, "option --output: empty file name"},
-        {{"report", "A.map", "--format=xml"}, "option --format: unknown format \"xml\": use table, csv or json"},
+        {{"report", "A.map", "--format=xml"},
+         "option --format: unknown format \"xml\": use table, csv or json"},
         {{"report", "A.map", "--symbols=yes"}, "option --symbols takes no value"},
         {{"report", "A.map", "--symbols", "--format", "csv"},
          "--symbols cannot be used with --format csv: csv has no trees (use table or json)"},
@@ -108,7 +115,8 @@ TEST(CliOptionsTest, VersionHelpAndUsageErrorsThroughTheProgram)
     EXPECT_TRUE(trees.Err.contains("csv has no trees")) << trees.Err.toStdString();
     EXPECT_TRUE(trees.Out.isEmpty());
 
-    const TCliResult equals = RunCli({"report", SampleMapFile, "--format=csv", "--search-dir=" + SampleFolder});
+    const TCliResult equals =
+        RunCli({"report", SampleMapFile, "--format=csv", "--search-dir=" + SampleFolder});
     EXPECT_EQ(equals.ExitCode, 0) << equals.Err.toStdString();
     EXPECT_TRUE(equals.Out.contains("\nMain,2160,24.98,4208,9412,4.4\n"));
 }

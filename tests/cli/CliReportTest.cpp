@@ -142,9 +142,10 @@ TEST(CliReportTest, ExitCodesAndMessages)
     }
     EXPECT_TRUE(RunCli({"--help"}).Out.contains("Exit codes:"));
     const TCliResult bad = RunCli({"report", dir.filePath("Bad.map")});
-    EXPECT_TRUE(bad.Err.contains(QString("quillon-cli: warning: no project file Bad.dpr found above %1/; form "
-                                         "sizes of relative paths may be wrong\n")
-                                     .arg(QFileInfo(dir.path()).absoluteFilePath())))
+    EXPECT_TRUE(
+        bad.Err.contains(QString("quillon-cli: warning: no project file Bad.dpr found above %1/; form "
+                                 "sizes of relative paths may be wrong\n")
+                             .arg(QFileInfo(dir.path()).absoluteFilePath())))
         << "the warning comes too, on one line: " << bad.Err.toStdString();
     EXPECT_TRUE(bad.Out.isEmpty());
 }

@@ -21,7 +21,8 @@ inline TCliResult RunCli(const QStringList &arguments, const QString &folder = Q
         process.setWorkingDirectory(folder);
     process.start(QUILLON_CLI_PATH, arguments);
     EXPECT_TRUE(process.waitForFinished(120000));
-    return {process.exitCode(), process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
 }
 
 inline const QString SampleMapFile = QStringLiteral(QUILLON_SOURCE_DIR "/examples/sample/SampleApp.map");

@@ -67,8 +67,9 @@ TEST_F(CliWrongInputsTest, AFileThatIsNoDetailedMapFileFailsWithHowToGetOne)
             const TCliResult result = RunCli({"report", map, "--format", format});
             EXPECT_EQ(result.ExitCode, 3) << c.Name << ' ' << format;
             EXPECT_TRUE(result.Out.isEmpty()) << c.Name << ' ' << format;
-            EXPECT_TRUE(result.Err.contains("lists no code units: a detailed MAP file is needed. In Delphi set "
-                                            "Project Options > Linking > Map file to \"Detailed\""))
+            EXPECT_TRUE(
+                result.Err.contains("lists no code units: a detailed MAP file is needed. In Delphi set "
+                                    "Project Options > Linking > Map file to \"Detailed\""))
                 << c.Name << ": " << result.Err.toStdString();
         }
     }
@@ -78,7 +79,8 @@ TEST_F(CliWrongInputsTest, AFileThatIsNoDetailedMapFileFailsWithHowToGetOne)
     ASSERT_FALSE(empty.isEmpty());
     const qsizetype at = empty.indexOf(" 0001:00000000 ");
     ASSERT_GT(at, 0);
-    empty = empty.left(at) + " 0001:00000000 00000000 C=CODE     S=.text    G=(none)   M=Empty    ACBP=A9\r\n";
+    empty =
+        empty.left(at) + " 0001:00000000 00000000 C=CODE     S=.text    G=(none)   M=Empty    ACBP=A9\r\n";
     const TCliResult result = RunCli({"report", Write("Empty.map", empty)});
     EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
     EXPECT_TRUE(result.Out.contains("Total (1 units)")) << result.Out.toStdString();
@@ -91,7 +93,8 @@ TEST_F(CliWrongInputsTest, AProjectOrExecutableNamedFindsItsMapFileInTheOutputFo
     const QString release = Write("P/Win32/Release/App.map", sample);
     TCliResult result = RunCli({"report", Path("P/App.dpr"), "--format", "csv"});
     EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
-    EXPECT_TRUE(result.Err.startsWith("quillon-cli: using MAP file " + release + '\n')) << result.Err.toStdString();
+    EXPECT_TRUE(result.Err.startsWith("quillon-cli: using MAP file " + release + '\n'))
+        << result.Err.toStdString();
     EXPECT_TRUE(result.Out.contains("\nMain,2160,"));
 
     // Win32/Debug comes before Win32/Release, and beside the file before both; the output folder
@@ -99,10 +102,12 @@ TEST_F(CliWrongInputsTest, AProjectOrExecutableNamedFindsItsMapFileInTheOutputFo
     const QString debug = Write("P/Win32/debug/App.map", sample);
     result = RunCli({"report", Path("P/App.exe")});
     EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
-    EXPECT_TRUE(result.Err.startsWith("quillon-cli: using MAP file " + debug + '\n')) << result.Err.toStdString();
+    EXPECT_TRUE(result.Err.startsWith("quillon-cli: using MAP file " + debug + '\n'))
+        << result.Err.toStdString();
     const QString beside = Write("P/App.map", sample);
     result = RunCli({"report", "App.dpr"}, Path("P"));
-    EXPECT_TRUE(result.Err.startsWith("quillon-cli: using MAP file " + beside + '\n')) << result.Err.toStdString();
+    EXPECT_TRUE(result.Err.startsWith("quillon-cli: using MAP file " + beside + '\n'))
+        << result.Err.toStdString();
 
     // None there: the places looked at, in order.
     Write("Q/Tool.dpr", "program Tool;\r\n");
@@ -110,9 +115,10 @@ TEST_F(CliWrongInputsTest, AProjectOrExecutableNamedFindsItsMapFileInTheOutputFo
     EXPECT_EQ(result.ExitCode, 2);
     EXPECT_TRUE(result.Out.isEmpty());
     const QString q = Path("Q/");
-    EXPECT_EQ(result.Err, "quillon-cli: no MAP file found for \"" + Path("Q/Tool.dpr") + "\"; looked at:\n  " + q +
-                              "Tool.map\n  " + q + "Win32/Debug/Tool.map\n  " + q + "Win32/Release/Tool.map\n  " + q +
-                              "Win64/Debug/Tool.map\n  " + q + "Win64/Release/Tool.map\n");
+    EXPECT_EQ(result.Err, "quillon-cli: no MAP file found for \"" + Path("Q/Tool.dpr") +
+                              "\"; looked at:\n  " + q + "Tool.map\n  " + q + "Win32/Debug/Tool.map\n  " + q +
+                              "Win32/Release/Tool.map\n  " + q + "Win64/Debug/Tool.map\n  " + q +
+                              "Win64/Release/Tool.map\n");
 }
 
 TEST_F(CliWrongInputsTest, ASearchFolderThatIsNoFolderStopsTheRun)
@@ -141,10 +147,12 @@ TEST_F(CliWrongInputsTest, SeveralCompiledUnitFilesOfOneUnitAreWarnedOfOnce)
         Write(QStringLiteral("%1/Main.dcu").arg(build), QByteArray(9412, 'x'));
         Write(QStringLiteral("%1/About.dcu").arg(build), QByteArray(3180, 'x'));
     }
-    const TCliResult result = RunCli({"report", SampleMapFile, "--search-dir", FDir.path(), "--format", "csv"});
+    const TCliResult result =
+        RunCli({"report", SampleMapFile, "--search-dir", FDir.path(), "--format", "csv"});
     EXPECT_EQ(result.ExitCode, 0);
-    EXPECT_EQ(result.Err, "quillon-cli: warning: 2 units have more than one .dcu file below the search folder "
-                          "(About, Main); one of each is used. Narrow the search folder to one build's output.\n");
+    EXPECT_EQ(result.Err,
+              "quillon-cli: warning: 2 units have more than one .dcu file below the search folder "
+              "(About, Main); one of each is used. Narrow the search folder to one build's output.\n");
     EXPECT_TRUE(result.Out.contains("\nMain,2160,24.98,4208,9412,4.4\n"));
 }
 
@@ -193,7 +201,8 @@ TEST_F(CliWrongInputsTest, TheScanShowsItsProgressOnATerminalOnly)
 {
     for (int i = 0; i < 50; ++i)
         Write(QStringLiteral("tree/d%1/U%1.dcu").arg(i), "x");
-    const QByteArray terminal = StandardErrorOnATerminal({"report", SampleMapFile, "--search-dir", Path("tree")});
+    const QByteArray terminal =
+        StandardErrorOnATerminal({"report", SampleMapFile, "--search-dir", Path("tree")});
     EXPECT_TRUE(terminal.contains("\r\033[Kscanning: ")) << terminal.toStdString();
     EXPECT_TRUE(terminal.contains(" folders, ")) << terminal.toStdString();
     EXPECT_TRUE(terminal.endsWith("\r\033[K")) << "erased at the end: " << terminal.toStdString();
