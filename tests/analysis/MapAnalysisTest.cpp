@@ -3,6 +3,7 @@
 #include "analysis/MapAnalysis.h"
 
 #include "base/XLists.h"
+#include "support/TestFiles.h"
 #include "tree/TreeGridModel.h"
 
 #include <QDir>
@@ -248,35 +249,9 @@ TEST_F(MapAnalysisTest, RatioColumnSortsByValue)
         << "- counts as 0, then 3.0, 11.0, 20.0";
 }
 
-namespace {
-
-// What quiet mistakes are fed to the engine as MAP files.
-QByteArray SegmentsOnlyMap()
-{
-    return "\r\n Start         Length     Name                   Class\r\n"
-           " 0001:00401000 00000100H .text                   CODE\r\n"
-           " 0002:00402000 00000020H .data                   DATA\r\n\r\n"
-           "Program entry point at 0001:00000010\r\n";
-}
-
-} // namespace
-
 TEST_F(MapAnalysisTest, AFileWithoutCodeUnitsIsNoDetailedMapFile)
 {
-    const struct
-    {
-        const char *Name;
-        QByteArray Text;
-    } cases[] = {
-        {"empty", ""},
-        {"project file", "program App;\r\nuses\r\n  Main in 'Main.pas' {FormMain};\r\nbegin\r\nend.\r\n"},
-        {"form file", "object FormMain: TFormMain\r\n  Caption = 'Main'\r\nend\r\n"},
-        {"segments only", SegmentsOnlyMap()},
-        {"publics without a detailed segment map",
-         SegmentsOnlyMap() +
-             "\r\n  Address             Publics by Value\r\n\r\n 0001:00000000       Main.Run\r\n"},
-    };
-    for (const auto &c : cases) {
+    for (const TNotDetailedMapFile &c : NotDetailedMapFiles()) {
         Messages.clear();
         const QString map = Write("App.map", c.Text);
         EXPECT_FALSE(Analysis.Run(map, std::nullopt)) << c.Name;

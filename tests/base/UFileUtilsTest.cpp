@@ -1,5 +1,6 @@
 #include "base/UFileUtils.h"
 #include "base/XLists.h"
+#include "support/TestFiles.h"
 
 #include <gtest/gtest.h>
 
@@ -15,14 +16,6 @@
 #include <unistd.h>
 
 namespace {
-
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 QStringList Sorted(const TXStringList &list)
 {
@@ -41,10 +34,10 @@ protected:
     {
         ASSERT_TRUE(FTemp.isValid());
         FRoot = FTemp.path() + u'/';
-        WriteFile(FRoot + "a.dcu", "a");
-        WriteFile(FRoot + "sub/b.DCU", "bb");
-        WriteFile(FRoot + "sub/c.pas", "c");
-        WriteFile(FRoot + "sub/deeper/d.dcu", "d");
+        WriteTestFile(FRoot + "a.dcu", "a");
+        WriteTestFile(FRoot + "sub/b.DCU", "bb");
+        WriteTestFile(FRoot + "sub/c.pas", "c");
+        WriteTestFile(FRoot + "sub/deeper/d.dcu", "d");
     }
 
     QStringList Collect(const QString &folder, bool recurse, QStringList *folders = nullptr,
@@ -105,7 +98,7 @@ TEST_F(CollectFilesTest, ALargeFolderReportsProgressWhileItIsListed)
     EXPECT_GE(folders.count(big), 5) << "once on entry, then every 1024 entries";
     // An abort asked for in the middle of the folder ends the descent; its files are still listed.
     QDir().mkpath(big + "sub");
-    WriteFile(big + "sub/inner.dcu", "i");
+    WriteTestFile(big + "sub/inner.dcu", "i");
     folders.clear();
     TXStringList list;
     CollectFiles(big, QStringLiteral("*.dcu"), list, true, [&](const QString &folder, bool &abort) {
@@ -234,8 +227,8 @@ protected:
 
 TEST_F(FileRoutines, SizesEntries)
 {
-    WriteFile(FRoot + "empty.txt", "");
-    WriteFile(FRoot + "five.bin", "12345");
+    WriteTestFile(FRoot + "empty.txt", "");
+    WriteTestFile(FRoot + "five.bin", "12345");
     EXPECT_EQ(FileSizeByName(FRoot + "missing"), -1);
     EXPECT_EQ(FileSizeByName(FRoot + "empty.txt"), 0);
     EXPECT_EQ(FileSizeByName(FRoot + "five.bin"), 5);
@@ -246,10 +239,10 @@ TEST_F(FileRoutines, SizesEntries)
 
 TEST_F(FileRoutines, LoadsBytesAndText)
 {
-    WriteFile(FRoot + "utf16.txt", QByteArray("\xFF\xFE"
-                                              "h\0i\0\r\0\n\0",
-                                              10));
-    WriteFile(FRoot + "bytes.bin", "0123456789");
+    WriteTestFile(FRoot + "utf16.txt", QByteArray("\xFF\xFE"
+                                                  "h\0i\0\r\0\n\0",
+                                                  10));
+    WriteTestFile(FRoot + "bytes.bin", "0123456789");
     EXPECT_EQ(LoadTextFromFile(FRoot + "missing"), QString());
     EXPECT_EQ(LoadTextFromFile(FRoot + "utf16.txt"), QStringLiteral("hi\r\n"));
     EXPECT_EQ(LoadBytesFromFile(FRoot + "bytes.bin", 3, 4), QByteArray("3456"));
@@ -266,8 +259,8 @@ TEST_F(FileRoutines, AFifoDoesNotHangTheReader)
 
 TEST_F(FileRoutines, ResolvesWindowsPaths)
 {
-    WriteFile(FRoot + "Forms/Unit1.dfm", "x");
-    WriteFile(FRoot + "App.exe", "x");
+    WriteTestFile(FRoot + "Forms/Unit1.dfm", "x");
+    WriteTestFile(FRoot + "App.exe", "x");
     const QString saved = QDir::currentPath();
     QDir::setCurrent(FTemp.path());
     const struct

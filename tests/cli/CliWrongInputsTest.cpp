@@ -2,6 +2,7 @@
 // wrong report.
 
 #include "CliRun.h"
+#include "support/TestFiles.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,14 +18,6 @@
 
 namespace {
 
-void WriteFile(const QString &path, const QByteArray &bytes)
-{
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
 QByteArray SampleText()
 {
     QFile file(SampleMapFile);
@@ -37,7 +30,7 @@ protected:
     QString Path(const QString &relative) const { return FDir.filePath(relative); }
     QString Write(const QString &relative, const QByteArray &bytes) const
     {
-        WriteFile(Path(relative), bytes);
+        WriteTestFile(Path(relative), bytes);
         return Path(relative);
     }
 
@@ -48,20 +41,7 @@ protected:
 
 TEST_F(CliWrongInputsTest, AFileThatIsNoDetailedMapFileFailsWithHowToGetOne)
 {
-    const QByteArray segments = "\r\n Start         Length     Name                   Class\r\n"
-                                " 0001:00401000 00000100H .text                   CODE\r\n\r\n"
-                                "Program entry point at 0001:00000010\r\n";
-    const struct
-    {
-        const char *Name;
-        QByteArray Text;
-    } cases[] = {
-        {"empty", ""},
-        {"project", "program App;\r\nuses\r\n  Main in 'Main.pas' {FormMain};\r\nbegin\r\nend.\r\n"},
-        {"form", "object FormMain: TFormMain\r\n  Caption = 'Main'\r\nend\r\n"},
-        {"segments", segments},
-    };
-    for (const auto &c : cases) {
+    for (const TNotDetailedMapFile &c : NotDetailedMapFiles()) {
         const QString map = Write(QStringLiteral("%1.map").arg(c.Name), c.Text);
         for (const char *format : {"table", "csv", "json"}) {
             const TCliResult result = RunCli({"report", map, "--format", format});
