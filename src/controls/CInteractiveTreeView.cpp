@@ -235,10 +235,16 @@ void TInteractiveTreeView::SelectByKey(TITreeNode *Target, bool Shift)
 {
     if (!Target)
         return;
-    if (FMultiSelect && Shift)
+    if (FMultiSelect && Shift) {
+        const TITreeNode *const focused = FSelectedNode;
+        const int selected = Items().SelectedCount();
         RangeSelect(Target);
-    else
+        // The owner sums the selection, so a range grown by keyboard is reported like one grown by mouse.
+        if (FSelectedNode != focused || Items().SelectedCount() != selected)
+            DoSelectionChanged();
+    } else {
         SetSelectedNode(Target);
+    }
     ScrollIntoView(Target);
 }
 
@@ -384,7 +390,9 @@ QString TInteractiveTreeView::SearchKey(TITreeNode *Node)
 {
     if (SortColumnIndex() <= 0)
         return Node->Text();
-    return Browser().GetCellText(Node, SortColumnIndex());
+    // A painted sort column (sizes drawn as bars) keeps no text; the row's name is what users type.
+    const QString cell = Browser().GetCellText(Node, SortColumnIndex());
+    return cell.isEmpty() ? Node->Text() : cell;
 }
 
 void TInteractiveTreeView::IncrementalSearch(QChar Character)

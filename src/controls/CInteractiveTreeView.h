@@ -189,6 +189,8 @@ private:
 
     // Scrolling.
     void SettleScrollBars(const QRect &Client);
+    // Scrolls up as far as needed for the last row to be the last whole visible one.
+    void KeepTopRowWithinRows(int AvailableHeight);
     void SetupVertScrollBar(int AvailableHeight);
     void SetupHorzScrollBar(int AvailableWidth);
     void VertScrollBarChanged(TICCScrollBar *Bar);
@@ -244,13 +246,14 @@ private:
 
     TICCScrollBar *FVertScrollBar = nullptr;
     TICCScrollBar *FHorzScrollBar = nullptr;
+    // The row count of the last render, to tell when the content shrank.
+    int FSettledRowCount = 0;
 
     // The header button pressed last; drawn down while the left button stays down over it.
     TITVColumn *FPressedHeaderColumn = nullptr;
     TITVColumn *FResizeColumn = nullptr;
     int FResizeStartWidth = 0;
     int FResizeStartX = 0;
-    int FResizeStartScroll = 0;
     int FResizeMouseX = 0;
 
     std::unique_ptr<TITVCopyMenu> FCopyMenu;

@@ -231,7 +231,6 @@ void TInteractiveTreeView::ResizeStarted(TICCResize *Handle)
     FResizeColumn = Handle->ObjectAs<TITVColumn>();
     FResizeStartWidth = FResizeColumn->Width();
     FResizeStartX = Handle->StartPosition().x();
-    FResizeStartScroll = HorzScrollPosition();
     FResizeMouseX = FResizeStartX;
     // The handle leaves the area list with its capture; the next render registers it again.
     RequestRepaint();
@@ -241,8 +240,9 @@ void TInteractiveTreeView::ApplyResize(int MouseX)
 {
     if (!FResizeColumn)
         return;
-    // The movement is measured in column coordinates, so the auto-scroll keeps the edge under the mouse.
-    const int moved = (MouseX + HorzScrollPosition()) - (FResizeStartX + FResizeStartScroll);
+    // Only the pointer's own movement counts: were the auto-scroll's offset added, every scroll step
+    // would widen the column again for as long as the button is held.
+    const int moved = MouseX - FResizeStartX;
     const int before = FResizeColumn->Width();
     FResizeColumn->SetWidth(std::max(FResizeStartWidth + moved, 0));
     if (FResizeColumn->Width() != before) {

@@ -96,16 +96,30 @@ void TInteractiveTreeView::SetupHorzScrollBar(int Available)
     FHorzScrollBar->SetPosition(position);
 }
 
+void TInteractiveTreeView::KeepTopRowWithinRows(int AvailableHeight)
+{
+    const int rows = int(Rows().size());
+    const int lastTop = std::max(rows - std::max(AvailableHeight, 0) / FRowHeight, 0);
+    if (RowIndex(TopNode()) > lastTop)
+        SetTopNode(RowNode(lastTop));
+}
+
 void TInteractiveTreeView::SettleScrollBars(const QRect &Client)
 {
-    Rows();
+    const int rows = int(Rows().size());
     ValidateTopNode();
+    // Rows collapsed or removed below a scrolled view would leave it showing a few rows from mid-list.
+    const bool shrunk = rows < FSettledRowCount;
+    FSettledRowCount = rows;
     const int header = FHeaderVisible && Columns().Count() > 0 ? FHeaderHeight : 0;
     // Each bar takes room from the other's direction, so a second pass settles what the first changed.
     for (int pass = 0; pass < 2; ++pass) {
         const bool hadVert = FVertScrollBar != nullptr;
         const bool hadHorz = FHorzScrollBar != nullptr;
-        SetupVertScrollBar(Client.height() - header - (FHorzScrollBar ? ScrollBarExtent() : 0));
+        const int available = Client.height() - header - (FHorzScrollBar ? ScrollBarExtent() : 0);
+        if (shrunk)
+            KeepTopRowWithinRows(available);
+        SetupVertScrollBar(available);
         SetupHorzScrollBar(AvailableWidth());
         if (hadVert == (FVertScrollBar != nullptr) && hadHorz == (FHorzScrollBar != nullptr))
             break;

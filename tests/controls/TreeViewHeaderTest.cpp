@@ -63,16 +63,27 @@ TEST_F(TreeViewFixture, DraggingAHandleResizesTheColumnAndReportsIt)
     EXPECT_EQ(View->Columns().Items(0)->Width(), 0);
 }
 
-TEST_F(TreeViewFixture, ResizingPastTheRightEdgeScrollsEveryFiftyMilliseconds)
+// The width follows the pointer alone; the scroll brings the edge into view and stops there, however
+// long the button is held.
+TEST_F(TreeViewFixture, ResizingPastTheRightEdgeScrollsTheEdgeIntoViewWithoutWideningFurther)
 {
-    Press(HandlePoint(2));
-    Move(QPoint(420, 5));
-    // The edge stays 21 pixels beyond the view: 8 * (21 div 16 + 1) per step.
+    const QPoint handle = HandlePoint(2);
+    Press(handle);
+    const QPoint beyond(420, handle.y());
+    Move(beyond);
+    const int width = KindWidth + beyond.x() - handle.x();
+    EXPECT_EQ(View->Columns().Items(2)->Width(), width);
+    // The edge lies 21 pixels beyond the view: 8 * (21 div 16 + 1).
     EXPECT_EQ(View->HorzScrollPosition(), 16);
     Clock->Advance(TInteractiveTreeView::ResizeScrollMs);
-    EXPECT_EQ(View->HorzScrollPosition(), 32);
-    Release(QPoint(420, 5));
+    // 5 pixels beyond: one more step of 8, after which the edge is in view.
+    EXPECT_EQ(View->HorzScrollPosition(), 24);
+    Clock->Advance(2000);
+    EXPECT_EQ(View->HorzScrollPosition(), 24);
     EXPECT_FALSE(View->RepeatTimerActive());
+    EXPECT_EQ(View->Columns().Items(2)->Width(), width);
+    Release(beyond);
+    EXPECT_EQ(View->Columns().Items(2)->Width(), width);
     Paint();
     EXPECT_LE(View->HorzScrollPosition() + View->AvailableWidth(), View->ColumnsWidth());
 }

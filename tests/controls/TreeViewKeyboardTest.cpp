@@ -41,44 +41,48 @@ TEST_P(KeyboardMoves, MoveTheSelectionAndFireOnlyWhenItChanges)
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, KeyboardMoves,
-    ::testing::Values(TMoveCase{"DownFromNothingTakesRowZero", -1, {{Qt::Key_Down}}, 0, {0}, 1},
-                      TMoveCase{"UpFromNothingTakesRowZero", -1, {{Qt::Key_Up}}, 0, {0}, 1},
-                      TMoveCase{"DownMovesOneRow", 3, {{Qt::Key_Down}}, 4, {4}, 1},
-                      TMoveCase{"UpInTheFirstRowDoesNothing", 0, {{Qt::Key_Up}}, 0, {0}, 0},
-                      TMoveCase{"PageDownMovesAVisiblePage", 0, {{Qt::Key_PageDown}}, 10, {10}, 1},
-                      TMoveCase{"PageUpStopsAtTheFirstRow", 5, {{Qt::Key_PageUp}}, 0, {0}, 1},
-                      TMoveCase{"EndAndHome", 7, {{Qt::Key_End}, {Qt::Key_Home}}, 0, {0}, 2},
-                      TMoveCase{"ShiftDownExtendsSilently",
-                                0,
-                                {{Qt::Key_Down, Qt::ShiftModifier},
-                                 {Qt::Key_Down, Qt::ShiftModifier},
-                                 {Qt::Key_Down, Qt::ShiftModifier}},
-                                3,
-                                {0, 1, 2, 3},
-                                0},
-                      TMoveCase{"PlainMoveAfterARangeCollapsesIt",
-                                2,
-                                {{Qt::Key_End, Qt::ShiftModifier}, {Qt::Key_Up}},
-                                28,
-                                {28},
-                                1},
-                      TMoveCase{"CtrlDDeselectsEverything",
-                                4,
-                                {{Qt::Key_Down, Qt::ShiftModifier}, {Qt::Key_D, Qt::ControlModifier}},
-                                -1,
-                                {},
-                                1},
-                      TMoveCase{"CtrlASelectsAllOnceThenFiresNoMore",
-                                4,
-                                {{Qt::Key_A, Qt::ControlModifier}, {Qt::Key_A, Qt::ControlModifier}},
-                                4,
-                                [] {
-                                    std::vector<int> all;
-                                    for (int i = 0; i < 30; ++i)
-                                        all.push_back(i);
-                                    return all;
-                                }(),
-                                1}),
+    ::testing::Values(
+        TMoveCase{"DownFromNothingTakesRowZero", -1, {{Qt::Key_Down}}, 0, {0}, 1},
+        TMoveCase{"UpFromNothingTakesRowZero", -1, {{Qt::Key_Up}}, 0, {0}, 1},
+        TMoveCase{"DownMovesOneRow", 3, {{Qt::Key_Down}}, 4, {4}, 1},
+        TMoveCase{"UpInTheFirstRowDoesNothing", 0, {{Qt::Key_Up}}, 0, {0}, 0},
+        TMoveCase{"PageDownMovesAVisiblePage", 0, {{Qt::Key_PageDown}}, 10, {10}, 1},
+        TMoveCase{"PageUpStopsAtTheFirstRow", 5, {{Qt::Key_PageUp}}, 0, {0}, 1},
+        TMoveCase{"EndAndHome", 7, {{Qt::Key_End}, {Qt::Key_Home}}, 0, {0}, 2},
+        // The owner sums the selection, so every step of a keyboard range is reported.
+        TMoveCase{"ShiftDownExtendsAndReportsEachStep",
+                  0,
+                  {{Qt::Key_Down, Qt::ShiftModifier},
+                   {Qt::Key_Down, Qt::ShiftModifier},
+                   {Qt::Key_Down, Qt::ShiftModifier}},
+                  3,
+                  {0, 1, 2, 3},
+                  3},
+        TMoveCase{
+            "ShiftDownInTheLastRowChangesNothing", 29, {{Qt::Key_Down, Qt::ShiftModifier}}, 29, {29}, 0},
+        TMoveCase{"PlainMoveAfterARangeCollapsesIt",
+                  2,
+                  {{Qt::Key_End, Qt::ShiftModifier}, {Qt::Key_Up}},
+                  28,
+                  {28},
+                  2},
+        TMoveCase{"CtrlDDeselectsEverything",
+                  4,
+                  {{Qt::Key_Down, Qt::ShiftModifier}, {Qt::Key_D, Qt::ControlModifier}},
+                  -1,
+                  {},
+                  2},
+        TMoveCase{"CtrlASelectsAllOnceThenFiresNoMore",
+                  4,
+                  {{Qt::Key_A, Qt::ControlModifier}, {Qt::Key_A, Qt::ControlModifier}},
+                  4,
+                  [] {
+                      std::vector<int> all;
+                      for (int i = 0; i < 30; ++i)
+                          all.push_back(i);
+                      return all;
+                  }(),
+                  1}),
     [](const ::testing::TestParamInfo<TMoveCase> &info) { return std::string(info.param.Name); });
 
 TEST_F(TreeViewFixture, MovesScrollTheTargetIntoView)
@@ -245,6 +249,18 @@ TEST_F(IncrementalSearch, TheSameLetterAfterAPauseMovesToTheNextMatchWrappingAro
     View->SetSelectedNode(Nodes[5]);
     Type("f", 2000);
     EXPECT_EQ(View->SelectedNode(), Nodes[1]);
+}
+
+// A sort column drawn by a hook keeps no text, as the size columns after a run: rows without text
+// there are found by their name, rows with text by that text.
+TEST_F(IncrementalSearch, RowsWithoutTextInTheSortColumnAreFoundByTheirName)
+{
+    Nodes[0]->ColumnStrings()->Put(1, "zeta");
+    View->SortBy(2, sdDescending);
+    Type("b", 2000);
+    EXPECT_EQ(View->SelectedNode(), Nodes[3]);
+    Type("z", 2000);
+    EXPECT_EQ(View->SelectedNode(), Nodes[0]);
 }
 
 TEST_F(IncrementalSearch, LooksOnlyAmongTheSiblingsOfTheSelection)

@@ -199,6 +199,46 @@ TEST_F(TreeViewFixture, VerticalBarStaysUntilTheTopRowIsTheFirst)
     EXPECT_EQ(View->VertScrollBar(), nullptr);
 }
 
+// Content that shrinks below a scrolled view pulls it back so that the last row is the last one shown,
+// instead of leaving a few rows from mid-list with the rows above out of sight.
+TEST_F(TreeViewFixture, CollapsingEverythingWhileScrolledKeepsTheViewFull)
+{
+    std::vector<TITreeNode *> roots;
+    for (int i = 0; i < 15; ++i) {
+        roots.push_back(Add(nullptr, QString::number(i)));
+        for (int j = 0; j < 3; ++j)
+            Add(roots.back(), QString("%1.%2").arg(i).arg(j));
+        roots.back()->SetExpanded(true);
+    }
+    View->SortBy(0, sdDescending);
+    View->SetTopNode(View->RowNode(50));
+    View->RequestRepaint();
+    Rendered();
+    Key(Qt::Key_Asterisk, Qt::KeypadModifier | Qt::AltModifier);
+    Rendered();
+    ASSERT_EQ(View->Rows().size(), 15u);
+    const int visible = View->VisibleRowCount();
+    EXPECT_EQ(View->RowIndex(View->TopNode()), 15 - visible);
+    EXPECT_EQ(View->RowAt(RowTop(visible - 1)), View->Rows().back());
+    ASSERT_NE(View->VertScrollBar(), nullptr);
+    EXPECT_EQ(View->VertScrollBar()->Position(), 15 - visible);
+}
+
+TEST_F(TreeViewFixture, RemovingRowsWhileScrolledShowsWhatIsLeftFromTheTop)
+{
+    std::vector<TITreeNode *> roots;
+    for (int i = 0; i < 30; ++i)
+        roots.push_back(Add(nullptr, QString::number(i)));
+    View->SetTopNode(roots[25]);
+    View->RequestRepaint();
+    Rendered();
+    for (int i = 0; i < 22; ++i)
+        roots[size_t(i)]->Destroy();
+    Rendered();
+    EXPECT_EQ(View->TopNode(), roots[22]);
+    EXPECT_EQ(View->VertScrollBar(), nullptr);
+}
+
 TEST_F(TreeViewFixture, WheelAndBarScrollTheTopRowAndReport)
 {
     for (int i = 0; i < 30; ++i)
