@@ -161,6 +161,15 @@ void TQuillonMain::CreateGrid()
                                                     TITreeViewNodeStates states) {
         VGUnitsColumn2DrawNodeContent(sender, canvas, cell, node, column, states);
     };
+    // Copies take the numbers the painters show.
+    const auto sizeText = [this](TITreeView *, TITreeNode *node, int column) {
+        return SizeCellText(node, column);
+    };
+    FVGUnits->Column(1)->OnGetNodeContentText = sizeText;
+    FVGUnits->Column(3)->OnGetNodeContentText = sizeText;
+    FVGUnits->Column(2)->OnGetNodeContentText = [this](TITreeView *, TITreeNode *node, int) {
+        return PercentCellText(node);
+    };
 }
 
 void TQuillonMain::CreateHeaderBand()
@@ -233,9 +242,14 @@ void TQuillonMain::ShowStatusNote(const QString &note)
 
 void TQuillonMain::ClearStatusNote()
 {
-    // A summary has no tooltip: only a note is removed.
-    if (!FStatusPanels[0]->toolTip().isEmpty())
+    if (StatusNoteShown())
         ShowStatusNote(QString());
+}
+
+bool TQuillonMain::StatusNoteShown() const
+{
+    // A summary has no tooltip.
+    return !FStatusPanels[0]->toolTip().isEmpty();
 }
 
 void TQuillonMain::BBGoClick()
@@ -255,6 +269,10 @@ void TQuillonMain::BBGoClick()
         FVGUnits->OnSelectionChanged = [this](TInteractiveTreeView *sender) {
             VGUnitsSelectionChanged(sender);
         };
+        // The rows were replaced without a report: the summary starts over from the new selection,
+        // unless the run left a note there, which the next selection replaces.
+        if (!StatusNoteShown())
+            VGUnitsSelectionChanged(FVGUnits);
         FBBGo->setEnabled(true);
         FVGUnits->setEnabled(true);
         QApplication::restoreOverrideCursor();
@@ -352,18 +370,25 @@ void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
                                       double(codeSum) * FAnalysis->PercentFactor(), double(formSum) / 1024}));
 }
 
-void TQuillonMain::VGUnitsColumn1DrawNodeContent(TITreeView *, QPainter &aCanvas, const QRect &cellRect,
+QString TQuillonMain::SizeCellText(const TITreeNode *node, int columnIndex) const
+{
+    const qint64 value = columnIndex == 1 ? node->Tag() : ColumnObject(node, columnIndex - 1);
+    if (value != 0)
+        return QString::number(value);
+    return node->Parent() ? QString() : QStringLiteral("-");
+}
+
+QString TQuillonMain::PercentCellText(const TITreeNode *node) const
+{
+    return Format(QStringLiteral("%.2f %%"), {double(node->Tag()) * FAnalysis->PercentFactor()});
+}
+
+void TQuillonMain::VGUnitsColumn1DrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
                                                  TITreeNode *node, int columnIndex,
                                                  TITreeViewNodeStates nodeStates)
 {
-    const qint64 value = columnIndex == 1 ? node->Tag() : ColumnObject(node, columnIndex - 1);
     const TITreeNode *parent = node->Parent();
-    QString text;
-    if (value != 0)
-        text = QString::number(value);
-    else if (!parent)
-        text = QStringLiteral("-");
-
+    const bool selected = nodeStates.testFlag(nsSelected);
     if (columnIndex == 1 || (columnIndex == 3 && !parent && node->Data() != 0)) {
         TColor base;
         float ratio;
@@ -377,16 +402,18 @@ void TQuillonMain::VGUnitsColumn1DrawNodeContent(TITreeView *, QPainter &aCanvas
             base = UnitDFMBarColor;
             ratio = float(double(node->Data()) / FAnalysis->MaxDFMSize());
         }
-        PaintUnitBar(aCanvas, UnitBarRect(cellRect, ratio), base, nodeStates.testFlag(nsSelected));
+        PaintUnitBar(aCanvas, UnitBarRect(cellRect, ratio), base, selected);
     }
-    PaintCellText(aCanvas, cellRect, text);
+    PaintCellText(aCanvas, cellRect, SizeCellText(node, columnIndex),
+                  Sender->CellTextColor(selected, columnIndex));
 }
 
-void TQuillonMain::VGUnitsColumn2DrawNodeContent(TITreeView *, QPainter &aCanvas, const QRect &cellRect,
-                                                 TITreeNode *node, int, TITreeViewNodeStates)
+void TQuillonMain::VGUnitsColumn2DrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
+                                                 TITreeNode *node, int columnIndex,
+                                                 TITreeViewNodeStates nodeStates)
 {
-    PaintCellText(aCanvas, cellRect,
-                  Format(QStringLiteral("%.2f %%"), {double(node->Tag()) * FAnalysis->PercentFactor()}));
+    PaintCellText(aCanvas, cellRect, PercentCellText(node),
+                  Sender->CellTextColor(nodeStates.testFlag(nsSelected), columnIndex));
 }
 
 void TQuillonMain::TIAbortTimer(TTimer97 *)

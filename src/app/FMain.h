@@ -79,6 +79,10 @@ private:
     // A note in the status bar's first panel: no dialog, no answer needed.
     void ShowStatusNote(const QString &note);
     void ClearStatusNote();
+    bool StatusNoteShown() const;
+    // The texts the painters draw, which copies take too.
+    QString SizeCellText(const TITreeNode *node, int columnIndex) const;
+    QString PercentCellText(const TITreeNode *node) const;
 
     QStringList FArguments;
     TFormStorage *FFormStorage = nullptr;

@@ -43,8 +43,9 @@ void PaintUnitBar(QPainter &canvas, const QRect &bar, TColor base, bool selected
     canvas.setBrush(Qt::NoBrush);
 }
 
-void PaintCellText(QPainter &canvas, const QRect &cell, const QString &text)
+void PaintCellText(QPainter &canvas, const QRect &cell, const QString &text, QRgb color)
 {
+    canvas.setPen(QColor::fromRgb(color));
     canvas.setBrush(Qt::NoBrush);
     canvas.drawText(cell.adjusted(0, 0, -5, 0), Qt::AlignRight | Qt::AlignVCenter | Qt::TextSingleLine, text);
 }

@@ -5,6 +5,7 @@
 #include "controls/UColors.h"
 
 #include <QRect>
+#include <QRgb>
 #include <QString>
 
 class QPainter;
@@ -22,5 +23,6 @@ QRect UnitBarRect(const QRect &cell, float ratio);
 // frame; a selected row's bar is half-way darker.
 void PaintUnitBar(QPainter &canvas, const QRect &bar, TColor base, bool selected);
 
-// Right-aligned, vertically centred, one line, 5 pixels off the cell's right edge, clipped to the cell.
-void PaintCellText(QPainter &canvas, const QRect &cell, const QString &text);
+// Right-aligned, vertically centred, one line, 5 pixels off the cell's right edge, clipped to the cell,
+// in the given colour.
+void PaintCellText(QPainter &canvas, const QRect &cell, const QString &text, QRgb color);

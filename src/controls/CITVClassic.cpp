@@ -84,6 +84,7 @@ void TITreeViewColumn::Assign(const TITVColumn &Source)
     if (const auto *const source = dynamic_cast<const TITreeViewColumn *>(&Source)) {
         OnDrawNode = source->OnDrawNode;
         OnDrawNodeContent = source->OnDrawNodeContent;
+        OnGetNodeContentText = source->OnGetNodeContentText;
     }
 }
 
@@ -107,6 +108,16 @@ TITreeViewColumn *TITreeView::AddColumn(const QString &Caption, int Width, Qt::A
     column->SetAlignment(Alignment);
     column->SetSortKind(SortKind);
     return column;
+}
+
+QString TITreeView::DisplayedCellText(TITreeNode *Node, int ColumnIndex)
+{
+    if (ColumnIndex >= 0 && ColumnIndex < Columns().Count()) {
+        const TITreeViewColumn *const column = Column(ColumnIndex);
+        if (column->OnDrawNodeContent && column->OnGetNodeContentText)
+            return column->OnGetNodeContentText(this, Node, ColumnIndex);
+    }
+    return TInteractiveTreeView::DisplayedCellText(Node, ColumnIndex);
 }
 
 std::unique_ptr<TITVRowRenderInformation> TITreeView::CreateRowRenderer(QPainter &Canvas, QImage &Buffer,

@@ -17,6 +17,8 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TITreeViewNodeStates)
 using TITreeViewDrawNodeEvent =
     std::function<void(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect, TITreeNode *node,
                        int columnIndex, TITreeViewNodeStates nodeStates)>;
+// The text a cell hook shows, for the copies and the content width of a cell it draws.
+using TITreeViewNodeTextEvent = std::function<QString(TITreeView *Sender, TITreeNode *node, int columnIndex)>;
 using TITVCellColorEvent = std::function<void(TITreeView *Sender, TITreeNode *Node, int ColumnIndex,
                                               TITreeViewNodeStates NodeStates, TColor &Color)>;
 using TITVCellFontEvent = std::function<void(TITreeView *Sender, TITreeNode *Node, int ColumnIndex,
@@ -31,6 +33,8 @@ public:
     TITreeViewDrawNodeEvent OnDrawNode;
     // Called after OnDrawNode; replaces the default text.
     TITreeViewDrawNodeEvent OnDrawNodeContent;
+    // What OnDrawNodeContent shows as text; without it the cell's own text stands for it.
+    TITreeViewNodeTextEvent OnGetNodeContentText;
 
     bool HasDrawHooks() const { return OnDrawNode || OnDrawNodeContent; }
 };
@@ -46,6 +50,8 @@ public:
     TITreeViewColumn *Column(int Index) const;
     TITreeViewColumn *AddColumn(const QString &Caption, int Width, Qt::Alignment Alignment = Qt::AlignLeft,
                                 TITVSortKind SortKind = iskSmartText);
+
+    QString DisplayedCellText(TITreeNode *Node, int ColumnIndex) override;
 
     // Called for every node just before its row is painted.
     TITVNodeEvent OnBeforeRenderNode;

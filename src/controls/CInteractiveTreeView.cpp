@@ -95,6 +95,18 @@ QRgb TInteractiveTreeView::SelectionColor() const
     return Mix(clHighlight, FColor, UnfocusedSelectionMix);
 }
 
+QRgb TInteractiveTreeView::CellTextColor(bool Selected, int ColumnIndex) const
+{
+    if (Selected && (ColumnIndex == 0 || FRowSelect) && hasFocus())
+        return ColorToQRgb(clHighlightText);
+    return ColorToQRgb(clWindowText);
+}
+
+QString TInteractiveTreeView::DisplayedCellText(TITreeNode *Node, int ColumnIndex)
+{
+    return Browser().GetCellText(Node, ColumnIndex);
+}
+
 // ---- the model's notifications
 
 void TInteractiveTreeView::ColumnsChanged()

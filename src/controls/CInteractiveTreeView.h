@@ -97,6 +97,11 @@ public:
 
     // The highlight colour, paler while the control has no focus.
     QRgb SelectionColor() const;
+    // The text colour of a cell of column ColumnIndex (collection index) on a row in that state; cell
+    // hooks that draw text take it from here, as nothing prepares their canvas.
+    QRgb CellTextColor(bool Selected, int ColumnIndex) const;
+    // The text the cell shows; copies and the content width go by it.
+    virtual QString DisplayedCellText(TITreeNode *Node, int ColumnIndex);
     // Present only while needed; recomputed at every render.
     TICCScrollBar *VertScrollBar() const { return FVertScrollBar; }
     TICCScrollBar *HorzScrollBar() const { return FHorzScrollBar; }

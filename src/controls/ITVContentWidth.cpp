@@ -30,8 +30,7 @@ int TInteractiveTreeView::ContentWidth(int Index)
             width =
                 std::max(width, metrics.horizontalAdvance(node->Text()) + FRowIndent * level + CellPadding);
         else
-            width =
-                std::max(width, metrics.horizontalAdvance(browser.GetCellText(node, Index)) + CellPadding);
+            width = std::max(width, metrics.horizontalAdvance(DisplayedCellText(node, Index)) + CellPadding);
         level += browser.GoNextVisible();
     }
     browser.PopCurrentNode();

@@ -61,7 +61,7 @@ void TInteractiveTreeView::CopyCell()
     if (!FSelectedNode)
         return;
     const QString text =
-        FClickColumnIndex < 0 ? QString() : Browser().GetCellText(FSelectedNode, FClickColumnIndex);
+        FClickColumnIndex < 0 ? QString() : DisplayedCellText(FSelectedNode, FClickColumnIndex);
     QGuiApplication::clipboard()->setText(text);
 }
 
@@ -79,7 +79,7 @@ QString TInteractiveTreeView::SelectedLinesText()
         QStringList fields;
         for (int i = 0; i < Columns().Count(); ++i)
             if (Columns().Items(i)->Visible())
-                fields << QuoteClipboardField(browser.GetCellText(node, i));
+                fields << QuoteClipboardField(DisplayedCellText(node, i));
         text += fields.join(QLatin1Char('\t')) + LineBreak;
         --remaining;
     }

@@ -214,10 +214,7 @@ QRgb TITVRowRenderInformation::CellBackColor(int Position)
 
 QRgb TITVRowRenderInformation::CellForeColor(int Position)
 {
-    const bool treeColumn = FColumns.empty() || FColumns[size_t(Position)].Index == 0;
-    if (NodeSelected() && (treeColumn || FView->RowSelect()) && FView->hasFocus())
-        return ColorToQRgb(clHighlightText);
-    return ColorToQRgb(clWindowText);
+    return FView->CellTextColor(NodeSelected(), FColumns.empty() ? 0 : FColumns[size_t(Position)].Index);
 }
 
 void TITVRowRenderInformation::PrepareCellFont(int) {}

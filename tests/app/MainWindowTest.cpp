@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -177,11 +178,73 @@ TEST_F(MainWindowTest, SelectionSummaryAndCopiedLines)
     QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(Root(QStringLiteral("Main"))));
     QTest::mouseClick(&Grid(), Qt::LeftButton, Qt::ControlModifier, RowPoint(Root(QStringLiteral("About"))));
     EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("2 units: 2.4 kB code (28.40%), 4.8 kB DFM"));
-    EXPECT_EQ(Grid().SelectedLinesText(),
-              QStringLiteral("\"Main\"\t\"\"\t\"\"\t\"\"\t\"4.4\"\r\n\"About\"\t\"\"\t\"\"\t\"\"\t\"10.7\""));
+    // The painted cells copy what they show, so a paste into a spreadsheet holds the numbers.
+    EXPECT_EQ(Grid().SelectedLinesText().toStdString(),
+              "\"Main\"\t\"2160\"\t\"24.98 %\"\t\"4208\"\t\"4.4\"\r\n"
+              "\"About\"\t\"296\"\t\"3.42 %\"\t\"724\"\t\"10.7\"");
 
     QTest::keyClick(&Grid(), Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("0 units: 0.0 kB code (0.00%), 0.0 kB DFM"));
+}
+
+TEST_F(MainWindowTest, CopyCellTakesThePaintedText)
+{
+    OpenWindow();
+    GoOnSample();
+    struct TCase
+    {
+        const char *Unit;
+        int X;
+        const char *Copied;
+    } cases[] = {
+        {"Main", 275 + 60, "2160"},
+        {"Main", 275 + 120 + 20, "24.98 %"},
+        {"Main", 275 + 120 + 55 + 40, "4208"},
+        {"System", 275 + 120 + 55 + 40, "-"},
+    };
+    for (const TCase &c : cases) {
+        QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(Root(QString::fromLatin1(c.Unit)), c.X));
+        Grid().CopyCell();
+        EXPECT_EQ(QGuiApplication::clipboard()->text(), QString::fromLatin1(c.Copied))
+            << c.Unit << " " << c.X;
+    }
+}
+
+TEST_F(MainWindowTest, KeyboardRangeSelectionUpdatesTheSummary)
+{
+    OpenWindow();
+    GoOnSample();
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(Root(QStringLiteral("Main"))));
+    QTest::keyClick(&Grid(), Qt::Key_Down, Qt::ShiftModifier);
+    QTest::keyClick(&Grid(), Qt::Key_Down, Qt::ShiftModifier);
+    // Main, System.Classes and System.SysUtils.
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("3 units: 4.3 kB code (50.51%), 4.1 kB DFM"));
+}
+
+TEST_F(MainWindowTest, ANewRunStartsWithTheSummaryOfItsEmptySelection)
+{
+    OpenWindow();
+    GoOnSample();
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(Root(QStringLiteral("Main"))));
+    ASSERT_TRUE(FWindow->StatusPanel(0)->text().startsWith(QStringLiteral("1 units: ")));
+    QTemporaryDir folder;
+    const QString other = WriteMapFile(folder.filePath(QStringLiteral("Other.map")), {{"Solo", 0x100}},
+                                       {{0, "Solo.Run"}}, 0x100);
+    TMessageCatcher projectFileMissing;
+    Go(other, folder.path() + u'/');
+    EXPECT_EQ(RootTexts(), QStringList(QStringLiteral("Solo")));
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("0 units: 0.0 kB code (0.00%), 0.0 kB DFM"));
+}
+
+// After a run the grid is sorted by a painted column that holds no text: typing still finds units.
+TEST_F(MainWindowTest, TypingAfterARunFindsAUnitByName)
+{
+    OpenWindow();
+    GoOnSample();
+    ASSERT_EQ(Grid().SortColumnIndex(), 1);
+    QTest::keyClicks(&Grid(), QStringLiteral("ab"));
+    ASSERT_NE(Grid().SelectedNode(), nullptr);
+    EXPECT_EQ(Grid().SelectedNode()->Text(), QStringLiteral("About"));
 }
 
 TEST_F(MainWindowTest, SelectingOnlySymbolRowsCountsNoUnit)
@@ -377,9 +440,9 @@ TEST_F(MainWindowTest, SeveralCompiledUnitFilesOfOneUnitAreNotedInTheStatusBar)
     EXPECT_EQ(FWindow->StatusPanel(0)->toolTip(), note) << "the whole text, whatever the panel's width";
     EXPECT_EQ(Root(QStringLiteral("Main"))->ColumnStringsIfAny()->Strings(3), QStringLiteral("4.4"));
 
-    // The next run without the ambiguity does not keep the note.
+    // The next run without the ambiguity does not keep the note: it shows its own, empty selection.
     Go(SampleMap(), folder.path() + QStringLiteral("/Win32/Debug/"));
-    EXPECT_TRUE(FWindow->StatusPanel(0)->text().isEmpty());
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("0 units: 0.0 kB code (0.00%), 0.0 kB DFM"));
     EXPECT_TRUE(FWindow->StatusPanel(0)->toolTip().isEmpty());
 }
 

@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <limits>
 #include <map>
 
@@ -170,6 +171,47 @@ TEST_F(BarPixelsTest, TinySymbolStillGetsOnePixel)
     const QImage image = Paint();
     EXPECT_EQ(FrameColumns(image, FCells[1].at(tiny), Frame(SymbolBarColor(1))), QList<int>{3});
 }
+
+// The painters set their own text colour: with "Unit" out of sight nothing else does, and the numbers
+// of the row after a selected one would be white on white, those of the selected row dark on dark.
+class NumbersWithoutTheUnitColumn : public BarPixelsTest, public ::testing::WithParamInterface<bool>
+{
+};
+
+TEST_P(NumbersWithoutTheUnitColumn, KeepTheTextColourOfTheirRow)
+{
+    TITreeView &grid = *FWindow->VGUnits();
+    if (GetParam()) {
+        grid.Column(0)->SetWidth(grid.Column(0)->MinWidth());
+    } else {
+        grid.Column(4)->SetWidth(600);
+        grid.SetHorzScrollPosition(grid.Column(0)->Width() + 1);
+    }
+    grid.SetSelectedNode(Unit(0));
+    FWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FWindow.get()));
+    grid.setFocus();
+    const QImage image = Paint();
+    // The text lies inside the cell, clear of its grid lines.
+    const auto grays = [&](const TITreeNode *node) {
+        const QRect cell = FCells[2].at(node);
+        QList<int> values;
+        for (int y = cell.top() + 2; y < cell.bottom() - 2; ++y)
+            for (int x = cell.left() + 1; x < cell.right() - 2; ++x)
+                values << qGray(image.pixel(x, y));
+        return values;
+    };
+    const QList<int> unselected = grays(Unit(1));
+    const QList<int> selected = grays(Unit(0));
+    EXPECT_LT(*std::min_element(unselected.begin(), unselected.end()), 100) << "dark text on white";
+    EXPECT_GT(*std::max_element(selected.begin(), selected.end()), 230) << "light text on the highlight";
+    EXPECT_EQ(grid.CellTextColor(true, 2), ColorToQRgb(clHighlightText));
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, NumbersWithoutTheUnitColumn, ::testing::Values(true, false),
+                         [](const ::testing::TestParamInfo<bool> &info) {
+                             return std::string(info.param ? "Narrowed" : "ScrolledOut");
+                         });
 
 TEST_F(BarPixelsTest, UnitWithoutFormHasNoFormBar)
 {

@@ -75,6 +75,31 @@ TEST_F(CopyMenu, LineItemNamesOneOrManyLinesAndCopiesOnlyDisplayedSelectedRows)
     EXPECT_EQ(Clipboard(), "\"alpha\"\t\"unit\"\r\n\"gamma\"\t\"\"");
 }
 
+// A cell drawn by a hook copies, and is measured by, the text the hook says it shows.
+TEST_F(CopyMenu, PaintedCellsGoByTheTextTheirHookShows)
+{
+    TITreeViewColumn *const size = View->Column(1);
+    const auto shown = [](const TITreeNode *node) { return QString("%1 bytes").arg(node->Tag()); };
+    size->OnDrawNodeContent = [](TITreeView *, QPainter &, const QRect &, TITreeNode *, int,
+                                 TITreeViewNodeStates) {};
+    size->OnGetNodeContentText = [&](TITreeView *, TITreeNode *node, int) { return shown(node); };
+    QMenu *const menu = MenuAt(RowPoint(0, NameWidth + 10));
+    menu->actions()[0]->trigger();
+    EXPECT_EQ(Clipboard(), "12 bytes");
+    menu->actions()[1]->trigger();
+    EXPECT_EQ(Clipboard(), "\"alpha\"\t\"12 bytes\"\t\"unit\"");
+
+    const QFontMetrics metrics(View->font());
+    int widest = metrics.horizontalAdvance("Size") + View->RowIndent();
+    for (const TITreeNode *node : View->Rows())
+        widest = std::max(widest, metrics.horizontalAdvance(shown(node)) + 7);
+    EXPECT_EQ(View->ContentWidth(1), widest);
+
+    size->OnDrawNodeContent = nullptr;
+    View->CopyCell();
+    EXPECT_EQ(Clipboard(), "12") << "a cell without a content hook shows its own text";
+}
+
 TEST_F(CopyMenu, NothingSelectedLeavesTheClipboardAlone)
 {
     View->SetSelectedNode(nullptr);
