@@ -183,6 +183,11 @@ void TStdMessageDlg::CreateButtons(const QStringList &buttons, int buttonWidth, 
         button->setProperty("caption", caption);
         FButtons.append(button);
     }
+    // Enter answers a lone button, as users expect; a choice keeps no default: a stray Enter picks nothing.
+    if (n == 1) {
+        FButtons.front()->setDefault(true);
+        FButtons.front()->setFocus();
+    }
 }
 
 void TStdMessageDlg::ButtonClick(QPushButton *sender)

@@ -144,6 +144,37 @@ TEST(StdMessageDlg, ResultIsThePressedButtonsCaption)
         QString());
 }
 
+// Keys go where a user's keys go: to the widget with the focus. A dialog the key did not close is
+// closed with Escape, which answers nothing.
+TEST(StdMessageDlg, EnterAndSpaceAnswerTheLoneButtonButNeverAChoice)
+{
+    struct Case
+    {
+        const char *Name;
+        Qt::Key Key;
+        Qt::KeyboardModifiers Modifiers;
+        QStringList Buttons;
+        QString Expected;
+    };
+    const Case cases[] = {
+        {"Return", Qt::Key_Return, Qt::NoModifier, {"Ok"}, "Ok"},
+        {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, {"Ok"}, "Ok"},
+        {"Space", Qt::Key_Space, Qt::NoModifier, {"Ok"}, "Ok"},
+        {"Return on a choice", Qt::Key_Return, Qt::NoModifier, {"Oui", "Non"}, ""},
+    };
+    for (const Case &c : cases) {
+        AnswerNextModal<TStdMessageDlg>([&c](TStdMessageDlg *dialog) {
+            QWidget *const focused = dialog->focusWidget() ? dialog->focusWidget() : dialog;
+            QTest::keyClick(focused, c.Key, c.Modifiers);
+            if (dialog->isVisible())
+                QTest::keyClick(dialog, Qt::Key_Escape);
+        });
+        EXPECT_EQ(ShowStdMessage(QStringLiteral("Erreur"), QStringLiteral("Message"), QString(), c.Buttons),
+                  c.Expected)
+            << c.Name;
+    }
+}
+
 TEST(StdMessageDlg, ConfirmIsTrueOnlyForOui)
 {
     struct Case
