@@ -77,9 +77,11 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FFormStorage = new TFormStorage(this);
     FFormStorage->setObjectName(QStringLiteral("FormStorage"));
     FFormStorage->SetUseRegistry(true);
-    FFormStorage->SetIniFileName(QStringLiteral("\\Software\\Brackwell\\Quillon"));
+    FFormStorage->SetIniSection(QStringLiteral("\\Software\\Brackwell\\Quillon"));
     FFormStorage->SetOptions(fpPosition);
     FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text")});
+    // Earlier versions wrote the values into a group named after this class, below the program's key.
+    FFormStorage->AdoptSubSection(QStringLiteral("TQuillonMain"));
 
     CreateStatusBar();
     CreateGrid();

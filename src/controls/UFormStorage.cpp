@@ -167,6 +167,21 @@ void TFormPlacement::CloseStorage()
     FStorage.reset();
 }
 
+void TFormPlacement::AdoptSubSection(const QString &name)
+{
+    OpenStorage();
+    FStorage->beginGroup(name);
+    std::vector<std::pair<QString, QVariant>> values;
+    for (const QString &key : FStorage->childKeys())
+        values.emplace_back(key, FStorage->value(key));
+    FStorage->endGroup();
+    for (const auto &[key, value] : values)
+        FStorage->setValue(key, value);
+    if (!values.empty())
+        FStorage->remove(name);
+    CloseStorage();
+}
+
 QString TFormPlacement::ReadString(const QString &name, const QString &defaultValue)
 {
     const bool opened = !FStorage;

@@ -90,6 +90,11 @@ public:
     bool Restored() const { return FRestored; }
     bool Saved() const { return FSaved; }
 
+    // Moves the values an earlier layout kept in the sub-key name of the section into the section,
+    // replacing what is there, and removes the sub-key: it exists only when an earlier version wrote it
+    // after the last move, so its values are the newer ones.
+    void AdoptSubSection(const QString &name);
+
     QString ReadString(const QString &name, const QString &defaultValue);
     void WriteString(const QString &name, const QString &value);
     int ReadInteger(const QString &name, int defaultValue);

@@ -8,6 +8,7 @@
 #include "base/XLists.h"
 #include "controls/CDirectoryEdit.h"
 #include "controls/CFileComboEdit.h"
+#include "controls/UFormStorage.h"
 #include "controls/UTimer97.h"
 
 #include "QuillonVersion.h"
@@ -350,6 +351,42 @@ TEST_F(MainWindowTest, PlacementAndFieldsSurviveARestart)
     EXPECT_EQ(FWindow->FEMapFile()->FileName(), SampleMap());
     EXPECT_EQ(FWindow->DEFilePath()->text(), QStringLiteral("/some/folder/"));
     EXPECT_EQ(FWindow->size(), QSize(700, 420));
+}
+
+TEST_F(MainWindowTest, SettingsLiveInTheProgramsKeyItself)
+{
+    OpenWindow();
+    FWindow->DEFilePath()->setText(QStringLiteral("/some/folder/"));
+    FWindow->close();
+    const QSettings settings(QStringLiteral("Brackwell"), QStringLiteral("Quillon"));
+    EXPECT_EQ(settings.childGroups(), QStringList());
+    EXPECT_EQ(settings.value(QStringLiteral("DEFilePath_Text")).toString(), QStringLiteral("/some/folder/"));
+    EXPECT_TRUE(settings.contains(QStringLiteral("NormPos")));
+}
+
+// Earlier versions kept the values in a group named after the window class: the first start reads
+// them, so the placement and the fields survive the update, and the group goes.
+TEST_F(MainWindowTest, PlacementStoredByAnEarlierVersionIsKept)
+{
+    {
+        QSettings settings(QStringLiteral("Brackwell"), QStringLiteral("Quillon"));
+        settings.beginGroup(QStringLiteral("TQuillonMain"));
+        settings.setValue(QStringLiteral("NormPos"), QStringLiteral("120,90,820,510"));
+        settings.setValue(QStringLiteral("PixelsPerInch"),
+                          QString::number(TFormPlacement::ScreenPixelsPerInch()));
+        settings.setValue(QStringLiteral("DEFilePath_Text"), QStringLiteral("/earlier/folder/"));
+        settings.setValue(QStringLiteral("FEMapFile_Text"), SampleMap());
+    }
+    OpenWindow();
+    EXPECT_EQ(FWindow->DEFilePath()->text(), QStringLiteral("/earlier/folder/"));
+    EXPECT_EQ(FWindow->FEMapFile()->FileName(), SampleMap());
+    EXPECT_EQ(FWindow->size(), QSize(700, 420));
+    FWindow->close();
+
+    const QSettings settings(QStringLiteral("Brackwell"), QStringLiteral("Quillon"));
+    EXPECT_EQ(settings.childGroups(), QStringList());
+    EXPECT_EQ(settings.value(QStringLiteral("DEFilePath_Text")).toString(),
+              QStringLiteral("/earlier/folder/"));
 }
 
 TEST_F(MainWindowTest, CommandLineWinsOverTheRestoredField)

@@ -108,6 +108,30 @@ TEST_F(FormStorage, FirstShowRestoresPlacementAndTrimmedTexts)
     EXPECT_EQ(form.MapFile->text(), QString()) << "a missing value leaves the field as designed";
 }
 
+// An earlier layout kept the values in a sub-key: they move up once, replacing what the key holds, and
+// the next show restores them.
+TEST_F(FormStorage, AdoptedSubSectionMovesUpOnceAndRestores)
+{
+    Store({{QStringLiteral("NormPos"), QStringLiteral("1, 2, 300, 200")},
+           {QStringLiteral("Other"), QStringLiteral("kept")},
+           {QStringLiteral("Former/NormPos"), QStringLiteral("10, 20, 800, 600")},
+           {QStringLiteral("Former/PixelsPerInch"), PixelsPerInch()},
+           {QStringLiteral("Former/DEFilePath_Text"), QStringLiteral("D:\\Work")}});
+    StoredForm form;
+    form.Storage->AdoptSubSection(QStringLiteral("Former"));
+    {
+        const auto settings = Stored();
+        EXPECT_EQ(settings->childGroups(), QStringList());
+        EXPECT_EQ(settings->value(QStringLiteral("NormPos")).toString(), QStringLiteral("10, 20, 800, 600"));
+        EXPECT_EQ(settings->value(QStringLiteral("Other")).toString(), QStringLiteral("kept"));
+    }
+    form.Storage->AdoptSubSection(QStringLiteral("Former"));
+    EXPECT_EQ(Stored()->value(QStringLiteral("NormPos")).toString(), QStringLiteral("10, 20, 800, 600"));
+    form.Form.show();
+    EXPECT_EQ(form.Form.geometry(), QRect(10, 20, 790, 580));
+    EXPECT_EQ(form.Folder->text(), QStringLiteral("D:\\Work"));
+}
+
 TEST_F(FormStorage, NothingStoredKeepsTheDesign)
 {
     StoredForm form;
