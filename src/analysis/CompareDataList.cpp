@@ -11,6 +11,14 @@ QByteArrayView TCompareDataList::NameBytes(int index) const
     return QByteArrayView(FText.Bytes().constData() + item.NameOffset, item.NameLength);
 }
 
+int TCompareDataList::LowerBound(qint64 address) const
+{
+    const auto found =
+        std::lower_bound(FItems.begin(), FItems.end(), address,
+                         [](const TSymbolItem &item, qint64 value) { return item.Address < value; });
+    return int(found - FItems.begin());
+}
+
 int TCompareDataList::CompareData(int I, int J) const
 {
     const qint64 a = FItems[size_t(I)].Data;
@@ -60,6 +68,8 @@ void TCompareDataList::FinishSizes(const std::vector<qint64> &unitStarts, qint64
     if (endBoundary > 0)
         AddBoundary(endBoundary);
 
+    for (TSymbolItem &item : FItems)
+        item.Address = item.Data;
     const size_t last = FItems.size() - 1;
     for (size_t j = 0; j < last; ++j) {
         const qint64 distance = qint64(quint64(FItems[j + 1].Data) - quint64(FItems[j].Data));

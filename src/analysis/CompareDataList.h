@@ -17,6 +17,7 @@ struct TSymbolItem
     qint64 Data = 0;
     quint32 NameOffset = 0; // byte offset of the name in the text
     quint32 NameLength = 0; // 0 for a boundary
+    qint64 Address = 0;     // set when the list is finished, as Data becomes the size
 };
 
 class TCompareDataList
@@ -31,6 +32,10 @@ public:
     int Count() const { return int(FItems.size()); }
     const std::vector<TSymbolItem> &Items() const { return FItems; }
     qint64 Data(int index) const { return FItems[size_t(index)].Data; }
+    // The address of a symbol of the finished list.
+    qint64 Address(int index) const { return FItems[size_t(index)].Address; }
+    // The index of the first item of the finished list whose address is Address or above.
+    int LowerBound(qint64 address) const;
     QByteArrayView NameBytes(int index) const;
     QString Name(int index) const { return QString::fromUtf8(NameBytes(index)); }
 
@@ -46,7 +51,8 @@ public:
     // sorts by address with the library quicksort (which decides the survivor of two symbols at
     // one address), appends the end boundary when it is above 0, gives each item the distance to
     // the next address, and drops the boundaries, the symbols without a positive distance and the
-    // last item. Afterwards Data is a size above 0 and every name is non-empty.
+    // last item. Afterwards Data is a size above 0, every name is non-empty and Address keeps
+    // each item's address.
     void FinishSizes(const std::vector<qint64> &unitStarts, qint64 endBoundary);
 
     // Ascending by address with the algorithm of IndexQuickSort.

@@ -145,6 +145,7 @@ bool TMapAnalysis::Run(const QString &MapFileName, const std::optional<QString> 
         // symbols to open.
         FSymbols = TCompareDataList();
         FSymbolIndex.Clear();
+        FUnitRanges.clear();
         FShowRoot = false;
         FPercentFactor = FTotalCodeSize != 0 ? 100.0 / double(FTotalCodeSize) : 0;
     }
@@ -158,6 +159,7 @@ void TMapAnalysis::Execute(const QString &MapFileName, const std::optional<QStri
     FGrid.Clear();
     FSymbols = TCompareDataList();
     FSymbolIndex.Clear();
+    FUnitRanges.clear();
 
     BuildProjectUnitPaths(MapFileName, *Run.ProjectUnits, [this, &MapFileName](const QString &message) {
         if (OnProjectFileMissing)
@@ -223,6 +225,11 @@ void TMapAnalysis::AddUnitRows(TUnitRun &Run)
         Run.UnitStarts.push_back(unit.Start);
         Run.UnitNames.append(unit.Name);
         node->SetText(unit.Name);
+        // Grouping by address places symbols by the unit's start.
+        if (unit.Start < 0)
+            throw Exception(
+                Format(u"The unit's start address \"%s\" is not hexadecimal (MAP file line %d)."_s,
+                       {unit.StartField, qlonglong(unit.Line + 1)}));
         qint32 size = 0;
         try {
             size = StrToInt(u'$' + unit.SizeField);
@@ -231,6 +238,7 @@ void TMapAnalysis::AddUnitRows(TUnitRun &Run)
                 Format(u"%s (MAP file line %d)"_s, {error.Message(), qlonglong(unit.Line + 1)}));
         }
         node->SetTag(size);
+        FUnitRanges[node] = {unit.Start, unit.Start + size};
         FTotalCodeSize += size;
         FMaxCodeSize = std::max(FMaxCodeSize, size);
         Run.HighestUnitEnd = std::max(Run.HighestUnitEnd, unit.Start + size);
@@ -278,6 +286,9 @@ void TMapAnalysis::WarnOfAmbiguousCompiledUnits(const TUnitRun &Run)
 
 void TMapAnalysis::ReadSymbols(TUnitRun &Run)
 {
+    if (Run.Map.UnreadableSymbolLine >= 0)
+        throw Exception(Format(u"The symbol line lacks its \"Rva+Base\" column (MAP file line %d)."_s,
+                               {qlonglong(Run.Map.UnreadableSymbolLine + 1)}));
     Run.Map.Symbols.reserve(Run.Map.Symbols.size() + Run.UnitStarts.size() + 1);
     FSymbols = TCompareDataList(Run.Text, std::move(Run.Map.Symbols));
     if (FSymbols.Count() == 0) {
@@ -297,12 +308,39 @@ bool TMapAnalysis::AddSymbolRowsOf(TITreeNode *Node)
 {
     if (Node->Count() != 1 || Node->GetFirstChild()->Text() != u"$")
         return false;
+    const auto range = FUnitRanges.find(Node);
+    if (FGrouping == TSymbolGrouping::ByAddress && range == FUnitRanges.end())
+        return false;
     FGrid.BeginUpdate();
     Node->DeleteChildren();
-    const std::vector<int> indexes = FSymbolIndex.SymbolsOf(FSymbols, Node->Text());
-    AddSymbolRows(Node, FSymbols, indexes, Node->Text().toUtf8().size() + 1);
+    if (FGrouping == TSymbolGrouping::ByAddress) {
+        AddUnitAddressRows(Node, FSymbols, FSymbolIndex, range->second.Start, range->second.End);
+    } else {
+        const std::vector<int> indexes = FSymbolIndex.SymbolsOf(FSymbols, Node->Text());
+        AddSymbolRows(Node, FSymbols, indexes, Node->Text().toUtf8().size() + 1);
+    }
     FGrid.EndUpdate();
     return true;
+}
+
+void TMapAnalysis::SetGrouping(TSymbolGrouping Grouping)
+{
+    if (Grouping == FGrouping)
+        return;
+    FGrouping = Grouping;
+    if (!FShowRoot)
+        return;
+    FGrid.BeginUpdate();
+    for (TITreeNode *node = FGrid.Items().GetFirstNode(); node; node = node->NextSibling()) {
+        if (node->Count() == 1 && node->GetFirstChild()->Text() == u"$")
+            continue;
+        node->DeleteChildren();
+        node->AddChild(u"$"_s);
+        if (node->Expanded())
+            AddSymbolRowsOf(node);
+    }
+    FGrid.Resort();
+    FGrid.EndUpdate();
 }
 
 void TMapAnalysis::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)

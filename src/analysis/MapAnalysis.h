@@ -5,6 +5,7 @@
 // interface around Run; the command-line tool calls the same engine.
 
 #include "analysis/CompareDataList.h"
+#include "analysis/SymbolGrouping.h"
 #include "analysis/UnitSymbolIndex.h"
 #include "base/UFileUtils.h"
 
@@ -12,6 +13,7 @@
 
 #include <functional>
 #include <optional>
+#include <unordered_map>
 
 class TTreeGridModel;
 class TITreeNode;
@@ -57,8 +59,14 @@ public:
     // The grid's OnExpanding: replaces the "$" placeholder child of Node by its symbol rows and
     // re-applies the grid's sort. Expansion is never refused.
     void VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow);
-    // The replacement alone, without the sort; false when Node holds no placeholder.
+    // The replacement alone, without the sort; false when Node holds no placeholder (or, grouped
+    // by address, is no unit row).
     bool AddSymbolRowsOf(TITreeNode *Node);
+
+    TSymbolGrouping Grouping() const { return FGrouping; }
+    // Takes effect without a new run: opened unit rows are rebuilt in the new grouping (and the
+    // grid re-sorted), the others get their placeholder back and are built when opened.
+    void SetGrouping(TSymbolGrouping Grouping);
 
     // Results of the last run.
     const TCompareDataList &Symbols() const { return FSymbols; }
@@ -109,6 +117,14 @@ private:
     TTreeGridModel &FGrid;
     TCompareDataList FSymbols;
     TUnitSymbolIndex FSymbolIndex;
+    TSymbolGrouping FGrouping = TSymbolGrouping::ByAddress;
+    struct TCodeRange
+    {
+        qint64 Start = 0;
+        qint64 End = 0;
+    };
+    // The code range of each unit row of the last run.
+    std::unordered_map<const TITreeNode *, TCodeRange> FUnitRanges;
     double FPercentFactor = 0;
     qint64 FTotalCodeSize = 0;
     qint32 FMaxCodeSize = 1;

@@ -87,34 +87,53 @@ TMapUnitLine UnitLine(QByteArrayView line, qsizetype index)
     unit.Line = index;
     unit.Name = QString::fromUtf8(Field(line, 15)).mid(2);
     unit.SizeField = QString::fromUtf8(Field(line, 2));
+    unit.StartField = QString::fromUtf8(MapLineAddressText(line));
     unit.Start = MapLineAddress(line);
     return unit;
 }
 
-TSymbolItem SymbolLine(QByteArrayView line, const char *textStart)
+bool IsHexDigits(QByteArrayView text)
 {
-    TSymbolItem item;
+    return !text.isEmpty() && std::all_of(text.begin(), text.end(), [](char c) {
+        return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F') || (c >= 'a' && c <= 'f');
+    });
+}
+
+// False when the line should end in an "Rva+Base" column and does not.
+bool SymbolLine(QByteArrayView line, const char *textStart, bool rvaBase, TSymbolItem &item)
+{
+    item = TSymbolItem();
     item.Data = MapLineAddress(line);
     const qsizetype gap = line.indexOf("   ");
-    if (gap >= 0) {
-        const QByteArrayView name = TrimControls(line.sliced(gap + 3));
-        item.NameOffset = quint32(name.data() - textStart);
-        item.NameLength = quint32(name.size());
+    if (gap < 0)
+        return !rvaBase;
+    QByteArrayView name = TrimControls(line.sliced(gap + 3));
+    if (rvaBase) {
+        const qsizetype blank = name.lastIndexOf(' ');
+        if (blank < 0 || !IsHexDigits(name.sliced(blank + 1)))
+            return false;
+        name = TrimControls(name.first(blank));
     }
-    return item;
+    item.NameOffset = quint32(name.data() - textStart);
+    item.NameLength = quint32(name.size());
+    return true;
 }
 
 enum class TSection { Units, PublicsByName, PublicsByValue, Done };
 
 } // namespace
 
-qint64 MapLineAddress(QByteArrayView line)
+QByteArrayView MapLineAddressText(QByteArrayView line)
 {
     const qsizetype from = line.indexOf(':') + 1;
     const qsizetype blank = line.indexOf(' ', from);
-    if (blank < 0)
-        return 0;
-    return HexValue(line.sliced(from, blank - from));
+    return blank < 0 ? QByteArrayView() : line.sliced(from, blank - from);
+}
+
+qint64 MapLineAddress(QByteArrayView line)
+{
+    const QByteArrayView text = MapLineAddressText(line);
+    return text.isNull() ? 0 : HexValue(text);
 }
 
 TMapFile TMapFile::Parse(const TMapText &text)
@@ -124,6 +143,7 @@ TMapFile TMapFile::Parse(const TMapText &text)
     TMapLineReader reader(text.Bytes());
     QByteArrayView line;
     bool seekSegment = true;
+    bool rvaBase = false;
     TSection section = TSection::Units;
     std::vector<QByteArrayView> formLines;
 
@@ -158,13 +178,19 @@ TMapFile TMapFile::Parse(const TMapText &text)
             if (BeginsWith(line, "  Address") && line.indexOf("Publics by Value") >= 0) {
                 section = TSection::PublicsByValue;
                 map.HasPublicsByValue = true;
+                rvaBase = line.indexOf("Rva+Base") >= 0;
             }
             break;
         case TSection::PublicsByValue:
             if (BeginsWith(line, "Line numbers"))
                 section = TSection::Done;
-            else if (BeginsWith(line, " 0001:"))
-                map.Symbols.push_back(SymbolLine(line, textStart));
+            else if (BeginsWith(line, " 0001:")) {
+                TSymbolItem item;
+                if (SymbolLine(line, textStart, rvaBase, item))
+                    map.Symbols.push_back(item);
+                else if (map.UnreadableSymbolLine < 0)
+                    map.UnreadableSymbolLine = index;
+            }
             break;
         case TSection::Done:
             break;

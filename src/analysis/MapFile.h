@@ -19,6 +19,7 @@ struct TMapUnitLine
     qsizetype Line = 0; // line number from 0
     QString Name;       // field 15 without its first two characters ("M=")
     QString SizeField;  // field 2, hexadecimal digits as written
+    QString StartField; // the address as written
     qint64 Start = 0;   // offset of the unit in the code segment; -1 when not hexadecimal
 };
 
@@ -34,8 +35,13 @@ struct TMapFile
     // True when the unit section ends at a "Publics by Name" line and the "Publics by Value" header
     // follows it: only then are there symbol lines to read.
     bool HasPublicsByValue = false;
-    // The " 0001:" lines of the publics by value: address and name, in file order.
+    // The " 0001:" lines of the publics by value: address and name, in file order. Under a header
+    // with a trailing "Rva+Base" column each line ends in the address plus the image base, which is
+    // not part of the name.
     std::vector<TSymbolItem> Symbols;
+    // The first symbol line (from 0) whose "Rva+Base" column is missing or not hexadecimal; -1 when
+    // every one could be read.
+    qsizetype UnreadableSymbolLine = -1;
     // Lines ending with ".dfm", from the last line of the file back to the first "Bound " line that
     // also ends with ".dfm".
     QStringList FormResourceLines;
@@ -44,3 +50,4 @@ struct TMapFile
 // The start of the text after the first ":" up to the next blank, read as hexadecimal: the address
 // part of a segment map or symbol line.
 qint64 MapLineAddress(QByteArrayView line);
+QByteArrayView MapLineAddressText(QByteArrayView line);

@@ -1,9 +1,21 @@
 #include "analysis/SymbolHierarchy.h"
 
+#include "analysis/UnitSymbolIndex.h"
 #include "tree/ITreeNodes.h"
 
-#include <QHash>
-#include <QPair>
+#include <algorithm>
+
+namespace {
+
+// The path of a name's rest after its unit prefix: a rest that begins with "." is the metadata of
+// the type that follows.
+QString UnitRestPath(QByteArrayView rest)
+{
+    return rest.startsWith('.') ? QString::fromUtf8(rest.sliced(1)) + QStringLiteral(".< MetaData >")
+                                : QString::fromUtf8(rest);
+}
+
+} // namespace
 
 bool FindUnnestedDot(QStringView S, qsizetype &P)
 {
@@ -31,38 +43,70 @@ bool FindUnnestedDot(QStringView S, qsizetype &P)
     return false;
 }
 
+TITreeNode *TSymbolRowBuilder::Level(TITreeNode *Parent, const QString &Text, qint64 Size)
+{
+    TITreeNode *&child = FFirstChild[qMakePair(static_cast<const TITreeNode *>(Parent), Text)];
+    if (child) {
+        child->SetTag(child->Tag() + Size);
+    } else {
+        child = Parent->AddChild(Text);
+        child->SetTag(Size);
+    }
+    return child;
+}
+
+void TSymbolRowBuilder::Add(const QString &FirstLevel, QString Path, qint64 Size)
+{
+    TITreeNode *parent = FNode;
+    if (!FirstLevel.isEmpty())
+        parent = Level(parent, FirstLevel, Size);
+    qsizetype dot = 0;
+    while (FindUnnestedDot(Path, dot)) {
+        QString head = Path.left(dot - 1);
+        Path.remove(0, dot);
+        if (head.isEmpty())
+            head = QStringLiteral("???");
+        parent = Level(parent, head, Size);
+    }
+    // A leaf is always a new row, but the first of its text is found by later paths.
+    TITreeNode *leaf = parent->AddChild(Path);
+    leaf->SetTag(Size);
+    const auto key = qMakePair(static_cast<const TITreeNode *>(parent), Path);
+    if (!FFirstChild.contains(key))
+        FFirstChild.insert(key, leaf);
+}
+
 void AddSymbolRows(TITreeNode *Node, const TCompareDataList &Symbols, const std::vector<int> &Indexes,
                    qsizetype prefixLength)
 {
-    // The first child of each text under each parent: the child lookup stays constant-time where a
-    // walk over the siblings would cost their number for every symbol.
-    QHash<QPair<const TITreeNode *, QString>, TITreeNode *> firstChild;
-    for (const int index : Indexes) {
-        const QByteArrayView rest = Symbols.NameBytes(index).sliced(prefixLength);
-        QString path = rest.startsWith('.')
-                           ? QString::fromUtf8(rest.sliced(1)) + QStringLiteral(".< MetaData >")
-                           : QString::fromUtf8(rest);
-        const qint64 size = Symbols.Data(index);
-        TITreeNode *parent = Node;
-        qsizetype dot = 0;
-        while (FindUnnestedDot(path, dot)) {
-            QString head = path.left(dot - 1);
-            path.remove(0, dot);
-            if (head.isEmpty())
-                head = QStringLiteral("???");
-            TITreeNode *&child = firstChild[qMakePair(static_cast<const TITreeNode *>(parent), head)];
-            if (child) {
-                child->SetTag(child->Tag() + size);
-            } else {
-                child = parent->AddChild(head);
-                child->SetTag(size);
-            }
-            parent = child;
-        }
-        TITreeNode *leaf = parent->AddChild(path);
-        leaf->SetTag(size);
-        const auto key = qMakePair(static_cast<const TITreeNode *>(parent), path);
-        if (!firstChild.contains(key))
-            firstChild.insert(key, leaf);
+    TSymbolRowBuilder rows(Node);
+    for (const int index : Indexes)
+        rows.Add(QString(), UnitRestPath(Symbols.NameBytes(index).sliced(prefixLength)), Symbols.Data(index));
+}
+
+void AddUnitAddressRows(TITreeNode *Node, const TCompareDataList &Symbols, const TUnitSymbolIndex &Units,
+                        qint64 Start, qint64 End)
+{
+    if (End <= Start)
+        return;
+    const QByteArray unitName = Node->Text().toUtf8();
+    const int first = Symbols.LowerBound(Start);
+    const int last = Symbols.LowerBound(End);
+    TSymbolRowBuilder rows(Node);
+    const qint64 firstAddress = first < last ? Symbols.Address(first) : End;
+    if (firstAddress > Start)
+        rows.Add(QString(), QString::fromUtf16(NoPublicSymbolText), firstAddress - Start);
+    for (int i = first; i < last; ++i) {
+        const qint64 next = i + 1 < last ? Symbols.Address(i + 1) : End;
+        const qint64 size = next - Symbols.Address(i);
+        const QByteArrayView name = Symbols.NameBytes(i);
+        const size_t prefix = Units.UnitPrefixLength(std::string_view(name.data(), size_t(name.size())));
+        if (prefix == 0)
+            rows.Add(QString(), QString::fromUtf8(name), size);
+        else if (name.first(qsizetype(prefix)) == unitName)
+            rows.Add(QString(), UnitRestPath(name.sliced(qsizetype(prefix) + 1)), size);
+        else
+            rows.Add(QString::fromUtf8(name.first(qsizetype(prefix))),
+                     UnitRestPath(name.sliced(qsizetype(prefix) + 1)), size);
     }
 }

@@ -1,24 +1,60 @@
 #pragma once
-// The rows under an opened unit: each symbol name, without the unit's prefix, is split at its dots
-// into a path of rows (namespaces, classes, nested types) ending in a leaf; every row on the path
-// adds up the sizes of the symbols that pass through it.
+// The rows under an opened unit: each symbol name is split at its dots into a path of rows
+// (namespaces, classes, nested types) ending in a leaf; every row on the path adds up the sizes of
+// the symbols that pass through it. Two groupings choose the symbols and their sizes: by name, the
+// symbols whose name begins with the unit's name; by address, the symbols that lie in the unit's
+// code, clipped at its end, with the code before the first of them as one leaf.
 
 #include "analysis/CompareDataList.h"
 
+#include <QByteArray>
+#include <QHash>
+#include <QPair>
 #include <QStringView>
 
 #include <vector>
 
 class TITreeNode;
+class TUnitSymbolIndex;
+
+// The leaf of the bytes from a unit's start to its first public symbol.
+inline constexpr char16_t NoPublicSymbolText[] = u"[no public symbol]";
 
 // True, with P the 1-based position of the first "." of S outside every pair of angle brackets and
 // braces; false when there is none (P unchanged). An unbalanced closer makes the depth negative, so
 // no later dot splits.
 bool FindUnnestedDot(QStringView S, qsizetype &P);
 
-// Adds under Node the rows of the given symbols, in the given (address) order. prefixLength is the
-// byte length of the row's text plus its dot, which every given name begins with. A name whose rest
-// begins with "." is the unit's metadata of the type that follows: 'UnitA..TFoo' becomes the path
-// TFoo, "< MetaData >".
+// Adds paths of rows under one node. Rows of the same text under one parent merge: the first row
+// of that text takes the sizes of every later path through it, a leaf included.
+class TSymbolRowBuilder
+{
+public:
+    explicit TSymbolRowBuilder(TITreeNode *Node) : FNode(Node) {}
+    // The path is split at its unnested dots, an empty level shown as "???". A non-empty
+    // FirstLevel is one row above the path, taken whole.
+    void Add(const QString &FirstLevel, QString Path, qint64 Size);
+
+private:
+    TITreeNode *Level(TITreeNode *Parent, const QString &Text, qint64 Size);
+
+    TITreeNode *FNode;
+    // The first child of each text under each parent: constant-time where a walk over the
+    // siblings would cost their number for every symbol.
+    QHash<QPair<const TITreeNode *, QString>, TITreeNode *> FFirstChild;
+};
+
+// Grouping by name: adds under Node the rows of the given symbols, in the given (address) order.
+// prefixLength is the byte length of the row's text plus its dot, which every given name begins
+// with. A name whose rest begins with "." is the unit's metadata of the type that follows:
+// 'UnitA..TFoo' becomes the path TFoo, "< MetaData >".
 void AddSymbolRows(TITreeNode *Node, const TCompareDataList &Symbols, const std::vector<int> &Indexes,
                    qsizetype prefixLength);
+
+// Grouping by address: adds under Node the rows of the symbols in [Start, End), each sized to the
+// next of them or End, and a "[no public symbol]" leaf for the bytes before the first, so that the
+// rows add up to End - Start. A name that begins with the unit's own name and "." loses that
+// prefix; one that begins with another unit's name (the longest that fits) gets that name as its
+// first row; any other name is split from its start.
+void AddUnitAddressRows(TITreeNode *Node, const TCompareDataList &Symbols, const TUnitSymbolIndex &Units,
+                        qint64 Start, qint64 End);

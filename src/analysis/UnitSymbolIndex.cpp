@@ -30,6 +30,12 @@ int TUnitSymbolIndex::OwnerOf(std::string_view name) const
     return -1;
 }
 
+size_t TUnitSymbolIndex::UnitPrefixLength(std::string_view name) const
+{
+    const int owner = OwnerOf(name);
+    return owner < 0 ? 0 : FIdLengths[size_t(owner)];
+}
+
 void TUnitSymbolIndex::Build(const TCompareDataList &symbols, const QStringList &unitNames)
 {
     Clear();

@@ -23,6 +23,9 @@ public:
     // Indexes of the collected symbols in address order. A text that is no unit name of the run
     // (a symbol row expanded again) is answered by one walk over the table.
     std::vector<int> SymbolsOf(const TCompareDataList &symbols, const QString &rowText) const;
+    // The byte length of the longest unit name of the run that, followed by ".", begins the
+    // name; 0 when none does.
+    size_t UnitPrefixLength(std::string_view name) const;
 
 private:
     struct THash

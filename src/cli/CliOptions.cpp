@@ -42,6 +42,14 @@ void AddReportOptions(TCommandLine &line, TCliOptions &options)
         return true;
     });
     line.AddFlag(u"symbols"_s, QChar(), [&options] { options.Symbols = true; });
+    line.AddOption(u"group-by"_s, QChar(), [&options](const QString &value, QString &error) {
+        if (value != u"address" && value != u"name") {
+            error = u"unknown grouping \"%1\": use address or name"_s.arg(value);
+            return false;
+        }
+        options.Grouping = value == u"name" ? TSymbolGrouping::ByName : TSymbolGrouping::ByAddress;
+        return true;
+    });
     line.AddOption(u"output"_s, u'o', [&options](const QString &value, QString &error) {
         if (value.isEmpty()) {
             error = u"empty file name"_s;
@@ -138,7 +146,7 @@ QString TCliOptions::VersionText()
 QString TCliOptions::HelpText()
 {
     return uR"(Usage: quillon-cli report MAPFILE [--search-dir DIR] [--format table|csv|json]
-                          [--symbols] [-o FILE]
+                          [--symbols] [--group-by address|name] [-o FILE]
        quillon-cli --help | --version
 
 Reports how much compiled code each unit of a Delphi project contributes, read from the
@@ -160,6 +168,11 @@ Options:
   --symbols          add each unit's symbol tree (namespaces, classes, routines with sizes),
                      in display order, as opening the unit's row in the grid shows it
                      (table and json only: csv has no trees)
+  --group-by GROUPING
+                     address (default): the public symbols that lie in the unit's code, the
+                     bytes before the first of them as "[no public symbol]", adding up to the
+                     unit's code size; name: the symbols whose name begins with the unit's name
+                     (compilers up to Delphi 2005 write names without their unit)
   -o, --output FILE  write the report to FILE instead of standard output
   -h, --help         this text
   --version          the program's name and version

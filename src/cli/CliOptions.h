@@ -1,6 +1,8 @@
 #pragma once
 // The command line of quillon-cli: a command with its options, or the help or the version.
 
+#include "analysis/SymbolGrouping.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +21,7 @@ struct TCliOptions
     std::optional<QString> SearchDir; // no compiled unit scan without it
     TReportFormat Format = TReportFormat::Table;
     bool Symbols = false;
+    TSymbolGrouping Grouping = TSymbolGrouping::ByAddress;
     QString OutputFile; // standard output when empty
 
     // Arguments without the program name. Sets Error and returns nothing on a usage error.

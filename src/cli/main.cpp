@@ -107,6 +107,7 @@ int Report(TCliOptions options)
     TTreeGridModel grid;
     TMapAnalysis::SetupUnitColumns(grid);
     TMapAnalysis analysis(grid);
+    analysis.SetGrouping(options.Grouping);
     QElapsedTimer clock;
     clock.start();
     TProgressLine progress(stderr, isatty(STDERR_FILENO) != 0, [&clock] { return clock.elapsed(); });

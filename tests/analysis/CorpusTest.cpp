@@ -75,6 +75,14 @@ QSet<QString> FilesBelow(const QString &folder, const QString &extension)
     return names;
 }
 
+qint64 ChildSum(const TITreeNode *node)
+{
+    qint64 sum = 0;
+    for (const TITreeNode *child = node->GetFirstChild(); child; child = child->NextSibling())
+        sum += child->Tag();
+    return sum;
+}
+
 } // namespace
 
 TEST(CorpusTest, EveryRealMapFile)
@@ -103,6 +111,7 @@ TEST(CorpusTest, EveryRealMapFile)
         double percent = 0;
         int units = 0;
         int opened = 0;
+        int classes = 0;
         qint64 previous = std::numeric_limits<qint64>::max();
         for (TITreeNode *unit = grid.Items().GetFirstNode(); unit; unit = unit->NextSibling(), ++units) {
             EXPECT_LE(unit->Tag(), previous) << "largest first";
@@ -118,16 +127,30 @@ TEST(CorpusTest, EveryRealMapFile)
                 EXPECT_TRUE(forms.contains(unit->Text().toLower())) << unit->Text().toStdString();
             }
 
+            // By address every unit with code opens to rows that add up to its size exactly.
+            ASSERT_TRUE(analysis.AddSymbolRowsOf(unit));
+            if (unit->Tag() > 0) {
+                EXPECT_EQ(ChildSum(unit), unit->Tag()) << unit->Text().toStdString();
+            }
+            for (TITreeNode *child = unit->GetFirstChild(); child; child = child->NextSibling())
+                if (child->HasChildren())
+                    ++classes;
+        }
+        // Every version, those that write names without their unit too, shows classes with their
+        // routines.
+        EXPECT_GT(classes, 0);
+
+        analysis.SetGrouping(TSymbolGrouping::ByName);
+        for (TITreeNode *unit = grid.Items().GetFirstNode(); unit; unit = unit->NextSibling()) {
             ASSERT_TRUE(analysis.AddSymbolRowsOf(unit));
             if (!unit->HasChildren())
                 continue;
             ++opened;
-            qint64 sum = 0;
-            for (TITreeNode *child = unit->GetFirstChild(); child; child = child->NextSibling())
-                sum += child->Tag();
+            const qint64 sum = ChildSum(unit);
             const TUnitExtent &extent = extents.at(unit->Text());
             const qint64 gap = extent.FirstSymbol - extent.Start;
-            // Code before the first public symbol is nobody's; the last one runs to the next unit.
+            // By name, code before the first public symbol is nobody's; the last one runs to the
+            // next unit.
             EXPECT_GE(sum, unit->Tag() - gap) << unit->Text().toStdString();
             EXPECT_LE(sum, unit->Tag() - gap + 16) << unit->Text().toStdString();
         }
@@ -135,7 +158,8 @@ TEST(CorpusTest, EveryRealMapFile)
         EXPECT_NEAR(percent, 100.0, 1e-6);
         for (int i = 0; i < analysis.Symbols().Count(); ++i)
             ASSERT_GT(analysis.Symbols().Data(i), 0);
-        // Versions with unit-qualified public names open into trees; older ones open to nothing.
+        // By name, versions with unit-qualified public names open into trees; older ones open to
+        // nothing.
         if (analysis.Symbols().Count() > 0 && analysis.Symbols().Name(0).startsWith("System.")) {
             EXPECT_GT(opened, 0);
         }

@@ -349,3 +349,120 @@ TEST_F(MapAnalysisTest, AMissingProjectFileCanBeReportedInTheCallersWords)
     EXPECT_TRUE(Messages.isEmpty()) << "instead of the message";
     EXPECT_EQ(missing, QStringList({"App.dpr", Dir.filePath("bin") + '/'}));
 }
+
+namespace {
+
+// Delphi 7 names (without their unit) beside qualified ones, a generic instantiated in another
+// unit, code before the first symbol, padding after a unit and a symbol in no unit.
+const std::vector<TUnitSpec> MixedUnits = {{"System", 0x00, "00000040"},
+                                           {"Main", 0x40, "0000003C"},
+                                           {"System.Generics.Collections", 0x80, "00000020"}};
+const std::vector<std::pair<int, const char *>> MixedSymbols = {
+    {0x08, "TObject.Create"},
+    {0x20, "@LStrCat"},
+    {0x30, "System.Move"},
+    {0x48, "Main.TFormMain.Create"},
+    {0x60, "System.Generics.Collections.TList<Main.TItem>.Add"},
+    {0x70, "Main..TFormMain"},
+    {0x80, "System.Generics.Collections.TList<System.Integer>.Get"},
+    {0xF0, "Orphan"}};
+
+} // namespace
+
+TEST_F(MapAnalysisTest, GroupingByAddressAndByName)
+{
+    struct TCase
+    {
+        TSymbolGrouping Grouping;
+        const char *Unit;
+        QStringList Children;
+    };
+    const TCase cases[] = {
+        {TSymbolGrouping::ByAddress,
+         "System",
+         {"TObject 24", "@LStrCat 16", "Move 16", "[no public symbol] 8"}},
+        // The metadata entry stops at the unit's end, not at the next unit's start.
+        {TSymbolGrouping::ByAddress,
+         "Main",
+         {"TFormMain 36", "System.Generics.Collections 16", "[no public symbol] 8"}},
+        {TSymbolGrouping::ByAddress, "System.Generics.Collections", {"TList<System.Integer> 32"}},
+        // By name, as always: names without their unit are nobody's, padding stays with the last
+        // symbol, and the generic goes to the unit that declares it.
+        {TSymbolGrouping::ByName, "System", {"Move 16"}},
+        {TSymbolGrouping::ByName, "Main", {"TFormMain 40"}},
+        {TSymbolGrouping::ByName,
+         "System.Generics.Collections",
+         {"TList<System.Integer> 112", "TList<Main.TItem> 16"}},
+    };
+    Write("App.dpr", "program App;\r\n");
+    const QString map = Write("App.map", MapText(MixedUnits, MixedSymbols));
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(std::string(c.Unit) +
+                     (c.Grouping == TSymbolGrouping::ByName ? " by name" : " by address"));
+        Analysis.SetGrouping(c.Grouping);
+        ASSERT_TRUE(Analysis.Run(map, std::nullopt));
+        EXPECT_EQ(Open(c.Unit), c.Children);
+    }
+}
+
+TEST_F(MapAnalysisTest, AddressRowsKeepTheirLevels)
+{
+    Write("App.dpr", "program App;\r\n");
+    ASSERT_TRUE(Analysis.Run(Write("App.map", MapText(MixedUnits, MixedSymbols)), std::nullopt));
+    Open("Main");
+    QStringList rows;
+    const TITreeNode *main = Unit("Main");
+    for (const TITreeNode *node = main->GetFirstChild(); node && node != main->NextSibling();
+         node = node->GetNext())
+        rows << QString(2 * (node->Level() - 1), u' ') + node->Text() + u' ' + QString::number(node->Tag());
+    EXPECT_EQ(rows, QStringList({"TFormMain 36", "  Create 24", "  < MetaData > 12",
+                                 "System.Generics.Collections 16", "  TList<Main.TItem> 16", "    Add 16",
+                                 "[no public symbol] 8"}));
+}
+
+TEST_F(MapAnalysisTest, ChangingTheGroupingRebuildsOnlyOpenedUnits)
+{
+    Write("App.dpr", "program App;\r\n");
+    ASSERT_TRUE(Analysis.Run(Write("App.map", MapText(MixedUnits, MixedSymbols)), std::nullopt));
+    Grid.OnExpanding = [this](TTreeGridModel *sender, TITreeNode *node, bool &allow) {
+        Analysis.VGUnitsExpanding(sender, node, allow);
+    };
+    Unit("Main")->SetExpanded(true);
+    EXPECT_EQ(Unit("Main")->Count(), 3);
+    Analysis.SetGrouping(TSymbolGrouping::ByName);
+    QStringList children;
+    for (TITreeNode *child = Unit("Main")->GetFirstChild(); child; child = child->NextSibling())
+        children << child->Text() + u' ' + QString::number(child->Tag());
+    EXPECT_EQ(children, QStringList({"TFormMain 40"})) << "opened: rebuilt at once";
+    EXPECT_EQ(Unit("System")->GetFirstChild()->Text(), "$") << "unopened: still lazy";
+    EXPECT_EQ(Open("System"), QStringList({"Move 16"}));
+    Analysis.SetGrouping(TSymbolGrouping::ByAddress);
+    EXPECT_EQ(Unit("Main")->Count(), 3);
+}
+
+TEST_F(MapAnalysisTest, UnreadableFlavourLinesAreNamed)
+{
+    struct TCase
+    {
+        const char *Name;
+        QByteArray Text;
+        const char *Message;
+    };
+    QByteArray rvaBase = MapText({{"UnitA", 0, "00000010"}}, {{0, "UnitA.X"}});
+    rvaBase.replace("Publics by Value", "Publics by Value              Rva+Base");
+    QByteArray start = MapText({{"UnitA", 0, "00000010"}, {"UnitB", 0x10, "00000010"}}, {{0, "UnitA.X"}});
+    start.replace("0001:00000010 00000010", "0001:0000001Q 00000010");
+    const TCase cases[] = {
+        {"an Rva+Base symbol line without its column", rvaBase,
+         "The symbol line lacks its \"Rva+Base\" column (MAP file line 14)."},
+        {"a unit start that is not hexadecimal", start,
+         "The unit's start address \"0000001Q\" is not hexadecimal (MAP file line 8)."},
+    };
+    Write("App.dpr", "program App;\r\n");
+    for (const TCase &c : cases) {
+        Messages.clear();
+        EXPECT_FALSE(Analysis.Run(Write("App.map", c.Text), std::nullopt)) << c.Name;
+        EXPECT_EQ(Analysis.Failure(), TMapAnalysis::afMalformed) << c.Name;
+        EXPECT_EQ(Messages, QStringList({c.Message})) << c.Name;
+    }
+}

@@ -129,3 +129,127 @@ TEST(MapFileTest, LineBreaksAndEndOfText)
     for (const TCase &c : cases)
         EXPECT_EQ(Parse(c.Text).Units.size(), c.Units) << c.Name;
 }
+
+namespace {
+
+// "Name start size" per unit and "name address" per symbol, addresses in hexadecimal.
+QStringList UnitsOf(const TMapFile &map)
+{
+    QStringList units;
+    for (const TMapUnitLine &unit : map.Units)
+        units << QString("%1 %2 %3").arg(unit.Name).arg(unit.Start, 0, 16).arg(unit.SizeField);
+    return units;
+}
+
+QStringList SymbolsOf(const TMapFile &map, const QByteArray &text)
+{
+    const TMapText mapText = TMapText::FromBytes(text);
+    QStringList symbols;
+    for (const TSymbolItem &item : map.Symbols)
+        symbols << QString::fromUtf8(mapText.Bytes().mid(item.NameOffset, item.NameLength)) + u' ' +
+                       QString::number(item.Data, 16);
+    return symbols;
+}
+
+} // namespace
+
+TEST(MapFileTest, EveryFlavourTheCompilerWrites)
+{
+    struct TCase
+    {
+        const char *Name;
+        std::initializer_list<const char *> Lines;
+        qint64 SegmentLength;
+        QStringList Units;
+        QStringList Symbols;
+    };
+    const TCase cases[] = {
+        {"Win32, Delphi 7: ACBP=, names without their unit",
+         {"",
+          " Start         Length     Name                   Class",
+          " 0001:00000000 00075B4CH .text                   CODE",
+          " 0002:00000000 00001C34H .data                   DATA",
+          "",
+          "",
+          "Detailed map of segments",
+          "",
+          " 0001:00000000 00004EA7 C=CODE     S=.text    G=(none)   M=System   ACBP=A9",
+          " 0001:00004EA8 00000140 C=CODE     S=.text    G=(none)   M=SysInit  ACBP=A9",
+          " 0002:00000000 00000308 C=DATA     S=.data    G=DGROUP   M=System   ACBP=A9",
+          "",
+          "  Address         Publics by Name",
+          "",
+          " 0001:00000204       CloseHandle",
+          "",
+          "  Address         Publics by Value",
+          "",
+          " 0002:FFB72010       TlsLast",
+          " 0001:00000204       CloseHandle",
+          " 0001:00004EA8       @InitExe",
+          " 0001:00000364       TObject.Create"},
+         0x75B4C,
+         {"System 0 00004EA7", "SysInit 4ea8 00000140"},
+         {"CloseHandle 204", "@InitExe 4ea8", "TObject.Create 364"}},
+        {"Win32, XE and later: ALIGN=, .itext, dotted names",
+         {"", " Start         Length     Name                   Class",
+          " 0001:00401000 001910E8H .text                   CODE",
+          " 0002:00593000 000014E8H .itext                  ICODE", "", "", "Detailed map of segments", "",
+          " 0001:00000000 0000A56C C=CODE     S=.text    G=(none)   M=System   ALIGN=4",
+          " 0001:0000A56C 000017EC C=CODE     S=.text    G=(none)   M=System.Types ALIGN=4",
+          " 0002:00000000 000000B4 C=ICODE    S=.itext   G=(none)   M=System   ALIGN=4", "",
+          "  Address             Publics by Name", "", "  Address             Publics by Value", "",
+          " 0001:000006AC       System..TObject", " 0002:00000010       System.Initialization",
+          " 0001:0000A56C       System.Types.TSize.Create"},
+         0x1910E8,
+         {"System 0 0000A56C", "System.Types a56c 000017EC"},
+         {"System..TObject 6ac", "System.Types.TSize.Create a56c"}},
+        {"Win64: 16-digit offsets",
+         {"", " Start                 Length     Name                   Class",
+          " 0001:0000000000401000 006CD7B8H .text                   CODE",
+          " 0002:0000000000ACF000 00001B38H .itext                  ICODE", "", "",
+          "Detailed map of segments", "",
+          " 0001:0000000000000000 0001640C C=CODE     S=.text    G=(none)   M=System   ALIGN=16",
+          " 0001:0000000000016410 00000DB4 C=CODE     S=.text    G=(none)   M=SysInit  ALIGN=16",
+          " 0002:0000000000000000 00000040 C=ICODE    S=.itext   G=(none)   M=System   ALIGN=16", "",
+          "  Address                     Publics by Name", "",
+          "  Address                     Publics by Value", "",
+          " 0001:0000000000000880       System..TObject", " 0001:0000000000016410       SysInit.@InitExe"},
+         0x6CD7B8,
+         {"System 0 0001640C", "SysInit 16410 00000DB4"},
+         {"System..TObject 880", "SysInit.@InitExe 16410"}},
+        {"publics by value with an Rva+Base column",
+         {"", " Start         Length     Name                   Class",
+          " 0001:00401000 0024DA4CH .text                   CODE", "", "Detailed map of segments", "",
+          " 0001:00000000 0000D010 C=CODE     S=.text    G=(none)   M=System   ALIGN=4", "",
+          "  Address             Publics by Name              Rva+Base", "",
+          "  Address             Publics by Value              Rva+Base", "",
+          " 0001:000006AC       System..TObject              004016AC",
+          " 0001:00000F4C       System.TList<System.Integer>.Add 00401F4C",
+          " 0001:00003A10       System.CloseHandle           00404A10  "},
+         0x24DA4C,
+         {"System 0 0000D010"},
+         {"System..TObject 6ac", "System.TList<System.Integer>.Add f4c", "System.CloseHandle 3a10"}},
+    };
+    for (const TCase &c : cases) {
+        for (const char *lineBreak : {"\r\n", "\n"}) {
+            SCOPED_TRACE(std::string(c.Name) + (lineBreak[0] == '\r' ? ", CRLF" : ", LF"));
+            const QByteArray text = Lines(c.Lines, lineBreak);
+            const TMapFile map = Parse(text);
+            EXPECT_EQ(map.CodeSegmentLength, c.SegmentLength);
+            EXPECT_EQ(UnitsOf(map), c.Units);
+            EXPECT_EQ(SymbolsOf(map, text), c.Symbols);
+            EXPECT_EQ(map.UnreadableSymbolLine, -1);
+        }
+    }
+}
+
+TEST(MapFileTest, AnRvaBaseLineWithoutItsColumnIsNamed)
+{
+    const TMapFile map = Parse(
+        Lines({"", UnitA, "  Address             Publics by Name              Rva+Base",
+               "  Address             Publics by Value              Rva+Base",
+               " 0001:0000E9B8       UnitA.X              0040F9B8", " 0001:0000E9C0       UnitA.NoColumn",
+               " 0001:0000E9C8       UnitA.NotHex         0040F9ZZ"}));
+    EXPECT_EQ(map.Symbols.size(), 1u);
+    EXPECT_EQ(map.UnreadableSymbolLine, 5);
+}
