@@ -125,18 +125,25 @@ bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &opti
         address = (address + 15) & ~qint64(15); // alignment padding before the next unit
     }
 
+    // Offsets as the linker writes them: 8 hexadecimal digits, 16 for 64-bit programs.
+    const auto offset = [&options](qint64 value) {
+        return options.Win64 ? Cat({"00000000", Hex8(value)}) : Hex8(value);
+    };
+    const char *const alignment = options.Win64 ? "ALIGN=16" : "ACBP=A9";
+    const char *const gap = options.Win64 ? "        " : "";
+
     QFile file(fileName);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return false;
     {
         TWriter out(file);
         out.Line("");
-        out.Line(" Start         Length     Name                   Class");
-        out.Line(Cat({" 0001:00401000 ", Hex8(address), "H .text                   CODE"}));
+        out.Line(Cat({" Start         ", gap, "Length     Name                   Class"}));
+        out.Line(Cat({" 0001:", offset(0x401000), " ", Hex8(address), "H .text                   CODE"}));
         out.Line(
-            Cat({" 0002:", Hex8(0x401000 + address + 0x1000), " 00002000H .itext                  ICODE"}));
-        out.Line(" 0003:00000000 00010000H .data                   DATA");
-        out.Line(" 0004:00010000 00008000H .bss                    BSS");
+            Cat({" 0002:", offset(0x401000 + address + 0x1000), " 00002000H .itext                  ICODE"}));
+        out.Line(Cat({" 0003:", offset(0), " 00010000H .data                   DATA"}));
+        out.Line(Cat({" 0004:", offset(0x10000), " 00008000H .bss                    BSS"}));
         out.Line("");
         out.Line("");
         out.Line("Detailed map of segments");
@@ -144,21 +151,20 @@ bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &opti
         char line[512];
         for (int u = 0; u < units; ++u) {
             const std::string module = Cat({"M=", SyntheticUnitName(u).toStdString()});
-            std::snprintf(line, sizeof line, " 0001:%s %s C=CODE     S=.text    G=(none)   %-10s ACBP=A9",
-                          Hex8(extents[size_t(u)].first).c_str(), Hex8(extents[size_t(u)].second).c_str(),
-                          module.c_str());
+            std::snprintf(line, sizeof line, " 0001:%s %s C=CODE     S=.text    G=(none)   %-10s %s",
+                          offset(extents[size_t(u)].first).c_str(), Hex8(extents[size_t(u)].second).c_str(),
+                          module.c_str(), alignment);
             out.Line(line);
         }
         for (int u = 0; u < units; u += 3) {
             const std::string module = Cat({"M=", SyntheticUnitName(u).toStdString()});
-            std::snprintf(line, sizeof line,
-                          " 0003:%s 00000010 C=DATA     S=.data    G=DGROUP   %-10s ACBP=A9",
-                          Hex8(16 * u).c_str(), module.c_str());
+            std::snprintf(line, sizeof line, " 0003:%s 00000010 C=DATA     S=.data    G=DGROUP   %-10s %s",
+                          offset(16 * u).c_str(), module.c_str(), alignment);
             out.Line(line);
         }
         out.Line("");
         out.Line("");
-        out.Line("  Address             Publics by Name");
+        out.Line(Cat({"  Address             ", gap, "Publics by Name"}));
         out.Line("");
         std::vector<const TSymbol *> byName;
         byName.reserve(symbols.size());
@@ -167,14 +173,14 @@ bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &opti
         std::sort(byName.begin(), byName.end(),
                   [](const TSymbol *a, const TSymbol *b) { return a->Name < b->Name; });
         for (const TSymbol *symbol : byName)
-            out.Line(Cat({" 0001:", Hex8(symbol->Address), "       ", symbol->Name}));
+            out.Line(Cat({" 0001:", offset(symbol->Address), "       ", symbol->Name}));
         byName = {};
         out.Line("");
         out.Line("");
-        out.Line("  Address             Publics by Value");
+        out.Line(Cat({"  Address             ", gap, "Publics by Value"}));
         out.Line("");
         for (const TSymbol &symbol : symbols)
-            out.Line(Cat({" 0001:", Hex8(symbol.Address), "       ", symbol.Name}));
+            out.Line(Cat({" 0001:", offset(symbol.Address), "       ", symbol.Name}));
         out.Line("");
         out.Line("");
         for (int u = 0; u < units; u += std::max(options.LineNumberEvery, 1)) {
@@ -184,7 +190,7 @@ bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &opti
             std::string row;
             for (int k = 0; k < 16; ++k) {
                 std::snprintf(line, sizeof line, "%6d 0001:%s", 10 + 3 * k,
-                              Hex8(extents[size_t(u)].first + 8 * k).c_str());
+                              offset(extents[size_t(u)].first + 8 * k).c_str());
                 row.append(k % 4 ? " " : "").append(line);
                 if (k % 4 == 3) {
                     out.Line(row);

@@ -16,6 +16,8 @@ struct TSyntheticMapOptions
     // Units that get a line-number section, one in N.
     int LineNumberEvery = 4;
     unsigned Seed = 1;
+    // The 64-bit linker's shape: offsets with 16 hexadecimal digits, ALIGN= instead of ACBP=.
+    bool Win64 = false;
 };
 
 struct TSyntheticMapInfo

@@ -216,9 +216,11 @@ void BM_Cli_JsonSymbols(benchmark::State &state)
 }
 
 // Opening a unit as the grid does: replace the placeholder, then re-sort the grid.
-void OpenUnit(benchmark::State &state, const TBenchFile &file, const QString &unitName)
+void OpenUnit(benchmark::State &state, const TBenchFile &file, const QString &unitName,
+              TSymbolGrouping grouping = TSymbolGrouping::ByAddress)
 {
     TLoadedMap &map = Loaded(file);
+    map.Analysis.SetGrouping(grouping);
     TITreeNode *unit = map.Unit(unitName);
     if (!unit) {
         state.SkipWithError("unit not found");
@@ -247,6 +249,16 @@ void BM_OpenUnit1000_Among1500000(benchmark::State &state)
     OpenUnit(state, BigFile(), BigFile().Info.FeaturedUnitName);
 }
 
+void BM_OpenUnit1000_Among15000_ByName(benchmark::State &state)
+{
+    OpenUnit(state, SmallFile(), SmallFile().Info.FeaturedUnitName, TSymbolGrouping::ByName);
+}
+
+void BM_OpenUnit1000_Among1500000_ByName(benchmark::State &state)
+{
+    OpenUnit(state, BigFile(), BigFile().Info.FeaturedUnitName, TSymbolGrouping::ByName);
+}
+
 void BM_OpenFirstUnit_Among1500000(benchmark::State &state)
 {
     OpenUnit(state, BigFile(), BigFile().Info.FirstUnitName);
@@ -265,6 +277,8 @@ BENCHMARK(BM_Baseline_ReadBytesAndLineViews)->Unit(benchmark::kMillisecond)->Use
 BENCHMARK(BM_Engine_Run)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(BM_OpenUnit1000_Among15000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_OpenUnit1000_Among1500000)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_OpenUnit1000_Among15000_ByName)->Unit(benchmark::kMicrosecond)->UseRealTime();
+BENCHMARK(BM_OpenUnit1000_Among1500000_ByName)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_OpenFirstUnit_Among1500000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 BENCHMARK(BM_OpenLastUnit_Among1500000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
@@ -303,6 +317,9 @@ public:
         const double small = FTimes["BM_OpenUnit1000_Among15000/real_time"];
         std::printf("  open 1000 of 1.5M / of 15000  %6.2f x  (target 3)\n",
                     FTimes["BM_OpenUnit1000_Among1500000/real_time"] / small);
+        std::printf("  the same, grouped by name     %6.2f x  (target 3)\n",
+                    FTimes["BM_OpenUnit1000_Among1500000_ByName/real_time"] /
+                        FTimes["BM_OpenUnit1000_Among15000_ByName/real_time"]);
         std::printf("  open last / first unit        %6.2f x\n",
                     FTimes["BM_OpenLastUnit_Among1500000/real_time"] /
                         FTimes["BM_OpenFirstUnit_Among1500000/real_time"]);

@@ -1,19 +1,25 @@
 // quillon-mapgen: writes a synthetic detailed MAP file, for benchmarks and for trying the tools on
 // project sizes that no sample has.
-//   quillon-mapgen FILE [UNITS [SYMBOLS]]
+//   quillon-mapgen [--win64] FILE [UNITS [SYMBOLS]]
 
 #include "SyntheticMap.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 int main(int argc, char **argv)
 {
+    TSyntheticMapOptions options;
+    if (argc > 1 && std::strcmp(argv[1], "--win64") == 0) {
+        options.Win64 = true;
+        --argc;
+        ++argv;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: quillon-mapgen FILE [UNITS [SYMBOLS]]\n");
+        std::fprintf(stderr, "usage: quillon-mapgen [--win64] FILE [UNITS [SYMBOLS]]\n");
         return 64;
     }
-    TSyntheticMapOptions options;
     if (argc > 2)
         options.Units = std::atoi(argv[2]);
     if (argc > 3)
