@@ -17,6 +17,7 @@
 #include "controls/UTimer97.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -29,7 +30,7 @@ const QString TQuillonMain::HelpPageAddress = QStringLiteral("https://brackwell.
 
 namespace {
 
-constexpr int HeaderBandHeight = 65;
+constexpr int HeaderBandHeight = 84;
 constexpr int StatusBarHeight = 19;
 // Right-anchored controls keep their distance to the band's right edge as designed at 664 pixels.
 constexpr int DesignedWidth = 664;
@@ -79,7 +80,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FFormStorage->SetUseRegistry(true);
     FFormStorage->SetIniSection(QStringLiteral("\\Software\\Brackwell\\Quillon"));
     FFormStorage->SetOptions(fpPosition);
-    FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text")});
+    FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text"),
+                                  QStringLiteral("CBGroupByName.Checked")});
     // Earlier versions wrote the values into a group named after this class, below the program's key.
     FFormStorage->AdoptSubSection(QStringLiteral("TQuillonMain"));
 
@@ -99,6 +101,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FVGUnits, FBBGo);
     setTabOrder(FBBGo, FDEFilePath);
     setTabOrder(FDEFilePath, FFEMapFile);
+    setTabOrder(FFEMapFile, FCBGroupByName);
 
     // FormCreate
     FVGUnits->SetMultiSelect(true);
@@ -200,6 +203,16 @@ void TQuillonMain::CreateHeaderBand()
     FFEMapFile = new TFileComboEdit(FGradient1);
     FFEMapFile->setObjectName(QStringLiteral("FEMapFile"));
     FFEMapFile->setFont(SegoeUI());
+
+    FCBGroupByName = new QCheckBox(QStringLiteral("Group symbols by &name"), FGradient1);
+    FCBGroupByName->setObjectName(QStringLiteral("CBGroupByName"));
+    FCBGroupByName->setToolTip(
+        QStringLiteral("Unchecked: a unit opens to the public symbols that lie in its code, with the code "
+                       "before the first of them as \"[no public symbol]\"; they add up to its compiled "
+                       "size.\nChecked: a unit opens to the symbols whose name begins with the unit's name, "
+                       "as newer compilers write them; names written without their unit are not shown."));
+    FCBGroupByName->adjustSize();
+    connect(FCBGroupByName, &QCheckBox::toggled, this, [this] { CBGroupByNameClick(); });
 }
 
 void TQuillonMain::CreateAnalysis()
@@ -265,6 +278,7 @@ void TQuillonMain::BBGoClick()
     QApplication::setOverrideCursor(Qt::WaitCursor);
     FVGUnits->setEnabled(false);
     FBBGo->setEnabled(false);
+    FCBGroupByName->setEnabled(false);
     FVGUnits->OnSelectionChanged = nullptr;
     const auto restoreInterface = qScopeGuard([this] {
         // A failed run keeps its rows with valid percentages, so the summary stays meaningful.
@@ -276,11 +290,18 @@ void TQuillonMain::BBGoClick()
         if (!StatusNoteShown())
             VGUnitsSelectionChanged(FVGUnits);
         FBBGo->setEnabled(true);
+        FCBGroupByName->setEnabled(true);
         FVGUnits->setEnabled(true);
         QApplication::restoreOverrideCursor();
     });
     FAnalysis->Run(mapFileName, FDEFilePath->text());
     FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
+}
+
+void TQuillonMain::CBGroupByNameClick()
+{
+    FAnalysis->SetGrouping(FCBGroupByName->isChecked() ? TSymbolGrouping::ByName
+                                                       : TSymbolGrouping::ByAddress);
 }
 
 void TQuillonMain::FormShow()
@@ -347,6 +368,7 @@ void TQuillonMain::LayoutComponents()
     const int editWidth = std::max(0, w - 96 - (DesignedWidth - 583));
     FFEMapFile->setGeometry(96, 4, editWidth, 23);
     FDEFilePath->setGeometry(96, 34, editWidth, 21);
+    FCBGroupByName->move(96, 60);
 }
 
 void TQuillonMain::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)

@@ -10,6 +10,7 @@
 
 #include <memory>
 
+class QCheckBox;
 class QLabel;
 class QPushButton;
 class TDirectoryEdit;
@@ -43,6 +44,9 @@ public:
     TITreeView *VGUnits() const { return FVGUnits; }
     TGradient *Gradient1() const { return FGradient1; }
     QPushButton *BBGo() const { return FBBGo; }
+    // Checked: unit rows open to the symbols whose name begins with the unit's name; unchecked
+    // (the default): to the symbols in the unit's code. Stored with the fields.
+    QCheckBox *CBGroupByName() const { return FCBGroupByName; }
     TDirectoryEdit *DEFilePath() const { return FDEFilePath; }
     TFileComboEdit *FEMapFile() const { return FFEMapFile; }
     TFormStorage *FormStorage() const { return FFormStorage; }
@@ -52,6 +56,7 @@ public:
 
     // Published handlers.
     void BBGoClick();
+    void CBGroupByNameClick();
     void FormShow();
     bool FormHelp();
     void FormResize();
@@ -91,6 +96,7 @@ private:
     TITreeView *FVGUnits = nullptr;
     TGradient *FGradient1 = nullptr;
     QPushButton *FBBGo = nullptr;
+    QCheckBox *FCBGroupByName = nullptr;
     TDirectoryEdit *FDEFilePath = nullptr;
     TFileComboEdit *FFEMapFile = nullptr;
     TTimer97 *FTIAbort = nullptr;

@@ -14,6 +14,7 @@
 #include "QuillonVersion.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDir>
 #include <QDirIterator>
@@ -167,7 +168,46 @@ TEST_F(MainWindowTest, OpeningAUnitShowsItsSymbols)
             EXPECT_GE(main->Item(i - 1)->Tag(), main->Item(i)->Tag()) << "children keep the size order";
         }
     }
-    EXPECT_LE(childSizes, main->Tag());
+    EXPECT_EQ(childSizes, main->Tag()) << "grouped by address, the rows add up to the unit";
+}
+
+namespace {
+
+QStringList ChildTexts(const TITreeNode *node)
+{
+    QStringList texts;
+    for (const TITreeNode *child = node->GetFirstChild(); child; child = child->NextSibling())
+        texts << child->Text();
+    return texts;
+}
+
+} // namespace
+
+TEST_F(MainWindowTest, TheGroupingChangesWithoutANewRunAndIsKept)
+{
+    OpenWindow();
+    EXPECT_FALSE(FWindow->CBGroupByName()->isChecked()) << "by address by default";
+    GoOnSample();
+    TITreeNode *main = Root(QStringLiteral("Main"));
+    main->SetExpanded(true);
+    EXPECT_TRUE(ChildTexts(main).contains(QStringLiteral("[no public symbol]")));
+
+    QTest::mouseClick(FWindow->CBGroupByName(), Qt::LeftButton, {},
+                      QPoint(6, FWindow->CBGroupByName()->height() / 2));
+    ASSERT_TRUE(FWindow->CBGroupByName()->isChecked());
+    EXPECT_EQ(Root(QStringLiteral("Main")), main) << "no new run";
+    EXPECT_TRUE(main->Expanded());
+    EXPECT_FALSE(ChildTexts(main).contains(QStringLiteral("[no public symbol]")));
+    EXPECT_EQ(ChildTexts(main).first(), QStringLiteral("TFormMain")) << "sorted as the grid is";
+    EXPECT_EQ(ChildTexts(Root(QStringLiteral("Vcl.Forms"))), QStringList({QStringLiteral("$")}))
+        << "units not opened stay lazy";
+    FWindow->close();
+
+    OpenWindow();
+    EXPECT_TRUE(FWindow->CBGroupByName()->isChecked()) << "kept in the settings";
+    GoOnSample();
+    Root(QStringLiteral("Main"))->SetExpanded(true);
+    EXPECT_FALSE(ChildTexts(Root(QStringLiteral("Main"))).contains(QStringLiteral("[no public symbol]")));
 }
 
 TEST_F(MainWindowTest, SelectionSummaryAndCopiedLines)
