@@ -1,8 +1,8 @@
 #pragma once
-// Which symbols opening a row collects, found without walking the whole symbol table. A row
-// collects the symbols whose name begins with its text and "."; a symbol whose name begins with a
-// longer unit name of the same run and "." belongs to that unit instead. So each symbol has one
-// owner, the longest unit name it begins with, and a unit row collects exactly what it owns.
+// Grouping by name: which symbols opening a row collects, found without walking the whole symbol
+// table. A row collects the symbols whose name begins with its text and "."; a symbol whose name begins with
+// a longer unit name of the same run and "." belongs to that unit instead. So each symbol has one owner, the
+// longest unit name it begins with, and a unit row collects exactly what it owns.
 
 #include "analysis/CompareDataList.h"
 

@@ -353,10 +353,13 @@ TEST_F(MapAnalysisTest, AMissingProjectFileCanBeReportedInTheCallersWords)
 namespace {
 
 // Delphi 7 names (without their unit) beside qualified ones, a generic instantiated in another
-// unit, code before the first symbol, padding after a unit and a symbol in no unit.
+// unit, code before the first symbol, padding after a unit, a unit without symbols, one without
+// code and a symbol in no unit.
 const std::vector<TUnitSpec> MixedUnits = {{"System", 0x00, "00000040"},
                                            {"Main", 0x40, "0000003C"},
-                                           {"System.Generics.Collections", 0x80, "00000020"}};
+                                           {"System.Generics.Collections", 0x80, "00000020"},
+                                           {"Resources", 0xA0, "00000010"},
+                                           {"Empty", 0xB0, "00000000"}};
 const std::vector<std::pair<int, const char *>> MixedSymbols = {
     {0x08, "TObject.Create"},
     {0x20, "@LStrCat"},
@@ -386,13 +389,16 @@ TEST_F(MapAnalysisTest, GroupingByAddressAndByName)
          "Main",
          {"TFormMain 36", "System.Generics.Collections 16", "[no public symbol] 8"}},
         {TSymbolGrouping::ByAddress, "System.Generics.Collections", {"TList<System.Integer> 32"}},
+        {TSymbolGrouping::ByAddress, "Resources", {"[no public symbol] 16"}},
+        {TSymbolGrouping::ByAddress, "Empty", {}},
         // By name, as always: names without their unit are nobody's, padding stays with the last
         // symbol, and the generic goes to the unit that declares it.
         {TSymbolGrouping::ByName, "System", {"Move 16"}},
         {TSymbolGrouping::ByName, "Main", {"TFormMain 40"}},
         {TSymbolGrouping::ByName,
          "System.Generics.Collections",
-         {"TList<System.Integer> 112", "TList<Main.TItem> 16"}},
+         {"TList<System.Integer> 32", "TList<Main.TItem> 16"}},
+        {TSymbolGrouping::ByName, "Resources", {}},
     };
     Write("App.dpr", "program App;\r\n");
     const QString map = Write("App.map", MapText(MixedUnits, MixedSymbols));
