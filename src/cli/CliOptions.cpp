@@ -16,6 +16,8 @@ std::optional<TReportFormat> FormatNamed(const QString &name)
         return TReportFormat::Csv;
     if (name == u"json")
         return TReportFormat::Json;
+    if (name == u"html")
+        return TReportFormat::Html;
     return std::nullopt;
 }
 
@@ -35,7 +37,7 @@ void AddReportOptions(TCommandLine &line, TCliOptions &options)
     line.AddOption(u"format"_s, QChar(), [&options](const QString &value, QString &error) {
         const auto format = FormatNamed(value);
         if (!format) {
-            error = u"unknown format \"%1\": use table, csv or json"_s.arg(value);
+            error = u"unknown format \"%1\": use table, csv, json or html"_s.arg(value);
             return false;
         }
         options.Format = *format;
@@ -145,7 +147,7 @@ QString TCliOptions::VersionText()
 
 QString TCliOptions::HelpText()
 {
-    return uR"(Usage: quillon-cli report MAPFILE [--search-dir DIR] [--format table|csv|json]
+    return uR"(Usage: quillon-cli report MAPFILE [--search-dir DIR] [--format table|csv|json|html]
                           [--symbols] [--group-by address|name] [-o FILE]
        quillon-cli --help | --version
 
@@ -164,10 +166,10 @@ Options:
   --search-dir DIR   scan DIR and its sub-folders for *.dcu files (the "Ratio DCU size" column);
                      pseudo file systems (/proc, /sys...) are not entered, and each folder is
                      listed once however many links lead to it
-  --format FORMAT    table (default, for people), csv or json
+  --format FORMAT    table (default, for people), csv, json or html
   --symbols          add each unit's symbol tree (namespaces, classes, routines with sizes),
                      in display order, as opening the unit's row in the grid shows it
-                     (table and json only: csv has no trees)
+                     (table and json; html always has them; csv has no trees)
   --group-by GROUPING
                      address (default): the public symbols that lie in the unit's code, the
                      bytes before the first of them as "[no public symbol]", adding up to the
@@ -185,6 +187,9 @@ csv:   the header unit,code_size,percent,dfm_size,dcu_size,ratio, then one row p
 json:  {"map", "code_segment_length", "total_code_size", "units": [{"name", "code_size",
        "percent", "dfm_size", "dcu_size", "ratio", "symbols": [{"name", "size",
        "children": [...]}]}]}; "symbols" only with --symbols.
+html:  one page that works offline in any browser: a treemap to zoom into, the table of units
+       that open into their symbol trees, and a search over every name; the json report with
+       symbols is embedded in it.
 table: aligned columns with thousands separators and a total line; with --symbols each
        unit's tree is indented below it.
 

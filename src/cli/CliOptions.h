@@ -10,7 +10,7 @@
 
 enum class TCliCommand { None, Report };
 
-enum class TReportFormat { Table, Csv, Json };
+enum class TReportFormat { Table, Csv, Json, Html };
 
 struct TCliOptions
 {

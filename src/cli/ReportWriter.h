@@ -11,6 +11,7 @@
 
 class TITreeNode;
 class TMapAnalysis;
+struct THtmlReportFacts;
 
 // One unit row as the grid shows it.
 struct TUnitReportRow
@@ -44,6 +45,7 @@ public:
 protected:
     void Write(QByteArrayView Bytes);
     void WriteText(const QString &Text) { Write(QByteArrayView(Text.toUtf8())); }
+    void MarkFailed() { FFailed = true; }
 
 private:
     QIODevice &FOutput;
@@ -52,5 +54,7 @@ private:
 };
 
 std::unique_ptr<TReportWriter> NewCsvReportWriter(QIODevice &Output);
+// The self-contained HTML page: the JSON report with symbols, embedded, and the page that shows it.
+std::unique_ptr<TReportWriter> NewHtmlReportWriter(QIODevice &Output, const THtmlReportFacts &Facts);
 std::unique_ptr<TReportWriter> NewJsonReportWriter(QIODevice &Output, bool WithSymbols);
 std::unique_ptr<TReportWriter> NewTableReportWriter(QIODevice &Output);

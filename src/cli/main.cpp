@@ -2,12 +2,15 @@
 
 #include "analysis/MapAnalysis.h"
 #include "analysis/MapFileSearch.h"
+#include "base/UVersionInfo.h"
 #include "cli/CliOptions.h"
 #include "cli/ProgressLine.h"
 #include "cli/ReportWriter.h"
+#include "report/HtmlReportPage.h"
 #include "tree/TreeGridModel.h"
 
 #include <QCoreApplication>
+#include <QDateTime>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -44,13 +47,24 @@ QString MapFileOf(const QString &named)
     return search.MapFile;
 }
 
-std::unique_ptr<TReportWriter> NewWriter(const TCliOptions &options, QIODevice &output)
+THtmlReportFacts HtmlReportFacts(const TMapAnalysis &analysis)
+{
+    THtmlReportFacts facts;
+    facts.MapDate = QFileInfo(analysis.MapFileName()).lastModified().toString(u"yyyy-MM-dd HH:mm:ss"_qs);
+    facts.Version = ApplicationVersion();
+    return facts;
+}
+
+std::unique_ptr<TReportWriter> NewWriter(const TCliOptions &options, const TMapAnalysis &analysis,
+                                         QIODevice &output)
 {
     switch (options.Format) {
     case TReportFormat::Csv:
         return NewCsvReportWriter(output);
     case TReportFormat::Json:
         return NewJsonReportWriter(output, options.Symbols);
+    case TReportFormat::Html:
+        return NewHtmlReportWriter(output, HtmlReportFacts(analysis));
     case TReportFormat::Table:
         break;
     }
@@ -140,9 +154,9 @@ int Report(TCliOptions options)
     for (TITreeNode *unit = grid.Items().GetFirstNode(); unit; unit = unit->NextSibling())
         rows.push_back(TUnitReportRow::Of(unit, analysis.PercentFactor()));
 
-    const std::unique_ptr<TReportWriter> writer = NewWriter(options, output);
+    const std::unique_ptr<TReportWriter> writer = NewWriter(options, analysis, output);
     writer->Begin(analysis, rows);
-    WriteUnits(analysis, grid, *writer, options.Symbols, rows);
+    WriteUnits(analysis, grid, *writer, options.Symbols || options.Format == TReportFormat::Html, rows);
     writer->End();
     if (!writer->Finish() || !output.flush()) {
         PrintError(u"cannot write \"%1\": %2"_qs.arg(
