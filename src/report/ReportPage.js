@@ -37,7 +37,9 @@
   let flags; // per node while searching: 1 matches, 2 holds a match
   let query = '', matches = 0;
   let zoom = ROOT;
-  const opened = new Set();
+  const opened = new Set(); // by the user
+  const searchOpened = new Set(); // to show the matches of the current search, when they are few
+  const isOpen = (id) => opened.has(id) || searchOpened.has(id);
   const rowLimit = new Map();
   let sortKey = 'size', sortDescending = true;
 
@@ -112,6 +114,7 @@
     query = text.replace(/[\r\n]/g, '');
     flags.fill(0);
     matches = 0;
+    searchOpened.clear();
     const needle = query.toLowerCase();
     if (needle) {
       let id = 1;
@@ -124,7 +127,7 @@
         at = hay.indexOf(needle, starts[id + 1]);
       }
       if (matches <= AUTO_OPEN_MATCHES)
-        for (let id = 1; id < nodeCount; ++id) if (flags[id] & 2) opened.add(id);
+        for (let id = 1; id < nodeCount; ++id) if (flags[id] & 2) searchOpened.add(id);
     }
     showMatchCount();
     document.body.classList.toggle('searching', needle !== '');
@@ -392,9 +395,9 @@
       toggle.type = 'button';
       toggle.className = 'toggle';
       toggle.dataset.id = String(id);
-      toggle.setAttribute('aria-expanded', String(opened.has(id)));
-      toggle.setAttribute('aria-label', (opened.has(id) ? 'Close ' : 'Open ') + names[id]);
-      toggle.textContent = opened.has(id) ? '▾' : '▸';
+      toggle.setAttribute('aria-expanded', String(isOpen(id)));
+      toggle.setAttribute('aria-label', (isOpen(id) ? 'Close ' : 'Open ') + names[id]);
+      toggle.textContent = isOpen(id) ? '▾' : '▸';
       td.append(toggle);
     } else {
       const space = document.createElement('span');
@@ -435,7 +438,7 @@
     }
     if (query && flags[id] & 1) row.classList.add('hit');
     body.append(row);
-    if (!opened.has(id)) return;
+    if (!isOpen(id)) return;
     const subtree = whole || (query !== '' && (flags[id] & 1) !== 0);
     const kids = [];
     for (let k = first[id], end = first[id] + count[id]; k < end; ++k) if (visible(k, subtree)) kids.push(k);
@@ -602,8 +605,12 @@
         rowLimit.set(Number(button.dataset.more), Infinity);
       } else {
         const id = Number(button.dataset.id);
-        if (opened.has(id)) opened.delete(id);
-        else opened.add(id);
+        if (isOpen(id)) {
+          opened.delete(id);
+          searchOpened.delete(id);
+        } else {
+          opened.add(id);
+        }
       }
       drawTable();
       const again = document.querySelector('#units tbody button[data-id="' + button.dataset.id + '"]');

@@ -150,6 +150,7 @@ TEST(CliReportTest, ExitCodesAndMessages)
         {"unknown grouping", {"report", Sample, "--group-by", "size"}, 64, "unknown grouping \"size\""},
         {"no MAP file", {"report", "--symbols"}, 64, "needs a MAP file"},
         {"option without value", {"report", Sample, "--output"}, 64, "needs a value"},
+        {"full disk", {"report", Sample, "--format", "html", "--output", "/dev/full"}, 1, "cannot write"},
         {"unwritable output",
          {"report", Sample, "--output", dir.filePath("no/such/folder/out.txt")},
          1,
