@@ -83,7 +83,7 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong)
         {{"report", "A.map", "-o"}, "option -o needs a value"},
         {{"report", "A.map", "--output="}, "option --output: empty file name"},
         {{"report", "A.map", "--format=xml"},
-         "option --format: unknown format \"xml\": use table, csv or json"},
+         "option --format: unknown format \"xml\": use table, csv, json or html"},
         {{"report", "A.map", "--symbols=yes"}, "option --symbols takes no value"},
         {{"report", "A.map", "--symbols", "--format", "csv"},
          "--symbols cannot be used with --format csv: csv has no trees (use table or json)"},
