@@ -52,6 +52,7 @@ THtmlReportFacts HtmlReportFacts(const TMapAnalysis &analysis)
     THtmlReportFacts facts;
     facts.MapDate = QFileInfo(analysis.MapFileName()).lastModified().toString(u"yyyy-MM-dd HH:mm:ss"_qs);
     facts.Version = ApplicationVersion();
+    facts.Grouping = analysis.Grouping() == TSymbolGrouping::ByName ? u"name"_qs : u"address"_qs;
     return facts;
 }
 

@@ -10,7 +10,7 @@
 struct THtmlReportFacts
 {
     QString MapDate;  // the MAP file's modification time, local
-    QString Grouping; // how symbols were grouped into trees; empty when the analysis has no choice
+    QString Grouping; // how symbols were grouped into trees ("address", "name"); not shown when empty
     QString Version;  // of Quillon
 };
 

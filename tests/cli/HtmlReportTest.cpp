@@ -205,6 +205,7 @@ TEST_F(HtmlReportTest, TheSampleShowsItsDataSearchesAndZooms)
     EXPECT_EQ(UnitRows(whole), json["units"].toArray().size());
     EXPECT_EQ(Fact(whole, u"Total code size"_qs), u"8,648 bytes"_qs);
     EXPECT_EQ(Fact(whole, u"Quillon"_qs), u"1.0"_qs);
+    EXPECT_EQ(Fact(whole, u"Grouped by"_qs), u"address"_qs);
     EXPECT_TRUE(MatchCount(whole).isEmpty());
     QStringList unitNames;
     for (const QJsonValue unit : json["units"].toArray())
@@ -234,7 +235,10 @@ TEST_F(HtmlReportTest, TheSampleShowsItsDataSearchesAndZooms)
         if (unit["name"].toString() == u"System.Classes")
             for (const QJsonValue symbol : unit["symbols"].toArray())
                 classes << symbol["name"].toString();
-    EXPECT_EQ(TopTiles(zoomed).join(u'|').toStdString(), classes.join(u'|').toStdString());
+    // Tiles too small for their name go without a label.
+    const QStringList tiles = TopTiles(zoomed);
+    EXPECT_GE(tiles.size(), 6);
+    EXPECT_EQ(tiles.join(u'|').toStdString(), classes.mid(0, tiles.size()).join(u'|').toStdString());
     EXPECT_TRUE(zoomed.contains(u"aria-current=\"location\">System.Classes</button>"_qs));
 }
 
