@@ -78,7 +78,7 @@ bool CheckReportOptions(const TCliOptions &options, QString &error)
         return false;
     }
     if (options.Symbols && options.Format == TReportFormat::Csv) {
-        error = u"--symbols cannot be used with --format csv: csv has no trees (use table or json)"_s;
+        error = u"--symbols cannot be used with --format csv: csv has no trees (use table, json or html)"_s;
         return false;
     }
     return true;

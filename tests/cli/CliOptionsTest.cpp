@@ -86,7 +86,7 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong)
          "option --format: unknown format \"xml\": use table, csv, json or html"},
         {{"report", "A.map", "--symbols=yes"}, "option --symbols takes no value"},
         {{"report", "A.map", "--symbols", "--format", "csv"},
-         "--symbols cannot be used with --format csv: csv has no trees (use table or json)"},
+         "--symbols cannot be used with --format csv: csv has no trees (use table, json or html)"},
     };
     for (const auto &c : cases) {
         QString error;
