@@ -1,18 +1,10 @@
 #include "cli/ReportWriter.h"
 
+#include "cli/OutputText.h"
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-// RFC 4180: a field holding a comma, a quote or a line break is quoted, its quotes doubled.
-QString CsvField(const QString &text)
-{
-    if (!text.contains(u',') && !text.contains(u'"') && !text.contains(u'\n') && !text.contains(u'\r'))
-        return text;
-    QString quoted = text;
-    quoted.replace(u'"', u"\"\""_s);
-    return u'"' + quoted + u'"';
-}
 
 class TCsvReportWriter : public TReportWriter
 {

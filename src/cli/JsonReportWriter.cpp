@@ -1,36 +1,12 @@
 #include "cli/ReportWriter.h"
 
 #include "analysis/MapAnalysis.h"
+#include "cli/OutputText.h"
 #include "tree/ITreeNodes.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QByteArray JsonString(const QString &text)
-{
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray result;
-    result.reserve(utf8.size() + 2);
-    result.append('"');
-    for (const char c : utf8) {
-        switch (c) {
-        case '"':
-            result.append("\\\"");
-            break;
-        case '\\':
-            result.append("\\\\");
-            break;
-        default:
-            if (quint8(c) < 0x20)
-                result.append(QByteArray("\\u00") + QByteArray::number(quint8(c), 16).rightJustified(2, '0'));
-            else
-                result.append(c);
-        }
-    }
-    result.append('"');
-    return result;
-}
 
 class TJsonReportWriter : public TReportWriter
 {

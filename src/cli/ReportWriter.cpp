@@ -8,8 +8,6 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr qsizetype FlushSize = 1 << 20;
-
 qint32 ColumnObject(TITreeNode *Unit, int Index)
 {
     const TXStringList *columns = Unit->ColumnStringsIfAny();
@@ -29,22 +27,4 @@ TUnitReportRow TUnitReportRow::Of(TITreeNode *Unit, double PercentFactor)
     const TXStringList *columns = Unit->ColumnStringsIfAny();
     row.Ratio = columns && columns->Count() > 3 ? columns->Get(3) : u"-"_s;
     return row;
-}
-
-void TReportWriter::Write(QByteArrayView Bytes)
-{
-    FBuffer.append(Bytes);
-    if (FBuffer.size() >= FlushSize) {
-        if (!FFailed && FOutput.write(FBuffer) != FBuffer.size())
-            FFailed = true;
-        FBuffer.clear();
-    }
-}
-
-bool TReportWriter::Finish()
-{
-    if (!FFailed && !FBuffer.isEmpty() && FOutput.write(FBuffer) != FBuffer.size())
-        FFailed = true;
-    FBuffer.clear();
-    return !FFailed;
 }

@@ -1,9 +1,9 @@
 #pragma once
 // The formats of the report: the unit rows in grid order, each optionally followed by its symbol
-// tree. Output is buffered and streamed, so a report of millions of symbols never sits in memory.
+// tree.
 
-#include <QByteArray>
-#include <QIODevice>
+#include "cli/BufferedWriter.h"
+
 #include <QString>
 
 #include <memory>
@@ -26,31 +26,15 @@ struct TUnitReportRow
     static TUnitReportRow Of(TITreeNode *Unit, double PercentFactor);
 };
 
-class TReportWriter
+class TReportWriter : public TBufferedWriter
 {
 public:
-    explicit TReportWriter(QIODevice &Output) : FOutput(Output) {}
-    virtual ~TReportWriter() = default;
-    TReportWriter(const TReportWriter &) = delete;
-    TReportWriter &operator=(const TReportWriter &) = delete;
+    using TBufferedWriter::TBufferedWriter;
 
     virtual void Begin(const TMapAnalysis &Analysis, const std::vector<TUnitReportRow> &Rows) = 0;
     // Symbols is the unit's node with its symbol rows in display order, or none without --symbols.
     virtual void Unit(const TUnitReportRow &Row, const TITreeNode *Symbols) = 0;
     virtual void End() = 0;
-
-    // Writes what is buffered; false when the output failed at any point.
-    bool Finish();
-
-protected:
-    void Write(QByteArrayView Bytes);
-    void WriteText(const QString &Text) { Write(QByteArrayView(Text.toUtf8())); }
-    void MarkFailed() { FFailed = true; }
-
-private:
-    QIODevice &FOutput;
-    QByteArray FBuffer;
-    bool FFailed = false;
 };
 
 std::unique_ptr<TReportWriter> NewCsvReportWriter(QIODevice &Output);

@@ -2,19 +2,12 @@
 
 #include "analysis/MapAnalysis.h"
 #include "base/UFormat.h"
+#include "cli/OutputText.h"
 #include "tree/ITreeNodes.h"
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
-
-QString Thousands(qint64 value)
-{
-    QString digits = QString::number(value < 0 ? -value : value);
-    for (qsizetype at = digits.size() - 3; at > 0; at -= 3)
-        digits.insert(at, u',');
-    return value < 0 ? u'-' + digits : digits;
-}
 
 class TTableReportWriter : public TReportWriter
 {

@@ -1,9 +1,10 @@
 #pragma once
 // Helpers of the program's tests: a hand-driven clock and timer queue, a closer of the modal
-// message dialogs, and small MAP files written to a temporary folder.
+// message dialogs; small MAP files come from the shared MapFileWriter.
 
 #include "controls/ICCClock.h"
 #include "controls/TTimerQueue.h"
+#include "support/MapFileWriter.h"
 
 #include <QSettings>
 #include <QString>
@@ -65,21 +66,6 @@ public:
 private:
     QTemporaryDir FFolder;
 };
-
-// A detailed MAP file with the given units (name, code size) and public symbols (address, name)
-// after a segment table of the given code length; the units lie one after the other from 0.
-struct TMapUnit
-{
-    QString Name;
-    quint32 Size;
-};
-struct TMapSymbol
-{
-    quint32 Address;
-    QString Name;
-};
-QString WriteMapFile(const QString &path, const std::vector<TMapUnit> &units,
-                     const std::vector<TMapSymbol> &symbols, quint32 codeLength);
 
 QString SourceDir();
 QString CorpusDir();

@@ -1,0 +1,8 @@
+#pragma once
+// The commands of quillon-cli, each returning the process's exit code (TExitCode).
+
+#include "cli/CliOptions.h"
+
+int RunReport(TCliOptions Options);
+int RunDiff(TCliOptions Options);
+int RunCheck(TCliOptions Options);

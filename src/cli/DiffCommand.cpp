@@ -1,0 +1,74 @@
+// quillon-cli diff: what changed from one build to the next.
+
+#include "analysis/BuildComparison.h"
+#include "cli/CommandSupport.h"
+#include "cli/Commands.h"
+#include "cli/DiffWriter.h"
+
+namespace {
+
+std::unique_ptr<TDiffWriter> NewWriter(const TCliOptions &options, QIODevice &output,
+                                       const std::vector<TUnitChange> &units)
+{
+    switch (options.Format) {
+    case TReportFormat::Csv:
+        return NewCsvDiffWriter(output);
+    case TReportFormat::Json:
+        return NewJsonDiffWriter(output);
+    case TReportFormat::Table:
+    case TReportFormat::Html: // refused with the options
+        break;
+    }
+    qsizetype nameWidth = 0;
+    for (const TUnitChange &unit : units)
+        nameWidth = std::max(nameWidth, unit.Name.size());
+    return NewTableDiffWriter(output, options.All, nameWidth);
+}
+
+} // namespace
+
+int RunDiff(TCliOptions options)
+{
+    const QString oldMap = StartFolderPath(options.BaselineMapFile);
+    const QString newMap = StartFolderPath(options.MapFile);
+    options.OutputFile = StartFolderPath(options.OutputFile);
+
+    TAnalysedBuild oldBuild;
+    oldBuild.Analysis.SetGrouping(options.Grouping);
+    int analysed = oldBuild.Run(oldMap);
+    if (analysed != ecSuccess)
+        return analysed;
+    TAnalysedBuild newBuild;
+    newBuild.Analysis.SetGrouping(options.Grouping);
+    analysed = newBuild.Run(newMap);
+    if (analysed != ecSuccess)
+        return analysed;
+
+    const std::vector<TUnitChange> units = CompareUnits(oldBuild.Grid, newBuild.Grid);
+    TDiffTotals totals{oldBuild.Analysis.MapFileName(),
+                       newBuild.Analysis.MapFileName(),
+                       oldBuild.Analysis.TotalCodeSize(),
+                       newBuild.Analysis.TotalCodeSize(),
+                       int(units.size()),
+                       0};
+    for (const TUnitChange &unit : units)
+        totals.ChangedUnits += unit.Status != TUnitStatus::Unchanged;
+
+    QFile output;
+    if (!OpenOutput(output, options.OutputFile))
+        return ecOutputFailed;
+    const std::unique_ptr<TDiffWriter> writer = NewWriter(options, output, units);
+    writer->Begin(totals);
+    for (const TUnitChange &unit : units) {
+        if (options.Symbols) {
+            // One unit's symbol changes at a time: each tree is built, compared and folded again.
+            const std::vector<TSizeChange> symbols =
+                CompareUnitSymbols(oldBuild.Analysis, newBuild.Analysis, unit);
+            writer->Unit(unit, &symbols);
+        } else {
+            writer->Unit(unit, nullptr);
+        }
+    }
+    writer->End(totals);
+    return FinishOutput(*writer, output, options.OutputFile) ? ecSuccess : ecOutputFailed;
+}

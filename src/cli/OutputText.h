@@ -1,0 +1,14 @@
+#pragma once
+// Texts shared by the tool's formats: JSON strings, CSV fields and numbers for people.
+
+#include <QByteArray>
+#include <QString>
+
+// A JSON string literal: quotes and backslashes escaped, control characters as \u00XX.
+QByteArray JsonString(const QString &Text);
+// RFC 4180: a field holding a comma, a quote or a line break is quoted, its quotes doubled.
+QString CsvField(const QString &Text);
+// 1234567 as "1,234,567".
+QString Thousands(qint64 Value);
+// A change: "+1,234", "-1,234" or "0".
+QString SignedThousands(qint64 Value);
