@@ -84,6 +84,24 @@ private:
     std::string FBuffer;
 };
 
+enum class TUnitFate { Kept, Removed, Grown, Shrunk };
+
+TUnitFate FateOf(const TSyntheticMapOptions &options, int unit)
+{
+    if (!options.NextBuild || unit >= options.Units)
+        return TUnitFate::Kept;
+    switch (unit % 10) {
+    case 3:
+        return TUnitFate::Removed;
+    case 5:
+        return TUnitFate::Grown;
+    case 7:
+        return TUnitFate::Shrunk;
+    default:
+        return TUnitFate::Kept;
+    }
+}
+
 } // namespace
 
 QString SyntheticUnitName(int index)
@@ -105,22 +123,45 @@ bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &opti
 
     std::vector<TSymbol> symbols;
     symbols.reserve(size_t(options.Symbols + units));
+    std::vector<int> written;                       // the numbers of the units in the file
     std::vector<std::pair<qint64, qint64>> extents; // start, size
     qint64 address = 0;
     int other = 0;
-    for (int u = 0; u < units; ++u) {
+    const int added = options.NextBuild ? std::max(1, units / 50) : 0;
+    for (int u = 0; u < units + added; ++u) {
         const std::string name = SyntheticUnitName(u).toStdString();
-        const qint64 count = u == options.FeaturedUnit
+        const qint64 count = u >= units ? 50
+                             : u == options.FeaturedUnit
                                  ? featured
                                  : rest / std::max(others, 1) + (other++ < rest % std::max(others, 1));
+        // The random numbers of a unit that changes are drawn all the same, so that the units after
+        // it come out as in the first build.
+        const TUnitFate fate = FateOf(options, u);
         const qint64 start = address;
         address += 4 * (random() % 3); // private code before the first public symbol
-        for (const std::string &member : UnitMembers(name, count, random)) {
-            symbols.push_back({address, member});
-            if (random() % 97 == 0)
-                symbols.push_back({address, Cat({member, "$A"})}); // two publics at one address
-            address += 4 + 4 * qint64(random() % 40);
+        const std::vector<std::string> members = UnitMembers(name, count, random);
+        for (size_t m = 0; m < members.size(); ++m) {
+            const bool dropped =
+                fate == TUnitFate::Removed || (fate == TUnitFate::Shrunk && m + 1 == members.size() && m > 0);
+            if (!dropped)
+                symbols.push_back({address, members[m]});
+            if (random() % 97 == 0 && !dropped)
+                symbols.push_back({address, Cat({members[m], "$A"})}); // two publics at one address
+            const qint64 step = 4 + 4 * qint64(random() % 40);
+            if (!dropped)
+                address += step;
         }
+        if (fate == TUnitFate::Grown) {
+            for (int g = 0; g < options.GrowthSymbols; ++g) {
+                symbols.push_back({address, Cat({name, ".TNextBuild.Added", std::to_string(g)})});
+                address += 64;
+            }
+        }
+        if (fate == TUnitFate::Removed) {
+            address = start;
+            continue;
+        }
+        written.push_back(u);
         extents.emplace_back(start, address - start);
         address = (address + 15) & ~qint64(15); // alignment padding before the next unit
     }
@@ -149,17 +190,18 @@ bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &opti
         out.Line("Detailed map of segments");
         out.Line("");
         char line[512];
-        for (int u = 0; u < units; ++u) {
-            const std::string module = Cat({"M=", SyntheticUnitName(u).toStdString()});
+        const int count = int(written.size());
+        for (int i = 0; i < count; ++i) {
+            const std::string module = Cat({"M=", SyntheticUnitName(written[size_t(i)]).toStdString()});
             std::snprintf(line, sizeof line, " 0001:%s %s C=CODE     S=.text    G=(none)   %-10s %s",
-                          offset(extents[size_t(u)].first).c_str(), Hex8(extents[size_t(u)].second).c_str(),
+                          offset(extents[size_t(i)].first).c_str(), Hex8(extents[size_t(i)].second).c_str(),
                           module.c_str(), alignment);
             out.Line(line);
         }
-        for (int u = 0; u < units; u += 3) {
-            const std::string module = Cat({"M=", SyntheticUnitName(u).toStdString()});
+        for (int i = 0; i < count; i += 3) {
+            const std::string module = Cat({"M=", SyntheticUnitName(written[size_t(i)]).toStdString()});
             std::snprintf(line, sizeof line, " 0003:%s 00000010 C=DATA     S=.data    G=DGROUP   %-10s %s",
-                          offset(16 * u).c_str(), module.c_str(), alignment);
+                          offset(16 * i).c_str(), module.c_str(), alignment);
             out.Line(line);
         }
         out.Line("");
@@ -183,14 +225,14 @@ bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &opti
             out.Line(Cat({" 0001:", offset(symbol.Address), "       ", symbol.Name}));
         out.Line("");
         out.Line("");
-        for (int u = 0; u < units; u += std::max(options.LineNumberEvery, 1)) {
-            const std::string name = SyntheticUnitName(u).toStdString();
+        for (int i = 0; i < count; i += std::max(options.LineNumberEvery, 1)) {
+            const std::string name = SyntheticUnitName(written[size_t(i)]).toStdString();
             out.Line(Cat({"Line numbers for ", name, "(", name, ".pas) segment .text"}));
             out.Line("");
             std::string row;
             for (int k = 0; k < 16; ++k) {
                 std::snprintf(line, sizeof line, "%6d 0001:%s", 10 + 3 * k,
-                              offset(extents[size_t(u)].first + 8 * k).c_str());
+                              offset(extents[size_t(i)].first + 8 * k).c_str());
                 row.append(k % 4 ? " " : "").append(line);
                 if (k % 4 == 3) {
                     out.Line(row);
@@ -202,8 +244,8 @@ bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &opti
         out.Line("Bound resource files");
         out.Line("");
         out.Line("c:\\program files (x86)\\studio\\lib\\win32\\release\\Controls.res");
-        for (int u = units - 1; u >= 0 && u > units - 20; --u)
-            out.Line(Cat({SyntheticUnitName(u).toStdString(), ".dfm"}));
+        for (int i = count - 1; i >= 0 && i > count - 20; --i)
+            out.Line(Cat({SyntheticUnitName(written[size_t(i)]).toStdString(), ".dfm"}));
         out.Line("Project.res");
         out.Line("");
         out.Line("Program entry point at 0002:00001494");
@@ -212,9 +254,9 @@ bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &opti
 
     info.Bytes = QFileInfo(fileName).size();
     info.Symbols = qint64(symbols.size());
-    info.Units = units;
+    info.Units = int(written.size());
     info.FeaturedUnitName = options.FeaturedUnit >= 0 ? SyntheticUnitName(options.FeaturedUnit) : QString();
     info.FirstUnitName = SyntheticUnitName(0);
-    info.LastUnitName = SyntheticUnitName(units - 1);
+    info.LastUnitName = SyntheticUnitName(written.back());
     return file.error() == QFileDevice::NoError;
 }

@@ -18,6 +18,12 @@ struct TSyntheticMapOptions
     unsigned Seed = 1;
     // The 64-bit linker's shape: offsets with 16 hexadecimal digits, ALIGN= instead of ACBP=.
     bool Win64 = false;
+    // The next build of the same project, for comparisons: of the units numbered n, those with
+    // n % 10 == 3 are gone, those with n % 10 == 5 grow by GrowthSymbols symbols of 64 bytes, those
+    // with n % 10 == 7 lose their last symbol (when they have two or more), and max(1, Units / 50)
+    // units are added after the others; every other unit keeps its symbols and size.
+    bool NextBuild = false;
+    int GrowthSymbols = 5;
 };
 
 struct TSyntheticMapInfo

@@ -1,12 +1,15 @@
 // quillon-mapgen: writes a synthetic detailed MAP file, for benchmarks and for trying the tools on
 // project sizes that no sample has.
-//   quillon-mapgen [--win64] FILE [UNITS [SYMBOLS]]
+//   quillon-mapgen [--win64] FILE [UNITS [SYMBOLS]] [--next-build]
 
 #include "SyntheticMap.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+// --next-build writes the next build of the same project (units removed, grown, shrunk and added),
+// for trying comparisons and budgets.
 
 int main(int argc, char **argv)
 {
@@ -16,8 +19,12 @@ int main(int argc, char **argv)
         --argc;
         ++argv;
     }
+    if (argc > 1 && std::strcmp(argv[argc - 1], "--next-build") == 0) {
+        options.NextBuild = true;
+        --argc;
+    }
     if (argc < 2) {
-        std::fprintf(stderr, "usage: quillon-mapgen [--win64] FILE [UNITS [SYMBOLS]]\n");
+        std::fprintf(stderr, "usage: quillon-mapgen [--win64] FILE [UNITS [SYMBOLS]] [--next-build]\n");
         return 64;
     }
     if (argc > 2)
