@@ -87,6 +87,11 @@ bool TBaselineColumns::Load(const QString &MapFileName)
     return true;
 }
 
+void TBaselineColumns::SetGrouping(TSymbolGrouping Grouping)
+{
+    FAnalysis->SetGrouping(Grouping);
+}
+
 const QString &TBaselineColumns::MapFileName() const
 {
     return FAnalysis->MapFileName();

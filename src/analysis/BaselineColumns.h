@@ -8,6 +8,7 @@
 // marks a row that only the baseline has.
 
 #include "analysis/BuildComparison.h"
+#include "analysis/SymbolGrouping.h"
 
 #include <QHash>
 #include <QString>
@@ -32,6 +33,8 @@ public:
     // Analyses the baseline MAP file without a compiled unit scan; false, with ErrorMessage, when
     // the run failed. The current folder is kept: the current build's run owns it.
     bool Load(const QString &MapFileName);
+    // How the baseline's units open; the current build's grouping, so that their trees match.
+    void SetGrouping(TSymbolGrouping Grouping);
     // The baseline's absolute path.
     const QString &MapFileName() const;
     const QString &ErrorMessage() const;

@@ -1,5 +1,6 @@
 #include "app/FMain.h"
 
+#include "analysis/BaselineColumns.h"
 #include "analysis/MapAnalysis.h"
 #include "analysis/MapFileSearch.h"
 #include "app/FScanFilesAbort.h"
@@ -18,9 +19,11 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
@@ -34,6 +37,7 @@ constexpr int HeaderBandHeight = 84;
 constexpr int StatusBarHeight = 19;
 // Right-anchored controls keep their distance to the band's right edge as designed at 664 pixels.
 constexpr int DesignedWidth = 664;
+constexpr int CompareButtonWidth = 124;
 
 QFont SegoeUI()
 {
@@ -57,6 +61,11 @@ qint64 ColumnObject(const TITreeNode *node, int item)
 {
     const TXStringList *strings = node->ColumnStringsIfAny();
     return strings && item < strings->Count() ? qint32(strings->Objects(item)) : 0;
+}
+
+QString SignedNumber(qint64 value)
+{
+    return value > 0 ? u'+' + QString::number(value) : QString::number(value);
 }
 
 } // namespace
@@ -99,7 +108,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { FormHelp(); });
     setTabOrder(FVGUnits, FBBGo);
-    setTabOrder(FBBGo, FDEFilePath);
+    setTabOrder(FBBGo, FBBCompare);
+    setTabOrder(FBBCompare, FDEFilePath);
     setTabOrder(FDEFilePath, FFEMapFile);
     setTabOrder(FFEMapFile, FCBGroupByName);
 
@@ -196,6 +206,8 @@ void TQuillonMain::CreateHeaderBand()
     FBBGo->setObjectName(QStringLiteral("BBGo"));
     connect(FBBGo, &QPushButton::clicked, this, [this] { BBGoClick(); });
 
+    CreateCompareButton();
+
     FDEFilePath = new TDirectoryEdit(FGradient1);
     FDEFilePath->setObjectName(QStringLiteral("DEFilePath"));
     FDEFilePath->setText(QStringLiteral("S:\\"));
@@ -213,6 +225,24 @@ void TQuillonMain::CreateHeaderBand()
                        "as newer compilers write them; names written without their unit are not shown."));
     FCBGroupByName->adjustSize();
     connect(FCBGroupByName, &QCheckBox::toggled, this, [this] { CBGroupByNameClick(); });
+}
+
+void TQuillonMain::CreateCompareButton()
+{
+    FBBCompare = new QPushButton(QStringLiteral("Compare with\u2026"), FGradient1);
+    FBBCompare->setObjectName(QStringLiteral("BBCompare"));
+    auto *menu = new QMenu(FBBCompare);
+    FCompareWithAction =
+        menu->addAction(QStringLiteral("Compare with\u2026"), this, [this] { CompareWithClick(); });
+    FClearBaselineAction =
+        menu->addAction(QStringLiteral("Clear comparison"), this, [this] { ClearBaseline(); });
+    FClearBaselineAction->setEnabled(false);
+    FBBCompare->setMenu(menu);
+    FBaselineChooser = [this] {
+        return QFileDialog::getOpenFileName(this, QStringLiteral("Compare with the build of a MAP file"),
+                                            QFileInfo(FFEMapFile->FileName()).path(),
+                                            QStringLiteral("MAP files (*.map);;All files (*)"));
+    };
 }
 
 void TQuillonMain::CreateAnalysis()
@@ -294,14 +324,91 @@ void TQuillonMain::BBGoClick()
         FVGUnits->setEnabled(true);
         QApplication::restoreOverrideCursor();
     });
-    FAnalysis->Run(mapFileName, FDEFilePath->text());
+    FRunSucceeded = FAnalysis->Run(mapFileName, FDEFilePath->text());
     FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
+    FBaselineShown = false;
+    ShowBaseline();
+}
+
+void TQuillonMain::CompareWithClick()
+{
+    const QString mapFileName = FBaselineChooser ? FBaselineChooser() : QString();
+    if (!mapFileName.isEmpty())
+        SetBaseline(mapFileName);
+}
+
+bool TQuillonMain::SetBaseline(const QString &mapFileName)
+{
+    auto baseline = std::make_unique<TBaselineColumns>();
+    baseline->SetGrouping(FAnalysis->Grouping());
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    const bool loaded = baseline->Load(mapFileName);
+    QApplication::restoreOverrideCursor();
+    if (!loaded) {
+        ShowErrorMessage(QStringLiteral("!") + baseline->ErrorMessage());
+        return false;
+    }
+    ClearBaseline();
+    FBaseline = std::move(baseline);
+    TBaselineColumns::AddColumns(*FVGUnits);
+    FVGUnits->Column(TBaselineColumns::OldSizeColumn)->OnDrawNodeContent =
+        [this](TITreeView *sender, QPainter &canvas, const QRect &cell, TITreeNode *node, int column,
+               TITreeViewNodeStates states) {
+            VGUnitsOldSizeDrawNodeContent(sender, canvas, cell, node, column, states);
+        };
+    FVGUnits->Column(TBaselineColumns::ChangeColumn)->OnDrawNodeContent =
+        [this](TITreeView *sender, QPainter &canvas, const QRect &cell, TITreeNode *node, int column,
+               TITreeViewNodeStates states) {
+            VGUnitsChangeDrawNodeContent(sender, canvas, cell, node, column, states);
+        };
+    ShowBaseline();
+    BaselineChanged();
+    return true;
+}
+
+void TQuillonMain::ShowBaseline()
+{
+    if (!FBaseline || !FRunSucceeded)
+        return;
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    FBaseline->Show(*FVGUnits);
+    FVGUnits->Resort();
+    FBaselineShown = true;
+    QApplication::restoreOverrideCursor();
+}
+
+void TQuillonMain::ClearBaseline()
+{
+    if (!FBaseline)
+        return;
+    TBaselineColumns::Hide(*FVGUnits);
+    TBaselineColumns::RemoveColumns(*FVGUnits);
+    FBaseline.reset();
+    FBaselineShown = false;
+    BaselineChanged();
+}
+
+void TQuillonMain::BaselineChanged()
+{
+    FClearBaselineAction->setEnabled(FBaseline != nullptr);
+    FBBCompare->setToolTip(FBaseline ? QStringLiteral("Compared with %1").arg(FBaseline->MapFileName())
+                                     : QStringLiteral("Compare with the build of another MAP file"));
+    VGUnitsSelectionChanged(FVGUnits);
 }
 
 void TQuillonMain::CBGroupByNameClick()
 {
-    FAnalysis->SetGrouping(FCBGroupByName->isChecked() ? TSymbolGrouping::ByName
-                                                       : TSymbolGrouping::ByAddress);
+    const TSymbolGrouping grouping =
+        FCBGroupByName->isChecked() ? TSymbolGrouping::ByName : TSymbolGrouping::ByAddress;
+    // The baseline's rows go first, so that the engine regroups only the rows of this build; the
+    // comparison is then shown again over the new trees.
+    if (FBaseline)
+        FBaseline->SetGrouping(grouping);
+    if (FBaselineShown)
+        TBaselineColumns::Hide(*FVGUnits);
+    FAnalysis->SetGrouping(grouping);
+    if (FBaselineShown)
+        ShowBaseline();
 }
 
 void TQuillonMain::FormShow()
@@ -365,7 +472,8 @@ void TQuillonMain::LayoutComponents()
     FStatusBar->setGeometry(0, h - StatusBarHeight, w, StatusBarHeight);
     FVGUnits->setGeometry(0, HeaderBandHeight, w, std::max(0, h - HeaderBandHeight - StatusBarHeight));
     FBBGo->setGeometry(w - (DesignedWidth - 598), 17, 54, 27);
-    const int editWidth = std::max(0, w - 96 - (DesignedWidth - 583));
+    FBBCompare->setGeometry(FBBGo->x() - 8 - CompareButtonWidth, 17, CompareButtonWidth, 27);
+    const int editWidth = std::max(0, FBBCompare->x() - 8 - 96);
     FFEMapFile->setGeometry(96, 4, editWidth, 23);
     FDEFilePath->setGeometry(96, 34, editWidth, 21);
     FCBGroupByName->move(96, 60);
@@ -373,7 +481,13 @@ void TQuillonMain::LayoutComponents()
 
 void TQuillonMain::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)
 {
-    FAnalysis->VGUnitsExpanding(Sender, Node, Allow);
+    if (!FBaselineShown) {
+        FAnalysis->VGUnitsExpanding(Sender, Node, Allow);
+        return;
+    }
+    Allow = true;
+    if (FBaseline->AddSymbolRowsOf(*FAnalysis, Node))
+        FVGUnits->Resort();
 }
 
 void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
@@ -381,17 +495,22 @@ void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
     int count = 0;
     qint64 codeSum = 0;
     qint64 formSum = 0;
+    qint64 changeSum = 0;
     for (const TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling()) {
         if (!node->Selected())
             continue;
         ++count;
         codeSum += ColumnObject(node, 1);
         formSum += ColumnObject(node, 2);
+        changeSum += TBaselineColumns::Change(node);
     }
+    QString summary = Format(QStringLiteral("%d units: %.1f kB code (%.2f%%), %.1f kB DFM"),
+                             {count, double(codeSum) / 1024, double(codeSum) * FAnalysis->PercentFactor(),
+                              double(formSum) / 1024});
+    if (FBaselineShown)
+        summary += QStringLiteral(", change %1 bytes").arg(SignedNumber(changeSum));
     FStatusPanels[0]->setToolTip(QString());
-    FStatusPanels[0]->setText(Format(QStringLiteral("%d units: %.1f kB code (%.2f%%), %.1f kB DFM"),
-                                     {count, double(codeSum) / 1024,
-                                      double(codeSum) * FAnalysis->PercentFactor(), double(formSum) / 1024}));
+    FStatusPanels[0]->setText(summary);
 }
 
 QString TQuillonMain::SizeCellText(const TITreeNode *node, int columnIndex) const
@@ -438,6 +557,56 @@ void TQuillonMain::VGUnitsColumn2DrawNodeContent(TITreeView *Sender, QPainter &a
 {
     PaintCellText(aCanvas, cellRect, PercentCellText(node),
                   Sender->CellTextColor(nodeStates.testFlag(nsSelected), columnIndex));
+}
+
+QString TQuillonMain::OldSizeCellText(const TITreeNode *node)
+{
+    if (!TBaselineColumns::HasBaselineValues(node))
+        return QString();
+    const qint64 value = TBaselineColumns::OldSize(node);
+    if (value != 0)
+        return QString::number(value);
+    return node->Parent() ? QString() : QStringLiteral("-");
+}
+
+QString TQuillonMain::ChangeCellText(const TITreeNode *node)
+{
+    return TBaselineColumns::HasBaselineValues(node) ? SignedNumber(TBaselineColumns::Change(node))
+                                                     : QString();
+}
+
+void TQuillonMain::VGUnitsOldSizeDrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
+                                                 TITreeNode *node, int columnIndex,
+                                                 TITreeViewNodeStates nodeStates)
+{
+    const qint64 value = TBaselineColumns::OldSize(node);
+    const TITreeNode *parent = node->Parent();
+    const bool selected = nodeStates.testFlag(nsSelected);
+    if (value > 0) {
+        const float ratio = float(
+            double(value) / double(parent ? TBaselineColumns::OldSize(parent) : FBaseline->MaxOldUnitSize()));
+        PaintUnitBar(aCanvas, UnitBarRect(cellRect, ratio),
+                     parent ? SymbolBarColor(node->Level()) : UnitCodeBarColor, selected);
+    }
+    PaintCellText(aCanvas, cellRect, OldSizeCellText(node), Sender->CellTextColor(selected, columnIndex));
+}
+
+void TQuillonMain::VGUnitsChangeDrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
+                                                TITreeNode *node, int columnIndex,
+                                                TITreeViewNodeStates nodeStates)
+{
+    const qint64 change = TBaselineColumns::Change(node);
+    const TITreeNode *parent = node->Parent();
+    const bool selected = nodeStates.testFlag(nsSelected);
+    if (change != 0) {
+        // A symbol's change against the larger of its parent's two sizes: the share of the parent
+        // that moved.
+        const qint64 scale =
+            parent ? std::max(parent->Tag(), TBaselineColumns::OldSize(parent)) : FBaseline->MaxUnitChange();
+        PaintUnitBar(aCanvas, UnitBarRect(cellRect, float(double(qAbs(change)) / double(scale))),
+                     change > 0 ? GrowthBarColor : ShrinkageBarColor, selected);
+    }
+    PaintCellText(aCanvas, cellRect, ChangeCellText(node), Sender->CellTextColor(selected, columnIndex));
 }
 
 void TQuillonMain::TIAbortTimer(TTimer97 *)

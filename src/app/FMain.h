@@ -8,11 +8,14 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 class QCheckBox;
+class QAction;
 class QLabel;
 class QPushButton;
+class TBaselineColumns;
 class TDirectoryEdit;
 class TFileComboEdit;
 class TFormStorage;
@@ -40,6 +43,17 @@ public:
     void SetClock(std::shared_ptr<TICCClock> clock);
     // How F1 reaches the desktop.
     void SetShellExecutor(TShellExecutor executor) { FShellExecutor = std::move(executor); }
+    // How "Compare with..." asks for the baseline's MAP file (an open-file dialog; empty: cancelled).
+    void SetBaselineChooser(std::function<QString()> chooser) { FBaselineChooser = std::move(chooser); }
+
+    // Compares the grid with the build of the MAP file: the columns "Old size" and "Change", the
+    // units only the baseline has as rows of size 0. Values follow every successful run. False,
+    // after a message, when the file cannot be analysed (a shown baseline then stays).
+    bool SetBaseline(const QString &mapFileName);
+    // Takes the columns and every row only the baseline has out of the grid.
+    void ClearBaseline();
+    // None without a baseline.
+    const TBaselineColumns *Baseline() const { return FBaseline.get(); }
 
     TITreeView *VGUnits() const { return FVGUnits; }
     TGradient *Gradient1() const { return FGradient1; }
@@ -47,6 +61,10 @@ public:
     // Checked: unit rows open to the symbols whose name begins with the unit's name; unchecked
     // (the default): to the symbols in the unit's code. Stored with the fields.
     QCheckBox *CBGroupByName() const { return FCBGroupByName; }
+    // The "Compare with..." button; its menu chooses or clears the baseline.
+    QPushButton *BBCompare() const { return FBBCompare; }
+    QAction *CompareWithAction() const { return FCompareWithAction; }
+    QAction *ClearBaselineAction() const { return FClearBaselineAction; }
     TDirectoryEdit *DEFilePath() const { return FDEFilePath; }
     TFileComboEdit *FEMapFile() const { return FFEMapFile; }
     TFormStorage *FormStorage() const { return FFormStorage; }
@@ -66,6 +84,12 @@ public:
                                        TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
     void VGUnitsColumn2DrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
                                        TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
+    // The baseline's columns: the old size, and the signed change with its bar in the colour of
+    // growth or shrinkage.
+    void VGUnitsOldSizeDrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
+                                       TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
+    void VGUnitsChangeDrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
+                                      TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
     void TIAbortTimer(TTimer97 *Sender);
     // The compiled unit scan's progress callback: pumps events at most every 50 ms.
     void ScanFilesProgress(const QString &folder, bool &abort);
@@ -88,6 +112,14 @@ private:
     // The texts the painters draw, which copies take too.
     QString SizeCellText(const TITreeNode *node, int columnIndex) const;
     QString PercentCellText(const TITreeNode *node) const;
+    void CreateCompareButton();
+    void CompareWithClick();
+    // Puts the baseline's values into the grid after a successful run.
+    void ShowBaseline();
+    void BaselineChanged();
+    // The texts of the baseline's columns, as painted and copied.
+    static QString OldSizeCellText(const TITreeNode *node);
+    static QString ChangeCellText(const TITreeNode *node);
 
     QStringList FArguments;
     TFormStorage *FFormStorage = nullptr;
@@ -97,11 +129,19 @@ private:
     TGradient *FGradient1 = nullptr;
     QPushButton *FBBGo = nullptr;
     QCheckBox *FCBGroupByName = nullptr;
+    QPushButton *FBBCompare = nullptr;
+    QAction *FCompareWithAction = nullptr;
+    QAction *FClearBaselineAction = nullptr;
     TDirectoryEdit *FDEFilePath = nullptr;
     TFileComboEdit *FFEMapFile = nullptr;
     TTimer97 *FTIAbort = nullptr;
     TScanFilesAbort *FScanFilesAbort = nullptr;
     std::unique_ptr<TMapAnalysis> FAnalysis;
+    // The grid holds the rows of a successful run (not of a failed one, nor none).
+    bool FRunSucceeded = false;
+    std::unique_ptr<TBaselineColumns> FBaseline;
+    bool FBaselineShown = false;
+    std::function<QString()> FBaselineChooser;
     std::shared_ptr<TICCClock> FClock;
     qint64 FNextScanRefresh = 0;
     bool FShowHandled = false;

@@ -12,6 +12,8 @@ TLaunchOptions ParseLaunchOptions(const QStringList &arguments)
         } else if (i > 0 && argument == QLatin1String("--search-dir") && i + 1 < arguments.size()) {
             // Absolute now: a run changes the current folder to the project's.
             options.SearchDir = QDir::cleanPath(QDir::current().absoluteFilePath(arguments.at(++i))) + u'/';
+        } else if (i > 0 && argument == QLatin1String("--baseline") && i + 1 < arguments.size()) {
+            options.Baseline = QDir::cleanPath(QDir::current().absoluteFilePath(arguments.at(++i)));
         } else {
             options.Arguments << argument;
         }

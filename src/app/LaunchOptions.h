@@ -1,7 +1,7 @@
 #pragma once
 // Options for a scripted start, beside the file whose MAP file is preselected: "--search-dir DIR"
-// fills the folder field and "--go" runs the analysis once the window shows (./run.sh opens the
-// sample analysed this way).
+// fills the folder field, "--go" runs the analysis once the window shows (./run.sh opens the
+// sample analysed this way) and "--baseline FILE" compares with the build of that MAP file.
 
 #include <QString>
 #include <QStringList>
@@ -10,6 +10,7 @@ struct TLaunchOptions
 {
     QStringList Arguments; // the program and its other arguments, as the main window reads them
     QString SearchDir;     // empty when not given
+    QString Baseline;      // absolute; empty when not given
     bool Go = false;
 };
 

@@ -12,6 +12,9 @@ class QPainter;
 
 constexpr TColor UnitCodeBarColor = 0xFFC0C0;
 constexpr TColor UnitDFMBarColor = 0xD0E0E0;
+// The change against a baseline build: growth in a light red, shrinkage in a light green.
+constexpr TColor GrowthBarColor = 0x9C9CF4;
+constexpr TColor ShrinkageBarColor = 0xA8DC9C;
 // The bar colour of a symbol row at the given level (1 and deeper).
 TColor SymbolBarColor(int level);
 

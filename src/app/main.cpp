@@ -31,5 +31,8 @@ int main(int argc, char **argv)
         mainWindow.DEFilePath()->setText(options.SearchDir);
     if (options.Go)
         QTimer::singleShot(0, &mainWindow, &TQuillonMain::BBGoClick);
+    if (!options.Baseline.isEmpty())
+        QTimer::singleShot(0, &mainWindow,
+                           [&mainWindow, &options] { mainWindow.SetBaseline(options.Baseline); });
     return TQuillonApplication::exec();
 }

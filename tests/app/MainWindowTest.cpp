@@ -2,6 +2,7 @@
 // summary, copying, failures, persistence and the command line.
 #include "AppTestSupport.h"
 
+#include "analysis/BaselineColumns.h"
 #include "analysis/MapAnalysis.h"
 #include "app/FMain.h"
 #include "app/FScanFilesAbort.h"
@@ -22,6 +23,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -601,6 +603,153 @@ TEST_F(MainWindowTest, CorpusProjectsAnalyseCompletely)
                 << message.toStdString();
         EXPECT_TRUE(FWindow->BBGo()->isEnabled());
     }
+}
+
+// Two builds of one project for the comparison: Main grows, About goes, Charts comes, Forms shrinks.
+struct TTwoBuilds
+{
+    QTemporaryDir Dir;
+    QString Old;
+    QString New;
+
+    TTwoBuilds()
+    {
+        QDir(Dir.path()).mkpath(QStringLiteral("old"));
+        QDir(Dir.path()).mkpath(QStringLiteral("new"));
+        // Projects beside them, so that no run asks for one.
+        for (const char *project : {"old/App.dpr", "new/App.dpr"})
+            QFile(Dir.filePath(QString::fromLatin1(project))).open(QIODevice::WriteOnly);
+        Old = WriteMapFile(Dir.filePath(QStringLiteral("old/App.map")),
+                           {{"Main", 300}, {"About", 120}, {"Forms", 500}, {"Same", 64}},
+                           {{0, "Main.TFormMain.Create"},
+                            {200, "Main.TFormMain.Paint"},
+                            {300, "About.TAbout.Show"},
+                            {420, "Forms.TForm.Create"},
+                            {920, "Same.Run"}},
+                           984);
+        New = WriteMapFile(Dir.filePath(QStringLiteral("new/App.map")),
+                           {{"Main", 450}, {"Forms", 400}, {"Same", 64}, {"Charts", 80}},
+                           {{0, "Main.TFormMain.Create"},
+                            {200, "Main.TFormMain.Paint"},
+                            {300, "Main.TFormMain.Resize"},
+                            {450, "Forms.TForm.Create"},
+                            {850, "Same.Run"},
+                            {914, "Charts.TChart.Draw"}},
+                           994);
+    }
+};
+
+QStringList BaselineRows(TITreeView &grid)
+{
+    QStringList rows;
+    for (int row = 0; row < int(grid.Rows().size()); ++row) {
+        const TITreeNode *node = grid.RowNode(row);
+        const TXStringList *strings = node->ColumnStringsIfAny();
+        rows << QString(2 * node->Level(), u' ') + node->Text() + u' ' + QString::number(node->Tag()) + u' ' +
+                    (strings && strings->Count() > 5 ? strings->Get(4) + u' ' + strings->Get(5) : QString());
+    }
+    return rows;
+}
+
+TEST_F(MainWindowTest, CompareWithABaselineBuild)
+{
+    const TTwoBuilds builds;
+    OpenWindow();
+    TMessageCatcher messages;
+    Go(builds.New, builds.Dir.path());
+    ASSERT_TRUE(FWindow->SetBaseline(builds.Old));
+    EXPECT_TRUE(FWindow->ClearBaselineAction()->isEnabled());
+    ASSERT_EQ(Grid().Columns().Count(), 7);
+    EXPECT_EQ(Grid().Column(5)->Caption(), "Old size");
+    EXPECT_EQ(Grid().Column(6)->Caption(), "Change");
+    EXPECT_EQ(BaselineRows(Grid()).join(u'|').toStdString(),
+              "Main 450 300 +150|Forms 400 500 -100|Charts 80 0 +80|Same 64 64 0|About 0 120 -120")
+        << "largest first, the removed unit last with size 0";
+
+    // Sortable by the change, as numbers.
+    Grid().HeaderClick(6);
+    EXPECT_EQ(RootTexts(), QStringList({"About", "Forms", "Same", "Charts", "Main"}));
+    Grid().HeaderClick(6);
+    EXPECT_EQ(RootTexts().first(), "Main");
+
+    // The status bar sums the change of the selected units.
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(Root("Main")));
+    QTest::mouseClick(&Grid(), Qt::LeftButton, Qt::ControlModifier, RowPoint(Root("About")));
+    EXPECT_TRUE(FWindow->StatusPanel(0)->text().startsWith("2 units: 0.4 kB code"));
+    EXPECT_TRUE(FWindow->StatusPanel(0)->text().endsWith(", change +30 bytes"))
+        << FWindow->StatusPanel(0)->text().toStdString();
+
+    // Opened units show their symbols' changes; a removed unit opens to what it had.
+    for (TITreeNode *unit : {Root("Main"), Root("About")}) {
+        unit->SetExpanded(true);
+        unit->GetFirstChild()->SetExpanded(true);
+    }
+    Grid().HeaderClick(0);
+    EXPECT_EQ(
+        BaselineRows(Grid()).join(u'|').toStdString(),
+        QStringList({"About 0 120 -120", "  TAbout 0 120 -120", "    Show 0 120 -120", "Charts 80 0 +80",
+                     "Forms 400 500 -100", "Main 450 300 +150", "  TFormMain 450 300 +150",
+                     "    Create 200 200 0", "    Paint 100 100 0", "    Resize 150 0 +150", "Same 64 64 0"})
+            .join(u'|')
+            .toStdString());
+    // Regrouping without a new run rebuilds the opened units and compares them again.
+    const QStringList opened = BaselineRows(Grid());
+    const auto openAgain = [this] {
+        for (TITreeNode *unit : {Root("Main"), Root("About")}) {
+            unit->SetExpanded(true);
+            unit->GetFirstChild()->SetExpanded(true);
+        }
+    };
+    FWindow->CBGroupByName()->setChecked(true);
+    openAgain();
+    EXPECT_EQ(BaselineRows(Grid()).join(u'|').toStdString(), opened.join(u'|').toStdString());
+    FWindow->CBGroupByName()->setChecked(false);
+    openAgain();
+    EXPECT_EQ(BaselineRows(Grid()).join(u'|').toStdString(), opened.join(u'|').toStdString());
+    FWindow->resize(1000, 360);
+    const QImage image = FWindow->grab().toImage();
+    EXPECT_TRUE(image.save(QStringLiteral(QUILLON_BINARY_DIR "/quillon-compare.png")));
+
+    // A new run keeps the comparison; clearing it removes the columns and the removed unit.
+    Go(builds.New, builds.Dir.path());
+    EXPECT_EQ(Grid().Columns().Count(), 7);
+    EXPECT_TRUE(Root("About"));
+    FWindow->ClearBaselineAction()->trigger();
+    EXPECT_EQ(Grid().Columns().Count(), 5);
+    EXPECT_FALSE(Root("About"));
+    EXPECT_FALSE(FWindow->ClearBaselineAction()->isEnabled());
+    EXPECT_FALSE(FWindow->StatusPanel(0)->text().contains("change"));
+    EXPECT_TRUE(messages.Messages.isEmpty()) << messages.Messages.join(u'\n').toStdString();
+}
+
+TEST_F(MainWindowTest, CompareWithChosenBeforeAnyRunAndAnUnreadableBaseline)
+{
+    const TTwoBuilds builds;
+    OpenWindow();
+    QString chosen = builds.Old;
+    FWindow->SetBaselineChooser([&chosen] { return chosen; });
+    FWindow->CompareWithAction()->trigger();
+    ASSERT_TRUE(FWindow->Baseline());
+    EXPECT_EQ(Grid().Columns().Count(), 7);
+    EXPECT_EQ(Grid().Items().RootCount(), 0) << "no run yet: nothing to compare";
+    EXPECT_TRUE(FWindow->BBCompare()->toolTip().contains(builds.Old));
+
+    Go(builds.New, builds.Dir.path());
+    EXPECT_TRUE(Root("About"));
+
+    // A file that cannot be analysed says so and leaves the comparison as it was.
+    TMessageCatcher messages;
+    chosen = builds.Dir.filePath("Gone.map");
+    FWindow->CompareWithAction()->trigger();
+    ASSERT_EQ(messages.Messages.size(), 1);
+    EXPECT_TRUE(messages.Messages.first().contains("not available"))
+        << messages.Messages.first().toStdString();
+    EXPECT_EQ(Grid().Columns().Count(), 7);
+    EXPECT_TRUE(Root("About"));
+
+    chosen.clear(); // cancelled
+    FWindow->CompareWithAction()->trigger();
+    EXPECT_TRUE(FWindow->Baseline());
 }
 
 } // namespace
