@@ -297,7 +297,7 @@ TEST_F(CliDiffCheckTest, ExitCodesAndMessages)
         {"bad budgets line",
          {"check", sample, "--budgets", badBudgets},
          64,
-         badBudgets + ":3: max-unit needs"},
+         badBudgets + ":3: max-unit: needs PATTERN=SIZE"},
         {"growth budget without baseline",
          {"check", sample, "--budgets", growthBudgets},
          64,

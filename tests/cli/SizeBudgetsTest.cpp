@@ -114,7 +114,7 @@ TEST(SizeBudgetsTest, BudgetsFileWithCommentsAndItsFirstBadLine)
         {"# only\n\nmax-total\n", 3, "a name and one value"},
         {"max-total 2 M\n", 1, "not 3 words"},
         {"max-total 2%\n", 1, "bad size \"2%\""},
-        {"max-unit 400K\n", 1, "PATTERN=SIZE"},
+        {"max-unit 400K\n", 1, "max-unit: needs PATTERN=SIZE"},
         {"max-unit =400K\n", 1, "PATTERN=SIZE"},
         {"max-unit Vcl.*=\n", 1, "bad size \"\""},
         {"\n\n\n\nmax-growth lots\n", 5, "bad size \"lots\""},
@@ -142,13 +142,15 @@ TEST(SizeBudgetsTest, CheckOptions)
         {{"check", "App.map"}, "check needs a budget"},
         {{"check", "App.map", "--max-growth", "2%"}, "--max-growth 2% needs --baseline"},
         {{"check", "App.map", "--max-total", "2%"}, "--max-total: bad size \"2%\""},
+        {{"check", "App.map", "--max-total=2M", "--baseline=Old.map", "--max-growth=1.5%"}, ""},
+        {{"diff", "Old.map", "New.map", "--symbols", "--format", "csv"}, "csv has one row per unit"},
         {{"check", "App.map", "--max-unit", "Vcl.*"}, "PATTERN=SIZE"},
         {{"check", "--max-total", "2M"}, "check needs a MAP file"},
-        {{"check", "App.map", "--symbols", "--max-total", "2M"}, "unknown option --symbols for check"},
+        {{"check", "App.map", "--symbols", "--max-total", "2M"}, "unknown option --symbols"},
         {{"diff", "Old.map"}, "diff needs the old and the new MAP file"},
         {{"diff", "Old.map", "New.map", "Third.map"}, "unexpected argument \"Third.map\""},
-        {{"diff", "Old.map", "New.map", "--search-dir", "x"}, "unknown option --search-dir for diff"},
-        {{"report", "App.map", "--all"}, "unknown option --all for report"},
+        {{"diff", "Old.map", "New.map", "--search-dir", "x"}, "unknown option --search-dir"},
+        {{"report", "App.map", "--all"}, "unknown option --all"},
     };
     for (const TCase &c : cases) {
         QString error;
