@@ -152,20 +152,19 @@ std::vector<TUnitChange> CompareUnits(const TTreeGridModel &Old, const TTreeGrid
         units.emplace_back();
         return units.back();
     };
-    for (TITreeNode *row = Old.Items().GetFirstNode(); row; row = row->NextSibling()) {
-        TUnitChange &unit = unitNamed(row);
-        if (unit.OldRows.empty())
-            unit.Name = row->Text();
-        unit.OldRows.push_back(row);
-        unit.OldSize += row->Tag();
-    }
-    for (TITreeNode *row = New.Items().GetFirstNode(); row; row = row->NextSibling()) {
-        TUnitChange &unit = unitNamed(row);
-        if (unit.NewRows.empty())
-            unit.Name = row->Text();
-        unit.NewRows.push_back(row);
-        unit.NewSize += row->Tag();
-    }
+    const auto addRows = [&](const TTreeGridModel &grid, std::vector<TITreeNode *> TUnitChange::*rows,
+                             qint64 TSizeChange::*size) {
+        for (TITreeNode *row = grid.Items().GetFirstNode(); row; row = row->NextSibling()) {
+            TUnitChange &unit = unitNamed(row);
+            if ((unit.*rows).empty())
+                unit.Name = row->Text();
+            (unit.*rows).push_back(row);
+            unit.*size += row->Tag();
+        }
+    };
+    // The new build's spelling wins: its rows come second.
+    addRows(Old, &TUnitChange::OldRows, &TSizeChange::OldSize);
+    addRows(New, &TUnitChange::NewRows, &TSizeChange::NewSize);
     for (TUnitChange &unit : units)
         unit.Status = StatusOf(unit);
     SortByChange(units);
