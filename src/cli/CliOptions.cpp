@@ -65,6 +65,19 @@ void AddOutputOption(TCommandLine &line, TCliOptions &options)
     });
 }
 
+// The one positional argument of a command that reads one MAP file.
+void SetOneMapFile(TCommandLine &line, TCliOptions &options, const QString &command)
+{
+    line.SetPositional([&options, command](const QString &value, QString &error) {
+        if (!options.MapFile.isEmpty()) {
+            error = u"unexpected argument \"%1\": %2 reads one MAP file"_s.arg(value, command);
+            return false;
+        }
+        options.MapFile = value;
+        return true;
+    });
+}
+
 void AddReportOptions(TCommandLine &line, TCliOptions &options)
 {
     line.AddOption(u"search-dir"_s, QChar(), [&options](const QString &value, QString &) {
@@ -75,14 +88,7 @@ void AddReportOptions(TCommandLine &line, TCliOptions &options)
     line.AddFlag(u"symbols"_s, QChar(), [&options] { options.Symbols = true; });
     AddGroupByOption(line, options);
     AddOutputOption(line, options);
-    line.SetPositional([&options](const QString &value, QString &error) {
-        if (!options.MapFile.isEmpty()) {
-            error = u"unexpected argument \"%1\": report reads one MAP file"_s.arg(value);
-            return false;
-        }
-        options.MapFile = value;
-        return true;
-    });
+    SetOneMapFile(line, options, u"report"_s);
 }
 
 void AddDiffOptions(TCommandLine &line, TCliOptions &options)
@@ -120,14 +126,7 @@ void AddCheckOptions(TCommandLine &line, TCliOptions &options)
         options.BudgetsFile = value;
         return true;
     });
-    line.SetPositional([&options](const QString &value, QString &error) {
-        if (!options.MapFile.isEmpty()) {
-            error = u"unexpected argument \"%1\": check reads one MAP file"_s.arg(value);
-            return false;
-        }
-        options.MapFile = value;
-        return true;
-    });
+    SetOneMapFile(line, options, u"check"_s);
 }
 
 // Combinations that each option allows alone.
