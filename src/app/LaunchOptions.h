@@ -2,6 +2,8 @@
 // Options for a scripted start, beside the file whose MAP file is preselected: "--search-dir DIR"
 // fills the folder field, "--go" runs the analysis once the window shows (./run.sh opens the
 // sample analysed this way) and "--baseline FILE" compares with the build of that MAP file.
+// "--open FILE", which the desktop entry uses, preselects FILE and runs the analysis when FILE
+// exists.
 
 #include <QString>
 #include <QStringList>

@@ -7,6 +7,7 @@
 #include "base/UMultiLang.h"
 #include "controls/CDirectoryEdit.h"
 
+#include <QIcon>
 #include <QStyleFactory>
 #include <QTimer>
 
@@ -17,6 +18,13 @@ int main(int argc, char **argv)
     TQuillonApplication::setApplicationName(QStringLiteral("Quillon"));
     // The look and the measures must not depend on the desktop theme.
     TQuillonApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
+    Q_INIT_RESOURCE(StandardIcons);
+    // The desktop matches the window to its entry (quillon.desktop) by this name.
+    TQuillonApplication::setDesktopFileName(QStringLiteral("quillon"));
+    QIcon programIcon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        programIcon.addFile(QStringLiteral(":/PROGRAM/quillon_%1").arg(size), QSize(size, size));
+    TQuillonApplication::setWindowIcon(programIcon);
 
     const TQuillonStartup startup;
     SetInterfaceLanguage(1033);

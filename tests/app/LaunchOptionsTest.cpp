@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFileInfo>
 
 TEST(LaunchOptions, SeparatesTheScriptedOptionsFromTheFile)
 {
@@ -20,4 +21,21 @@ TEST(LaunchOptions, SeparatesTheScriptedOptionsFromTheFile)
     EXPECT_TRUE(plain.SearchDir.isEmpty());
     EXPECT_FALSE(plain.Go);
     EXPECT_TRUE(plain.Baseline.isEmpty());
+}
+
+TEST(LaunchOptions, OpenPreselectsAnExistingFileAndRunsIt)
+{
+    const QString existing = QStringLiteral(QUILLON_SOURCE_DIR "/examples/sample/SampleApp.map");
+    ASSERT_TRUE(QFileInfo::exists(existing));
+    const TLaunchOptions opened = ParseLaunchOptions({"quillon", "--open", existing});
+    EXPECT_EQ(opened.Arguments, QStringList({"quillon", existing}));
+    EXPECT_TRUE(opened.Go);
+
+    const TLaunchOptions missing = ParseLaunchOptions({"quillon", "--open", "/nonexistent/App.map"});
+    EXPECT_EQ(missing.Arguments, QStringList({"quillon", "/nonexistent/App.map"}));
+    EXPECT_FALSE(missing.Go); // the stored MAP file would be analysed instead
+
+    const TLaunchOptions fromMenu = ParseLaunchOptions({"quillon", "--open"});
+    EXPECT_EQ(fromMenu.Arguments, QStringList({"quillon"}));
+    EXPECT_FALSE(fromMenu.Go);
 }

@@ -142,6 +142,50 @@ QImage Folder(bool open)
     return image;
 }
 
+// The program's icon: a tile divided like a treemap of a build, with a quill across it. Drawn on a
+// 256-pixel grid and scaled, so every size shows the same picture; the smallest keeps the tile only.
+QImage ProgramIcon(int size)
+{
+    QImage image = Canvas(size);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 256.0, size / 256.0);
+    const QRectF tile(12, 12, 232, 232);
+    p.setPen(QPen(QColor(40, 60, 110), 8));
+    p.setBrush(QColor(245, 247, 252));
+    p.drawRoundedRect(tile, 28, 28);
+    // Blocks in the grid's bar colours: units blue, forms sand, symbols green.
+    struct TBlock
+    {
+        QRectF Box;
+        QColor Fill;
+    };
+    const TBlock blocks[] = {
+        {{28, 28, 120, 200}, QColor(192, 192, 255)},
+        {{156, 28, 72, 110}, QColor(192, 240, 192)},
+        {{156, 146, 72, 82}, QColor(224, 224, 208)},
+        {{28, 28, 120, 96}, QColor(150, 150, 240)},
+    };
+    p.setPen(QPen(QColor(60, 70, 120), 6));
+    for (const TBlock &block : blocks) {
+        p.setBrush(block.Fill);
+        p.drawRoundedRect(block.Box, 10, 10);
+    }
+    if (size < 24)
+        return image;
+    QPainterPath quill;
+    quill.moveTo(60, 212);
+    quill.cubicTo(110, 150, 170, 80, 226, 30);
+    quill.cubicTo(214, 100, 160, 170, 84, 204);
+    quill.closeSubpath();
+    p.setPen(QPen(QColor(120, 40, 20), 6));
+    p.setBrush(QColor(230, 110, 50));
+    p.drawPath(quill);
+    p.setPen(QPen(QColor(120, 40, 20), 10, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(60, 212), QPointF(40, 236));
+    return image;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -158,5 +202,7 @@ int main(int argc, char **argv)
     Save(ExitQuestion(), folder, QStringLiteral("png_ExitQuestion"));
     Save(Folder(true), folder, QStringLiteral("sb_std_open"));
     Save(Folder(false), folder, QStringLiteral("FEDITBMP"));
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        Save(ProgramIcon(size), folder, QStringLiteral("quillon_%1").arg(size));
     return 0;
 }
