@@ -3,6 +3,7 @@
 #include "analysis/BaselineColumns.h"
 #include "analysis/MapAnalysis.h"
 #include "analysis/MapFileSearch.h"
+#include "app/DraggedFile.h"
 #include "app/FScanFilesAbort.h"
 #include "app/UnitColumnPainting.h"
 #include "base/UFileUtils.h"
@@ -12,6 +13,7 @@
 #include "controls/CDirectoryEdit.h"
 #include "controls/CFileComboEdit.h"
 #include "controls/CGradient.h"
+#include "controls/CRecentFilesButton.h"
 #include "controls/ICCClock.h"
 #include "controls/UFormStorage.h"
 #include "controls/UStdMessageDlg.h"
@@ -19,6 +21,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -27,6 +30,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
+#include <QTimer>
 
 const QString TQuillonMain::PublisherText = QStringLiteral("Brackwell");
 const QString TQuillonMain::HelpPageAddress = QStringLiteral("https://brackwell.example/quillon/help");
@@ -111,7 +115,9 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FBBGo, FBBCompare);
     setTabOrder(FBBCompare, FDEFilePath);
     setTabOrder(FDEFilePath, FFEMapFile);
-    setTabOrder(FFEMapFile, FCBGroupByName);
+    setTabOrder(FFEMapFile, FBBRecent);
+    setTabOrder(FBBRecent, FCBGroupByName);
+    setAcceptDrops(true);
 
     // FormCreate
     FVGUnits->SetMultiSelect(true);
@@ -225,6 +231,15 @@ void TQuillonMain::CreateHeaderBand()
                        "as newer compilers write them; names written without their unit are not shown."));
     FCBGroupByName->adjustSize();
     connect(FCBGroupByName, &QCheckBox::toggled, this, [this] { CBGroupByNameClick(); });
+    // A MAP file dropped on the field is opened as one dropped anywhere on the window.
+    FFEMapFile->setAcceptDrops(false);
+    FFEMapFile->setToolTip(QStringLiteral("The detailed MAP file the linker wrote (drop one on the window to "
+                                          "analyse it)"));
+
+    FBBRecent = new TRecentFilesButton(QStringLiteral("RecentMapFiles"), FGradient1);
+    FBBRecent->setObjectName(QStringLiteral("BBRecent"));
+    FBBRecent->setToolTip(QStringLiteral("Recently analysed MAP files"));
+    FBBRecent->OnFileChosen = [this](const QString &file) { OpenMapFile(file); };
 }
 
 void TQuillonMain::CreateCompareButton()
@@ -325,6 +340,8 @@ void TQuillonMain::BBGoClick()
         QApplication::restoreOverrideCursor();
     });
     FRunSucceeded = FAnalysis->Run(mapFileName, FDEFilePath->text());
+    if (FRunSucceeded)
+        FBBRecent->Add(QFileInfo(mapFileName).absoluteFilePath());
     FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
     FBaselineShown = false;
     ShowBaseline();
@@ -426,8 +443,7 @@ void TQuillonMain::FormShow()
             FFEMapFile->SetFileName(search.MapFile);
             return;
         }
-        ShowStatusNote(Format(QStringLiteral("No MAP file found for %s; looked at %s"),
-                              {QFileInfo(named).fileName(), search.Candidates.join(QStringLiteral(", "))}));
+        ShowNoMapFileFound(named, search.Candidates);
     }
     // The field shows the name in red when the file is missing.
     QString mapFile = named;
@@ -435,6 +451,47 @@ void TQuillonMain::FormShow()
     if (dot > mapFile.lastIndexOf(u'/'))
         mapFile.truncate(dot);
     FFEMapFile->SetFileName(mapFile + QStringLiteral(".map"));
+}
+
+void TQuillonMain::ShowNoMapFileFound(const QString &named, const QStringList &candidates)
+{
+    ShowStatusNote(Format(QStringLiteral("No MAP file found for %s; looked at %s"),
+                          {QFileInfo(named).fileName(), candidates.join(QStringLiteral(", "))}));
+}
+
+void TQuillonMain::OpenMapFile(const QString &named)
+{
+    if (!FBBGo->isEnabled())
+        return;
+    QString mapFile = QFileInfo(named).absoluteFilePath();
+    if (!IsMapFileName(mapFile)) {
+        const TMapFileSearch search = FindMapFileFor(mapFile);
+        if (search.MapFile.isEmpty()) {
+            ShowNoMapFileFound(mapFile, search.Candidates);
+            return;
+        }
+        mapFile = search.MapFile;
+    }
+    FFEMapFile->SetFileName(mapFile);
+    BBGoClick();
+}
+
+void TQuillonMain::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Not during a run: its scan lets events through, and a second run cannot start inside it.
+    if (FBBGo->isEnabled() && !DraggedLocalFile(event->mimeData()).isEmpty())
+        event->acceptProposedAction();
+}
+
+void TQuillonMain::dropEvent(QDropEvent *event)
+{
+    const QString file = DraggedLocalFile(event->mimeData());
+    if (file.isEmpty() || !FBBGo->isEnabled())
+        return;
+    event->acceptProposedAction();
+    activateWindow();
+    // After the drop returns: the program the file came from waits for the drop to end.
+    QTimer::singleShot(0, this, [this, file] { OpenMapFile(file); });
 }
 
 bool TQuillonMain::FormHelp()
@@ -477,6 +534,8 @@ void TQuillonMain::LayoutComponents()
     FFEMapFile->setGeometry(96, 4, editWidth, 23);
     FDEFilePath->setGeometry(96, 34, editWidth, 21);
     FCBGroupByName->move(96, 60);
+    // In the gap between the MAP field and the Go button.
+    FBBRecent->setGeometry(96 + editWidth + 1, 4, 13, 23);
 }
 
 void TQuillonMain::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)

@@ -19,6 +19,7 @@ class TBaselineColumns;
 class TDirectoryEdit;
 class TFileComboEdit;
 class TFormStorage;
+class TRecentFilesButton;
 class TGradient;
 class TICCClock;
 class TMapAnalysis;
@@ -67,6 +68,8 @@ public:
     QAction *ClearBaselineAction() const { return FClearBaselineAction; }
     TDirectoryEdit *DEFilePath() const { return FDEFilePath; }
     TFileComboEdit *FEMapFile() const { return FFEMapFile; }
+    // The MAP files analysed last, newest first, kept in the settings.
+    TRecentFilesButton *BBRecent() const { return FBBRecent; }
     TFormStorage *FormStorage() const { return FFormStorage; }
     TTimer97 *TIAbort() const { return FTIAbort; }
     QLabel *StatusPanel(int index) const { return FStatusPanels[index]; }
@@ -91,12 +94,17 @@ public:
     void VGUnitsChangeDrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
                                       TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
     void TIAbortTimer(TTimer97 *Sender);
+    // A MAP file, or a project or executable beside its MAP file, as dropped or chosen from the
+    // recent files: it becomes the MAP field and the analysis runs. Nothing happens during a run.
+    void OpenMapFile(const QString &named);
     // The compiled unit scan's progress callback: pumps events at most every 50 ms.
     void ScanFilesProgress(const QString &folder, bool &abort);
 
 protected:
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
 
 private:
     void CreateStatusBar();
@@ -109,6 +117,7 @@ private:
     void ShowStatusNote(const QString &note);
     void ClearStatusNote();
     bool StatusNoteShown() const;
+    void ShowNoMapFileFound(const QString &named, const QStringList &candidates);
     // The texts the painters draw, which copies take too.
     QString SizeCellText(const TITreeNode *node, int columnIndex) const;
     QString PercentCellText(const TITreeNode *node) const;
@@ -134,6 +143,7 @@ private:
     QAction *FClearBaselineAction = nullptr;
     TDirectoryEdit *FDEFilePath = nullptr;
     TFileComboEdit *FFEMapFile = nullptr;
+    TRecentFilesButton *FBBRecent = nullptr;
     TTimer97 *FTIAbort = nullptr;
     TScanFilesAbort *FScanFilesAbort = nullptr;
     std::unique_ptr<TMapAnalysis> FAnalysis;

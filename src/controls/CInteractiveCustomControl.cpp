@@ -692,6 +692,7 @@ void TInteractiveCustomControl::focusOutEvent(QFocusEvent *e)
 
 QString TInteractiveCustomControl::HintTextAt(const QPoint &p) const
 {
+    FHintPoint = p;
     TICCArea *const area = AreaAt(p);
     const QString text = area ? area->HintText() : QString();
     return text.isEmpty() ? toolTip() : text;

@@ -111,6 +111,8 @@ public:
 
     // Tooltips: the hint of the area under p, or the control's own tool tip.
     QString HintTextAt(const QPoint &p) const;
+    // The point the current hint is asked for: areas that hold several hints choose by it.
+    QPoint HintPoint() const { return FHintPoint; }
     // Where a hint with this text shows for the pointer at p (client coordinates); an unchanged text
     // stays where it was while the pointer moved less than HintMoveTolerance pixels.
     QPoint PlaceHint(const QString &text, const QPoint &p);
@@ -207,4 +209,5 @@ private:
     QPoint FLastHintMouse;
     QPoint FLastHintPosition;
     std::optional<QString> FPendingHint;
+    mutable QPoint FHintPoint;
 };

@@ -375,6 +375,11 @@ bool TInteractiveTreeView::HandleKey(int Key, Qt::KeyboardModifiers Modifiers)
         SetSelectedNode(nullptr);
         return true;
     }
+    // Ctrl+Insert too, the older clipboard key that some users keep.
+    if (held == Qt::ControlModifier && (Key == Qt::Key_C || Key == Qt::Key_Insert)) {
+        CopyLines();
+        return true;
+    }
     return false;
 }
 
@@ -440,4 +445,21 @@ void TInteractiveTreeView::IncrementalSearch(QChar Character)
         SetSelectedNode(best);
         ScrollIntoView(best);
     }
+}
+
+// ---- tooltips
+
+QString TInteractiveTreeView::RowHint(TITreeNode *Node, const std::vector<TITVCutCell> &CutCells)
+{
+    QStringList lines;
+    const int x = HintPoint().x();
+    for (const TITVCutCell &cell : CutCells)
+        if (x >= cell.Left && x < cell.Right)
+            lines << cell.Text;
+    if (OnGetNodeHint) {
+        const QString more = OnGetNodeHint(this, Node);
+        if (!more.isEmpty())
+            lines << more;
+    }
+    return lines.join(u'\n');
 }

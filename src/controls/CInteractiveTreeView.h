@@ -5,6 +5,7 @@
 // expansion, scrolling, sorting and column changes.
 
 #include "controls/CInteractiveCustomControl.h"
+#include "controls/ITVRowRenderInformation.h"
 #include "controls/UColors.h"
 #include "tree/TreeGridModel.h"
 
@@ -123,6 +124,10 @@ public:
     // Sets the column to its content width and clamps the horizontal position.
     void AutoSizeColumn(TITVColumn *Column);
 
+    // The tooltip of a row at HintPoint(): the whole text of a cut-off cell there, then what
+    // OnGetNodeHint adds.
+    QString RowHint(TITreeNode *Node, const std::vector<TITVCutCell> &CutCells);
+
     // Copies to the clipboard: the clicked cell of SelectedNode, or the selected displayed lines.
     void CopyCell();
     void CopyLines();
@@ -135,6 +140,8 @@ public:
     // Asks the user for a text (caption, prompt, default); cancelling gives the default back.
     // A modal input dialog unless replaced.
     std::function<QString(const QString &Caption, const QString &Prompt, const QString &Default)> InputBox;
+    // More about a row for its tooltip (below the whole text of a cut-off cell); empty adds nothing.
+    std::function<QString(TInteractiveTreeView *Sender, TITreeNode *Node)> OnGetNodeHint;
     // Sees every key first; clearing Key (0) stops the grid from handling it.
     TITVKeyEvent OnKeyDown;
 

@@ -122,8 +122,9 @@ QRect TITVRowRenderInformation::CellRect(int Position) const
 
 void TITVRowRenderInformation::PaintRow()
 {
-    FView->AddArea(QRect(0, FRowTop, FView->width(), FRowBottom - FRowTop), TInteractiveTreeView::akRow,
-                   FNode);
+    TICCArea *const area = FView->AddArea(QRect(0, FRowTop, FView->width(), FRowBottom - FRowTop),
+                                          TInteractiveTreeView::akRow, FNode);
+    FCutCells.clear();
     PaintIndentation();
     PaintCell(0, FNode->Text());
     const int width = FView->width();
@@ -134,6 +135,9 @@ void TITVRowRenderInformation::PaintRow()
         if (span.Right > 0)
             PaintCell(position, FBrowser.GetCellText(FNode, span.Index));
     }
+    area->OnGetHint = [view = FView, node = FNode, cut = FCutCells](TICCArea *) {
+        return view->RowHint(node, cut);
+    };
     const int lastLine = FRowBottom - 1;
     if (FView->GridLines()) {
         const int left = FColumns.empty() ? FRect.left() : FColumns.front().Left;
@@ -272,6 +276,8 @@ void TITVRowRenderInformation::PaintCellContent(int Position, const QString &Tex
     if (text.isEmpty() || textRect.width() <= 0)
         return;
     const QString shown = metrics.elidedText(text, Qt::ElideRight, textRect.width());
+    if (shown != Text)
+        FCutCells.push_back({cell.left(), cell.right() + 1, Text});
     FCanvas.drawText(textRect, int(alignment | Qt::AlignVCenter | Qt::TextSingleLine), shown);
 }
 

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QRect>
 #include <QRgb>
+#include <QString>
 
 #include <vector>
 
@@ -16,6 +17,14 @@ class TInteractiveTreeView;
 class TAbstractTreeBrowser;
 class TITreeNode;
 class TITVColumn;
+
+// A cell painted with its text cut off: its horizontal extent and the whole text.
+struct TITVCutCell
+{
+    int Left = 0;
+    int Right = 0; // exclusive
+    QString Text;
+};
 
 class TITVRowRenderInformation
 {
@@ -70,6 +79,8 @@ protected:
     int FContentX = 0;
     TITreeNode *FNode = nullptr;
     std::vector<TColumnSpan> FColumns;
+    // The cells of the current row whose text did not fit, for the row's hint.
+    std::vector<TITVCutCell> FCutCells;
     // The right edge of the last displayed column.
     int FColumnsRight = 0;
 };

@@ -100,6 +100,25 @@ TEST_F(CopyMenu, PaintedCellsGoByTheTextTheirHookShows)
     EXPECT_EQ(Clipboard(), "12") << "a cell without a content hook shows its own text";
 }
 
+TEST_F(CopyMenu, CtrlCAndCtrlInsertCopyTheSelectedLinesAsTheMenuDoes)
+{
+    Click(RowPoint(0));
+    Click(RowPoint(2), Qt::ControlModifier);
+    QMenu *const menu = MenuAt(RowPoint(2));
+    menu->actions()[1]->trigger();
+    const QString fromMenu = Clipboard();
+    ASSERT_FALSE(fromMenu.isEmpty());
+    for (const Qt::Key key : {Qt::Key_C, Qt::Key_Insert}) {
+        QGuiApplication::clipboard()->setText("before");
+        Key(key, Qt::ControlModifier);
+        EXPECT_EQ(Clipboard(), fromMenu);
+    }
+    Key(Qt::Key_D, Qt::ControlModifier);
+    QGuiApplication::clipboard()->setText("kept");
+    Key(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(Clipboard(), "kept");
+}
+
 TEST_F(CopyMenu, NothingSelectedLeavesTheClipboardAlone)
 {
     View->SetSelectedNode(nullptr);

@@ -1,0 +1,53 @@
+#pragma once
+// The program's real window, offscreen, on fake time and settings of its own, with the sample's MAP
+// file at hand.
+#include "AppTestSupport.h"
+
+#include "app/FMain.h"
+#include "app/FScanFilesAbort.h"
+#include "controls/CDirectoryEdit.h"
+#include "controls/CFileComboEdit.h"
+#include "controls/UTimer97.h"
+
+#include <QPushButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+class MainWindowFixture : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        auto time = std::make_unique<TFakeTime>();
+        FTime = time.get();
+        CreateTimer97Handler(std::move(time));
+    }
+    void TearDown() override
+    {
+        FScan.reset();
+        FWindow.reset();
+        FreeTimer97Handler();
+    }
+
+    TQuillonMain &OpenWindow(const QStringList &arguments = {QStringLiteral("quillon")})
+    {
+        FScan.reset();
+        FWindow = std::make_unique<TQuillonMain>(arguments);
+        FScan = std::make_unique<TScanFilesAbort>(FWindow.get());
+        FWindow->SetScanFilesAbort(FScan.get());
+        FWindow->SetClock(std::shared_ptr<TICCClock>(FTime, [](TICCClock *) {}));
+        FWindow->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(FWindow.get()));
+        return *FWindow;
+    }
+
+    static QString SampleMap() { return SourceDir() + QStringLiteral("/examples/sample/SampleApp.map"); }
+    TITreeView &Grid() { return *FWindow->VGUnits(); }
+    int UnitCount() { return Grid().Items().RootCount(); }
+
+    TFakeTime *FTime = nullptr;
+    TTemporarySettings FSettings;
+    std::unique_ptr<TQuillonMain> FWindow;
+    std::unique_ptr<TScanFilesAbort> FScan;
+};
