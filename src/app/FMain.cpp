@@ -5,6 +5,8 @@
 #include "analysis/MapFileSearch.h"
 #include "app/DraggedFile.h"
 #include "app/FScanFilesAbort.h"
+#include "app/GridState.h"
+#include "app/MapFileWatcher.h"
 #include "app/UnitColumnPainting.h"
 #include "base/UFileUtils.h"
 #include "base/UFormat.h"
@@ -21,6 +23,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -94,7 +97,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FFormStorage->SetIniSection(QStringLiteral("\\Software\\Brackwell\\Quillon"));
     FFormStorage->SetOptions(fpPosition);
     FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text"),
-                                  QStringLiteral("CBGroupByName.Checked")});
+                                  QStringLiteral("CBGroupByName.Checked"),
+                                  QStringLiteral("CBAutoReload.Checked")});
     // Earlier versions wrote the values into a group named after this class, below the program's key.
     FFormStorage->AdoptSubSection(QStringLiteral("TQuillonMain"));
 
@@ -117,6 +121,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FDEFilePath, FFEMapFile);
     setTabOrder(FFEMapFile, FBBRecent);
     setTabOrder(FBBRecent, FCBGroupByName);
+    setTabOrder(FCBGroupByName, FCBAutoReload);
     setAcceptDrops(true);
 
     // FormCreate
@@ -231,6 +236,14 @@ void TQuillonMain::CreateHeaderBand()
                        "as newer compilers write them; names written without their unit are not shown."));
     FCBGroupByName->adjustSize();
     connect(FCBGroupByName, &QCheckBox::toggled, this, [this] { CBGroupByNameClick(); });
+
+    FCBAutoReload = new QCheckBox(QStringLiteral("Reload &automatically"), FGradient1);
+    FCBAutoReload->setObjectName(QStringLiteral("CBAutoReload"));
+    FCBAutoReload->setToolTip(
+        QStringLiteral("When the analysed MAP file is written again (the next build), "
+                       "checked: it is analysed again at once; unchecked: you are asked "
+                       "first.\nSort, opened units and scroll position are kept."));
+    FCBAutoReload->adjustSize();
     // A MAP file dropped on the field is opened as one dropped anywhere on the window.
     FFEMapFile->setAcceptDrops(false);
     FFEMapFile->setToolTip(QStringLiteral("The detailed MAP file the linker wrote (drop one on the window to "
@@ -262,6 +275,14 @@ void TQuillonMain::CreateCompareButton()
 
 void TQuillonMain::CreateAnalysis()
 {
+    // Its own clock: the watch needs timers that the scan's refresh throttle does not.
+    FMapFileWatcher = new TMapFileWatcher(SystemClock(), this);
+    FMapFileWatcher->OnChanged = [this](const QString &fileName) { MapFileChanged(fileName); };
+    FMapFileWatcher->OnUnfinished = [this](const QString &fileName, const QString &problem) {
+        ShowStatusNote(
+            Format(QStringLiteral("%s was written again but %s; press Go when the build has finished"),
+                   {QFileInfo(fileName).fileName(), problem}));
+    };
     FAnalysis = std::make_unique<TMapAnalysis>(*FVGUnits);
     FAnalysis->OnMessage = [this](TMapAnalysis *, const QString &message) { ShowAnalysisMessage(message); };
     FAnalysis->OnWarning = [this](TMapAnalysis *, const QString &message) { ShowStatusNote(message); };
@@ -342,6 +363,8 @@ void TQuillonMain::BBGoClick()
     FRunSucceeded = FAnalysis->Run(mapFileName, FDEFilePath->text());
     if (FRunSucceeded)
         FBBRecent->Add(QFileInfo(mapFileName).absoluteFilePath());
+    // Watched even when the run failed: a file read while the linker wrote it is read again when done.
+    FMapFileWatcher->Watch(mapFileName);
     FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
     FBaselineShown = false;
     ShowBaseline();
@@ -476,6 +499,31 @@ void TQuillonMain::OpenMapFile(const QString &named)
     BBGoClick();
 }
 
+void TQuillonMain::MapFileChanged(const QString &fileName)
+{
+    // During a run, or while the question is open, the next change asks again.
+    if (!FBBGo->isEnabled() || FAskingToReload)
+        return;
+    if (!FCBAutoReload->isChecked()) {
+        FAskingToReload = true;
+        const auto asked = qScopeGuard([this] { FAskingToReload = false; });
+        if (!ConfirmMessage(Format(QStringLiteral("!%s was written again. Analyse it again?"),
+                                   {QDir::toNativeSeparators(fileName)})))
+            return;
+    }
+    ReloadMapFile(fileName);
+}
+
+void TQuillonMain::ReloadMapFile(const QString &fileName)
+{
+    const TGridState state = TGridState::Capture(*FVGUnits);
+    FFEMapFile->SetFileName(fileName);
+    BBGoClick();
+    state.Restore(*FVGUnits);
+    if (!StatusNoteShown())
+        VGUnitsSelectionChanged(FVGUnits);
+}
+
 void TQuillonMain::dragEnterEvent(QDragEnterEvent *event)
 {
     // Not during a run: its scan lets events through, and a second run cannot start inside it.
@@ -534,6 +582,7 @@ void TQuillonMain::LayoutComponents()
     FFEMapFile->setGeometry(96, 4, editWidth, 23);
     FDEFilePath->setGeometry(96, 34, editWidth, 21);
     FCBGroupByName->move(96, 60);
+    FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
     // In the gap between the MAP field and the Go button.
     FBBRecent->setGeometry(96 + editWidth + 1, 4, 13, 23);
 }

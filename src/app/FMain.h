@@ -21,6 +21,7 @@ class TFileComboEdit;
 class TFormStorage;
 class TRecentFilesButton;
 class TGradient;
+class TMapFileWatcher;
 class TICCClock;
 class TMapAnalysis;
 class TScanFilesAbort;
@@ -66,6 +67,10 @@ public:
     QPushButton *BBCompare() const { return FBBCompare; }
     QAction *CompareWithAction() const { return FCompareWithAction; }
     QAction *ClearBaselineAction() const { return FClearBaselineAction; }
+    // Checked: a change of the analysed MAP file on disk is analysed at once; unchecked (the
+    // default): the window asks first. Stored with the fields.
+    QCheckBox *CBAutoReload() const { return FCBAutoReload; }
+    TMapFileWatcher *MapFileWatcher() const { return FMapFileWatcher; }
     TDirectoryEdit *DEFilePath() const { return FDEFilePath; }
     TFileComboEdit *FEMapFile() const { return FFEMapFile; }
     // The MAP files analysed last, newest first, kept in the settings.
@@ -97,6 +102,11 @@ public:
     // A MAP file, or a project or executable beside its MAP file, as dropped or chosen from the
     // recent files: it becomes the MAP field and the analysis runs. Nothing happens during a run.
     void OpenMapFile(const QString &named);
+    // The watcher's report that the analysed MAP file was rewritten: reloads it, or asks first.
+    void MapFileChanged(const QString &fileName);
+    // Analyses the file again, keeping the sort, the opened rows that still exist, the selection and
+    // the first row shown.
+    void ReloadMapFile(const QString &fileName);
     // The compiled unit scan's progress callback: pumps events at most every 50 ms.
     void ScanFilesProgress(const QString &folder, bool &abort);
 
@@ -141,6 +151,9 @@ private:
     QPushButton *FBBCompare = nullptr;
     QAction *FCompareWithAction = nullptr;
     QAction *FClearBaselineAction = nullptr;
+    QCheckBox *FCBAutoReload = nullptr;
+    TMapFileWatcher *FMapFileWatcher = nullptr;
+    bool FAskingToReload = false;
     TDirectoryEdit *FDEFilePath = nullptr;
     TFileComboEdit *FFEMapFile = nullptr;
     TRecentFilesButton *FBBRecent = nullptr;

@@ -44,6 +44,15 @@ protected:
 
     static QString SampleMap() { return SourceDir() + QStringLiteral("/examples/sample/SampleApp.map"); }
     TITreeView &Grid() { return *FWindow->VGUnits(); }
+    // The widget Tab moves to from the given one.
+    static QWidget *NextByTab(QWidget *widget)
+    {
+        QWidget *next = widget->nextInFocusChain();
+        while (next != widget && !(next->isVisibleTo(widget->window()) && next->isEnabled() &&
+                                   (next->focusPolicy() & Qt::TabFocus)))
+            next = next->nextInFocusChain();
+        return next;
+    }
     int UnitCount() { return Grid().Items().RootCount(); }
 
     TFakeTime *FTime = nullptr;

@@ -4,6 +4,7 @@
 
 #include "controls/CRecentFilesButton.h"
 
+#include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
 #include <QFile>
@@ -158,9 +159,8 @@ TEST_F(OpenMapFile, ChoosingARecentFileAnalysesItAndClearingEmptiesTheList)
 TEST_F(OpenMapFile, TheNewControlsAreReachedByTabAndExplainThemselves)
 {
     OpenWindowOnSample();
-    FWindow->FEMapFile()->setFocus();
-    QTest::keyClick(FWindow->FEMapFile(), Qt::Key_Tab);
-    EXPECT_EQ(QApplication::focusWidget(), FWindow->BBRecent());
+    EXPECT_EQ(NextByTab(FWindow->FEMapFile()), static_cast<QWidget *>(FWindow->BBRecent()));
+    EXPECT_EQ(NextByTab(FWindow->BBRecent()), static_cast<QWidget *>(FWindow->CBGroupByName()));
     EXPECT_FALSE(FWindow->BBRecent()->toolTip().isEmpty());
     EXPECT_FALSE(FWindow->FEMapFile()->toolTip().isEmpty());
 }

@@ -1,0 +1,32 @@
+#pragma once
+// What the user made of the grid (sort, opened rows, selection, the first row shown), kept by the
+// rows' texts, so that it survives a new run that replaces every row: what still exists comes back.
+
+#include "tree/ITVSortKind.h"
+
+#include <QList>
+#include <QStringList>
+
+class TITreeNode;
+class TITreeView;
+class TTreeGridModel;
+
+struct TGridState
+{
+    int SortColumnIndex = -1;
+    TITVSortDirection SortDirection = sdAscending;
+    QList<QStringList> Opened; // parents before their children
+    QList<QStringList> Selected;
+    QStringList Current; // the selected node that the keyboard moves from
+    QStringList Top;
+
+    static TGridState Capture(TITreeView &grid);
+    // Sorts, opens (through the grid's expanding event), selects and scrolls as captured; rows that
+    // no longer exist are skipped.
+    void Restore(TITreeView &grid) const;
+};
+
+// The texts from the root level down to the node.
+QStringList NodePath(const TITreeNode *node);
+// The node reached by the texts, the first of equal siblings at each level; none when one is missing.
+TITreeNode *NodeAtPath(TTreeGridModel &grid, const QStringList &path);

@@ -1,0 +1,136 @@
+// The window reloads the analysed MAP file after the next build: by itself or after asking, keeping
+// what the user made of the grid where the rows still exist.
+#include "MainWindowFixture.h"
+
+#include "app/MapFileWatcher.h"
+
+#include <QCheckBox>
+#include <QLabel>
+
+namespace {
+
+class Reload : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        OpenWindow();
+        FWindow->DEFilePath()->setText(SourceDir() + QStringLiteral("/examples/sample/"));
+        Map = Folder.filePath("App.map");
+        WriteBuild({{"Alpha", 300}, {"Beta", 200}, {"Gamma", 100}});
+        FWindow->OpenMapFile(Map);
+        ASSERT_EQ(UnitCount(), 3);
+    }
+    // Each unit gets two routines that share its code.
+    void WriteBuild(const std::vector<TMapUnit> &units)
+    {
+        std::vector<TMapSymbol> symbols;
+        quint32 start = 0;
+        for (const TMapUnit &unit : units) {
+            symbols.push_back({start, unit.Name + ".First"});
+            symbols.push_back({start + unit.Size / 2, unit.Name + ".Second"});
+            start += unit.Size;
+        }
+        WriteMapFile(Map, units, symbols, start);
+    }
+    TITreeNode *Unit(const QString &name)
+    {
+        for (TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling())
+            if (node->Text() == name)
+                return node;
+        return nullptr;
+    }
+    QStringList UnitNames()
+    {
+        QStringList names;
+        for (TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling())
+            names << node->Text();
+        return names;
+    }
+
+    QTemporaryDir Folder;
+    QString Map;
+    TMessageCatcher Messages; // no project file lies above the temporary folder
+};
+
+TEST_F(Reload, KeepsTheSortTheOpenedUnitsAndTheSelectionThatStillExist)
+{
+    Grid().SortBy(0, sdAscending);
+    Unit("Beta")->SetExpanded(true);
+    Unit("Gamma")->SetExpanded(true);
+    Grid().SetSelectedNode(Unit("Alpha"));
+    Unit("Gamma")->SetSelected(true);
+
+    WriteBuild({{"Alpha", 310}, {"Beta", 500}, {"Delta", 50}});
+    FWindow->ReloadMapFile(Map);
+
+    EXPECT_EQ(UnitNames(), QStringList({"Alpha", "Beta", "Delta"}));
+    EXPECT_EQ(Grid().SortColumnIndex(), 0);
+    EXPECT_TRUE(Unit("Beta")->Expanded());
+    EXPECT_EQ(Unit("Beta")->Tag(), 500);
+    EXPECT_FALSE(Unit("Alpha")->Expanded());
+    EXPECT_EQ(Grid().SelectedNode(), Unit("Alpha"));
+    EXPECT_EQ(Grid().Items().SelectedCount(), 1);
+    EXPECT_TRUE(FWindow->StatusPanel(0)->text().startsWith("1 units: 0.3 kB code"))
+        << FWindow->StatusPanel(0)->text().toStdString();
+}
+
+TEST_F(Reload, KeepsTheFirstRowShown)
+{
+    std::vector<TMapUnit> many;
+    for (int i = 0; i < 80; ++i)
+        many.push_back({QStringLiteral("Unit%1").arg(i, 2, 10, QLatin1Char('0')), quint32(1000 - i)});
+    WriteBuild(many);
+    FWindow->ReloadMapFile(Map);
+    Grid().SetTopNode(Unit("Unit40"));
+    Grid().grab();
+    WriteBuild(many);
+    FWindow->ReloadMapFile(Map);
+    Grid().grab();
+    EXPECT_EQ(Grid().TopNode(), Unit("Unit40"));
+}
+
+TEST_F(Reload, AutomaticallyOrAfterAskingAsTheSettingSays)
+{
+    WriteBuild({{"Alpha", 300}, {"Beta", 200}, {"Gamma", 100}, {"Delta", 50}});
+    const qsizetype before = Messages.Messages.size();
+    FWindow->MapFileChanged(Map); // asks; the catcher answers no
+    ASSERT_EQ(Messages.Messages.size(), before + 1);
+    EXPECT_TRUE(Messages.Messages.last().contains("was written again. Analyse it again?"));
+    EXPECT_EQ(UnitCount(), 3);
+
+    FWindow->CBAutoReload()->setChecked(true);
+    FWindow->MapFileChanged(Map);
+    EXPECT_EQ(UnitCount(), 4);
+    EXPECT_FALSE(Messages.Messages.last().contains("Analyse it again?") &&
+                 Messages.Messages.size() > before + 1);
+}
+
+TEST_F(Reload, TheWatcherFollowsTheAnalysedFile)
+{
+    EXPECT_EQ(FWindow->MapFileWatcher()->FileName(), Map);
+    FWindow->OpenMapFile(SampleMap());
+    EXPECT_EQ(FWindow->MapFileWatcher()->FileName(), SampleMap());
+}
+
+TEST_F(Reload, AHalfWrittenFileIsNotReadButNoted)
+{
+    FWindow->MapFileWatcher()->OnUnfinished(Map, QStringLiteral("it does not end as a complete MAP file"));
+    EXPECT_EQ(FWindow->StatusPanel(0)->toolTip(),
+              "App.map was written again but it does not end as a complete MAP file; press Go when the build "
+              "has finished");
+    EXPECT_EQ(UnitCount(), 3);
+}
+
+TEST_F(Reload, TheSettingIsKeptAndReachedByTab)
+{
+    FWindow->CBAutoReload()->setChecked(true);
+    EXPECT_FALSE(FWindow->CBAutoReload()->toolTip().isEmpty());
+    EXPECT_EQ(NextByTab(FWindow->CBGroupByName()), static_cast<QWidget *>(FWindow->CBAutoReload()));
+    FWindow->close();
+    OpenWindow();
+    EXPECT_TRUE(FWindow->CBAutoReload()->isChecked());
+}
+
+} // namespace
