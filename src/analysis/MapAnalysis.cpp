@@ -304,6 +304,14 @@ void TMapAnalysis::ReadSymbols(TUnitRun &Run)
     FSymbolIndex.Build(FSymbols, Run.UnitNames);
 }
 
+std::optional<qint64> TMapAnalysis::SymbolAddress(const TITreeNode *Row) const
+{
+    const int index = SymbolIndexOfRow(Row, FSymbols.Count());
+    if (index < 0)
+        return std::nullopt;
+    return FSymbols.Address(index);
+}
+
 bool TMapAnalysis::AddSymbolRowsOf(TITreeNode *Node)
 {
     if (Node->Count() != 1 || Node->GetFirstChild()->Text() != u"$")

@@ -62,6 +62,8 @@ public:
     // The replacement alone, without the sort; false when Node holds no placeholder (or, grouped
     // by address, is no unit row).
     bool AddSymbolRowsOf(TITreeNode *Node);
+    // The address in the code segment of the symbol a symbol row stands for; none for other rows.
+    std::optional<qint64> SymbolAddress(const TITreeNode *Row) const;
 
     TSymbolGrouping Grouping() const { return FGrouping; }
     // Takes effect without a new run: opened unit rows are rebuilt in the new grouping (and the

@@ -55,7 +55,7 @@ TITreeNode *TSymbolRowBuilder::Level(TITreeNode *Parent, const QString &Text, qi
     return child;
 }
 
-void TSymbolRowBuilder::Add(const QString &FirstLevel, QString Path, qint64 Size)
+void TSymbolRowBuilder::Add(const QString &FirstLevel, QString Path, qint64 Size, int SymbolIndex)
 {
     TITreeNode *parent = FNode;
     if (!FirstLevel.isEmpty())
@@ -71,9 +71,19 @@ void TSymbolRowBuilder::Add(const QString &FirstLevel, QString Path, qint64 Size
     // A leaf is always a new row, but the first of its text is found by later paths.
     TITreeNode *leaf = parent->AddChild(Path);
     leaf->SetTag(Size);
+    // Overloads share their text: the symbol tells them apart by its address.
+    leaf->SetData(SymbolIndex + 1);
     const auto key = qMakePair(static_cast<const TITreeNode *>(parent), Path);
     if (!FFirstChild.contains(key))
         FFirstChild.insert(key, leaf);
+}
+
+int SymbolIndexOfRow(const TITreeNode *Row, int SymbolCount)
+{
+    if (!Row || !Row->Parent() || Row->Count() > 0)
+        return -1;
+    const int index = Row->Data() - 1;
+    return index < SymbolCount ? index : -1;
 }
 
 void AddSymbolRows(TITreeNode *Node, const TCompareDataList &Symbols, const std::vector<int> &Indexes,
@@ -81,7 +91,8 @@ void AddSymbolRows(TITreeNode *Node, const TCompareDataList &Symbols, const std:
 {
     TSymbolRowBuilder rows(Node);
     for (const int index : Indexes)
-        rows.Add(QString(), UnitRestPath(Symbols.NameBytes(index).sliced(prefixLength)), Symbols.Data(index));
+        rows.Add(QString(), UnitRestPath(Symbols.NameBytes(index).sliced(prefixLength)), Symbols.Data(index),
+                 index);
 }
 
 void AddUnitAddressRows(TITreeNode *Node, const TCompareDataList &Symbols, const TUnitSymbolIndex &Units,
@@ -102,11 +113,11 @@ void AddUnitAddressRows(TITreeNode *Node, const TCompareDataList &Symbols, const
         const QByteArrayView name = Symbols.NameBytes(i);
         const size_t prefix = Units.UnitPrefixLength(std::string_view(name.data(), size_t(name.size())));
         if (prefix == 0)
-            rows.Add(QString(), QString::fromUtf8(name), size);
+            rows.Add(QString(), QString::fromUtf8(name), size, i);
         else if (name.first(qsizetype(prefix)) == unitName)
-            rows.Add(QString(), UnitRestPath(name.sliced(qsizetype(prefix) + 1)), size);
+            rows.Add(QString(), UnitRestPath(name.sliced(qsizetype(prefix) + 1)), size, i);
         else
             rows.Add(QString::fromUtf8(name.first(qsizetype(prefix))),
-                     UnitRestPath(name.sliced(qsizetype(prefix) + 1)), size);
+                     UnitRestPath(name.sliced(qsizetype(prefix) + 1)), size, i);
     }
 }

@@ -32,8 +32,9 @@ class TSymbolRowBuilder
 public:
     explicit TSymbolRowBuilder(TITreeNode *Node) : FNode(Node) {}
     // The path is split at its unnested dots, an empty level shown as "???". A non-empty
-    // FirstLevel is one row above the path, taken whole.
-    void Add(const QString &FirstLevel, QString Path, qint64 Size);
+    // FirstLevel is one row above the path, taken whole. The leaf of a symbol keeps its index in
+    // the symbol table plus one as its Data (see SymbolIndexOfRow); other rows keep 0.
+    void Add(const QString &FirstLevel, QString Path, qint64 Size, int SymbolIndex = -1);
 
 private:
     TITreeNode *Level(TITreeNode *Parent, const QString &Text, qint64 Size);
@@ -43,6 +44,10 @@ private:
     // siblings would cost their number for every symbol.
     QHash<QPair<const TITreeNode *, QString>, TITreeNode *> FFirstChild;
 };
+
+// The index in the symbol table of the symbol a row stands for; -1 for the rows that stand for
+// several (namespaces, classes) or for none.
+int SymbolIndexOfRow(const TITreeNode *Row, int SymbolCount);
 
 // Grouping by name: adds under Node the rows of the given symbols, in the given (address) order.
 // prefixLength is the byte length of the row's text plus its dot, which every given name begins

@@ -196,6 +196,7 @@ void TQuillonMain::CreateGrid()
     FVGUnits->Column(2)->OnGetNodeContentText = [this](TITreeView *, TITreeNode *node, int) {
         return PercentCellText(node);
     };
+    FVGUnits->OnGetNodeHint = [this](TInteractiveTreeView *, TITreeNode *node) { return SymbolHint(node); };
 }
 
 void TQuillonMain::CreateHeaderBand()
@@ -627,6 +628,14 @@ QString TQuillonMain::SizeCellText(const TITreeNode *node, int columnIndex) cons
     if (value != 0)
         return QString::number(value);
     return node->Parent() ? QString() : QStringLiteral("-");
+}
+
+QString TQuillonMain::SymbolHint(const TITreeNode *node) const
+{
+    const std::optional<qint64> address = FAnalysis->SymbolAddress(node);
+    if (!address)
+        return {};
+    return QStringLiteral("Address ") + QStringLiteral("%1").arg(*address, 8, 16, QLatin1Char('0')).toUpper();
 }
 
 QString TQuillonMain::PercentCellText(const TITreeNode *node) const

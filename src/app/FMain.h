@@ -139,6 +139,8 @@ private:
     // The texts of the baseline's columns, as painted and copied.
     static QString OldSizeCellText(const TITreeNode *node);
     static QString ChangeCellText(const TITreeNode *node);
+    // A symbol row's tooltip: the address of its symbol, which tells overloads of one name apart.
+    QString SymbolHint(const TITreeNode *node) const;
 
     QStringList FArguments;
     TFormStorage *FFormStorage = nullptr;
