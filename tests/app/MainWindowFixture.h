@@ -55,6 +55,33 @@ protected:
     }
     int UnitCount() { return Grid().Items().RootCount(); }
 
+    QStringList RootTexts()
+    {
+        QStringList texts;
+        for (const TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling())
+            texts << node->Text();
+        return texts;
+    }
+
+    TITreeNode *Root(const QString &text)
+    {
+        for (TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling())
+            if (node->Text() == text)
+                return node;
+        return nullptr;
+    }
+
+    // The middle of the node's row in the grid's client coordinates.
+    QPoint RowPoint(const TITreeNode *node, int x = 100)
+    {
+        Grid().grab();
+        for (int y = 0; y < Grid().height(); ++y)
+            if (Grid().RowAt(y) == node)
+                return QPoint(x, y + Grid().RowHeight() / 2);
+        ADD_FAILURE() << "row not displayed";
+        return QPoint();
+    }
+
     TFakeTime *FTime = nullptr;
     TTemporarySettings FSettings;
     std::unique_ptr<TQuillonMain> FWindow;

@@ -1,6 +1,6 @@
 // The program through its real window, offscreen: the Go run, sorting, opening units, the selection
 // summary, copying, failures, persistence and the command line.
-#include "AppTestSupport.h"
+#include "MainWindowFixture.h"
 
 #include "analysis/BaselineColumns.h"
 #include "analysis/MapAnalysis.h"
@@ -30,34 +30,9 @@
 
 namespace {
 
-class MainWindowTest : public ::testing::Test
+class MainWindowTest : public MainWindowFixture
 {
 protected:
-    void SetUp() override
-    {
-        auto time = std::make_unique<TFakeTime>();
-        FTime = time.get();
-        CreateTimer97Handler(std::move(time));
-    }
-    void TearDown() override
-    {
-        FScan.reset();
-        FWindow.reset();
-        FreeTimer97Handler();
-    }
-
-    TQuillonMain &OpenWindow(const QStringList &arguments = {QStringLiteral("quillon")})
-    {
-        FScan.reset();
-        FWindow = std::make_unique<TQuillonMain>(arguments);
-        FScan = std::make_unique<TScanFilesAbort>(FWindow.get());
-        FWindow->SetScanFilesAbort(FScan.get());
-        FWindow->SetClock(std::shared_ptr<TICCClock>(FTime, [](TICCClock *) {}));
-        FWindow->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(FWindow.get()));
-        return *FWindow;
-    }
-
     void Go(const QString &mapFile, const QString &searchFolder)
     {
         FWindow->FEMapFile()->SetFileName(mapFile);
@@ -66,42 +41,6 @@ protected:
     }
 
     void GoOnSample() { Go(SampleMap(), SourceDir() + QStringLiteral("/examples/sample/")); }
-
-    static QString SampleMap() { return SourceDir() + QStringLiteral("/examples/sample/SampleApp.map"); }
-
-    TITreeView &Grid() { return *FWindow->VGUnits(); }
-
-    QStringList RootTexts()
-    {
-        QStringList texts;
-        for (const TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling())
-            texts << node->Text();
-        return texts;
-    }
-
-    TITreeNode *Root(const QString &text)
-    {
-        for (TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling())
-            if (node->Text() == text)
-                return node;
-        return nullptr;
-    }
-
-    // The middle of the node's row in the grid's client coordinates.
-    QPoint RowPoint(const TITreeNode *node, int x = 100)
-    {
-        Grid().grab();
-        for (int y = 0; y < Grid().height(); ++y)
-            if (Grid().RowAt(y) == node)
-                return QPoint(x, y + Grid().RowHeight() / 2);
-        ADD_FAILURE() << "row not displayed";
-        return QPoint();
-    }
-
-    TFakeTime *FTime = nullptr;
-    TTemporarySettings FSettings;
-    std::unique_ptr<TQuillonMain> FWindow;
-    std::unique_ptr<TScanFilesAbort> FScan;
 };
 
 TEST_F(MainWindowTest, CaptionCarriesVersionAndPublisher)

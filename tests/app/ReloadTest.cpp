@@ -34,20 +34,6 @@ protected:
         }
         WriteMapFile(Map, units, symbols, start);
     }
-    TITreeNode *Unit(const QString &name)
-    {
-        for (TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling())
-            if (node->Text() == name)
-                return node;
-        return nullptr;
-    }
-    QStringList UnitNames()
-    {
-        QStringList names;
-        for (TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling())
-            names << node->Text();
-        return names;
-    }
 
     QTemporaryDir Folder;
     QString Map;
@@ -57,20 +43,20 @@ protected:
 TEST_F(Reload, KeepsTheSortTheOpenedUnitsAndTheSelectionThatStillExist)
 {
     Grid().SortBy(0, sdAscending);
-    Unit("Beta")->SetExpanded(true);
-    Unit("Gamma")->SetExpanded(true);
-    Grid().SetSelectedNode(Unit("Alpha"));
-    Unit("Gamma")->SetSelected(true);
+    Root("Beta")->SetExpanded(true);
+    Root("Gamma")->SetExpanded(true);
+    Grid().SetSelectedNode(Root("Alpha"));
+    Root("Gamma")->SetSelected(true);
 
     WriteBuild({{"Alpha", 310}, {"Beta", 500}, {"Delta", 50}});
     FWindow->ReloadMapFile(Map);
 
-    EXPECT_EQ(UnitNames(), QStringList({"Alpha", "Beta", "Delta"}));
+    EXPECT_EQ(RootTexts(), QStringList({"Alpha", "Beta", "Delta"}));
     EXPECT_EQ(Grid().SortColumnIndex(), 0);
-    EXPECT_TRUE(Unit("Beta")->Expanded());
-    EXPECT_EQ(Unit("Beta")->Tag(), 500);
-    EXPECT_FALSE(Unit("Alpha")->Expanded());
-    EXPECT_EQ(Grid().SelectedNode(), Unit("Alpha"));
+    EXPECT_TRUE(Root("Beta")->Expanded());
+    EXPECT_EQ(Root("Beta")->Tag(), 500);
+    EXPECT_FALSE(Root("Alpha")->Expanded());
+    EXPECT_EQ(Grid().SelectedNode(), Root("Alpha"));
     EXPECT_EQ(Grid().Items().SelectedCount(), 1);
     EXPECT_TRUE(FWindow->StatusPanel(0)->text().startsWith("1 units: 0.3 kB code"))
         << FWindow->StatusPanel(0)->text().toStdString();
@@ -83,12 +69,12 @@ TEST_F(Reload, KeepsTheFirstRowShown)
         many.push_back({QStringLiteral("Unit%1").arg(i, 2, 10, QLatin1Char('0')), quint32(1000 - i)});
     WriteBuild(many);
     FWindow->ReloadMapFile(Map);
-    Grid().SetTopNode(Unit("Unit40"));
+    Grid().SetTopNode(Root("Unit40"));
     Grid().grab();
     WriteBuild(many);
     FWindow->ReloadMapFile(Map);
     Grid().grab();
-    EXPECT_EQ(Grid().TopNode(), Unit("Unit40"));
+    EXPECT_EQ(Grid().TopNode(), Root("Unit40"));
 }
 
 TEST_F(Reload, AutomaticallyOrAfterAskingAsTheSettingSays)

@@ -8,12 +8,7 @@ namespace {
 class SymbolHint : public MainWindowFixture
 {
 protected:
-    QString HintOf(TITreeNode *node)
-    {
-        Grid().grab();
-        const int row = Grid().RowIndex(node);
-        return Grid().HintTextAt(QPoint(60, Grid().HeaderHeight() + row * Grid().RowHeight() + 5));
-    }
+    QString HintOf(TITreeNode *node) { return Grid().HintTextAt(RowPoint(node, 60)); }
     QTemporaryDir Folder;
 };
 
