@@ -43,13 +43,15 @@ zcat "$root/share/man/man1/quillon-cli.1.gz" > "$page"
 warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1) || true
 [ -z "$warnings" ] || fail "the manual page has formatting warnings: $warnings"
 plain=$(sed 's/\\-/-/g; s/\\e/\\/g' "$page")
-for section in NAME SYNOPSIS DESCRIPTION OPTIONS "EXIT CODES"; do
+for section in NAME SYNOPSIS DESCRIPTION "EXIT CODES"; do
   grep -q "^\.SH $section\$" <<<"$plain" || fail "the manual page has no $section section"
 done
 help=$("$root/bin/quillon-cli" --help)
-for word in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u) \
-            $(sed -n 's/^ *\(Usage: \)\{0,1\}quillon-cli \([a-z][a-z-]*\).*/\2/p' <<<"$help" | sort -u); do
-  grep -qF -- "$word" <<<"$plain" || fail "the manual page does not mention $word"
+for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u); do
+  grep -qF -- "$option" <<<"$plain" || fail "the manual page does not mention $option"
+done
+for command in $(sed -n 's/^ *\(Usage: \)\{0,1\}quillon-cli \([a-z][a-z-]*\).*/\2/p' <<<"$help" | sort -u); do
+  grep -qx "\.SS $command" <<<"$plain" || fail "the manual page has no subsection for the command $command"
 done
 [ "$(sed -n '/^\.SH EXIT CODES$/,/^\.SH/p' <<<"$plain" | grep -cE '^ +[0-9]+ ')" -ge 4 ] ||
   fail "the manual page lists fewer than four exit codes"
