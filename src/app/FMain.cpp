@@ -580,12 +580,13 @@ void TQuillonMain::LayoutComponents()
     FBBGo->setGeometry(w - (DesignedWidth - 598), 17, 54, 27);
     FBBCompare->setGeometry(FBBGo->x() - 8 - CompareButtonWidth, 17, CompareButtonWidth, 27);
     const int editWidth = std::max(0, FBBCompare->x() - 8 - 96);
-    FFEMapFile->setGeometry(96, 4, editWidth, 23);
+    // The recent files' arrow ends the MAP field's row where the folder field ends.
+    constexpr int recentWidth = 14;
+    FFEMapFile->setGeometry(96, 4, std::max(0, editWidth - recentWidth - 1), 23);
+    FBBRecent->setGeometry(96 + editWidth - recentWidth, 4, recentWidth, 23);
     FDEFilePath->setGeometry(96, 34, editWidth, 21);
     FCBGroupByName->move(96, 60);
     FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
-    // In the gap between the MAP field and the Go button.
-    FBBRecent->setGeometry(96 + editWidth + 1, 4, 13, 23);
 }
 
 void TQuillonMain::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)
