@@ -104,7 +104,9 @@ TScaleFile &FileOf(const benchmark::State &state)
 size_t ReadAndFindLineStarts(const char *path)
 {
     const int fd = open(path, O_RDONLY);
-    struct stat info{};
+    struct stat info
+    {
+    };
     if (fd < 0 || fstat(fd, &info) != 0)
         return 0;
     const size_t size = size_t(info.st_size);
@@ -158,7 +160,8 @@ void Cli(benchmark::State &state, std::vector<std::string> options)
 {
     const TScaleFile &file = FileOf(state);
     const std::string output = QDir(CacheFolder()).filePath(QStringLiteral("out")).toStdString();
-    std::vector<std::string> arguments = {QUILLON_CLI_PATH, "report", file.Path.toStdString(), "--output", output};
+    std::vector<std::string> arguments = {QUILLON_CLI_PATH, "report", file.Path.toStdString(), "--output",
+                                          output};
     arguments.insert(arguments.end(), options.begin(), options.end());
     std::vector<char *> argv;
     for (std::string &argument : arguments)
@@ -230,7 +233,8 @@ void BM_OpenLargestUnit(benchmark::State &state)
         map.Analysis.VGUnitsExpanding(&map.Grid, unit, allow);
         state.PauseTiming();
         rows = 0;
-        for (TITreeNode *node = unit->GetFirstChild(); node && node != unit->NextSibling(); node = node->GetNext())
+        for (TITreeNode *node = unit->GetFirstChild(); node && node != unit->NextSibling();
+             node = node->GetNext())
             ++rows;
         unit->DeleteChildren();
         unit->AddChild(QStringLiteral("$"));
@@ -297,8 +301,9 @@ public:
     void ReportRuns(const std::vector<Run> &runs) override
     {
         ConsoleReporter::ReportRuns(runs);
+        // The "min" aggregate of repeated benchmarks, the run itself of single ones.
         for (const Run &run : runs) {
-            if (run.aggregate_name != "min")
+            if (run.run_type == Run::RT_Aggregate ? run.aggregate_name != "min" : run.repetitions > 1)
                 continue;
             const std::string key = run.run_name.function_name + "/" + run.run_name.args;
             FSeconds[key] = run.GetAdjustedRealTime() * Scale(run.time_unit);
@@ -337,8 +342,12 @@ public:
         for (const auto &peak : peaks) {
             std::printf("%-34s", peak[0]);
             for (size_t f = 0; f < std::size(Files); ++f) {
-                const double ratio = FCounters[std::string(peak[1]) + "/" + std::to_string(f) + ".peak_x_file"];
-                Row(ratio * double(Files[f].Bytes) / 1e6, double(Files[f].Bytes) / 1e6, "MB");
+                const auto ratio =
+                    FCounters.find(std::string(peak[1]) + "/" + std::to_string(f) + ".peak_x_file");
+                if (ratio == FCounters.end())
+                    Row(-1, -1, "");
+                else
+                    Row(ratio->second * double(Files[f].Bytes) / 1e6, double(Files[f].Bytes) / 1e6, "MB");
             }
             std::printf(" | <= 1.5 x file size\n");
         }
@@ -352,9 +361,10 @@ public:
         std::printf(" | <= 3.0 x\n");
         std::printf("%-34s", "growth 360 MB / 170 MB");
         const double growth = seconds("BM_Engine", 1) / seconds("BM_Engine", 0);
-        std::printf(" | engine %.2f x, json --symbols %.2f x, floor %.2f x, bytes %.2f x | <= 2.2 x\n", growth,
-                    seconds("BM_CliJsonSymbols", 1) / seconds("BM_CliJsonSymbols", 0),
-                    seconds("BM_Floor", 1) / seconds("BM_Floor", 0), double(Files[1].Bytes) / double(Files[0].Bytes));
+        std::printf(" | engine %.2f x, json --symbols %.2f x, floor %.2f x, bytes %.2f x | <= 2.2 x\n",
+                    growth, seconds("BM_CliJsonSymbols", 1) / seconds("BM_CliJsonSymbols", 0),
+                    seconds("BM_Floor", 1) / seconds("BM_Floor", 0),
+                    double(Files[1].Bytes) / double(Files[0].Bytes));
     }
 
 private:

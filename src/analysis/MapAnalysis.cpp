@@ -355,6 +355,8 @@ void TMapAnalysis::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bo
 {
     Q_UNUSED(Sender);
     Allow = true;
+    const quint64 contentBefore = FGrid.Items().ContentVersion();
+    // Only Node's rows are new: opening every unit at once re-sorts each unit's rows, not the tree.
     if (AddSymbolRowsOf(Node))
-        FGrid.Resort();
+        FGrid.ResortChanged(Node, contentBefore);
 }

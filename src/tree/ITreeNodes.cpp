@@ -41,6 +41,8 @@ void TITreeNode::Changed()
 void TITreeNode::SetText(const QString &Value)
 {
     FText = Value;
+    if (FOwner)
+        FOwner->ContentChanged();
     Changed();
 }
 
@@ -57,7 +59,7 @@ void TITreeNode::SetExpanded(bool Value)
         if (Allow) {
             FState |= StateExpanded;
             if (FOwner)
-                FOwner->ShapeChanged();
+                FOwner->ExpansionChanged();
             if (View)
                 View->DoExpanded(this);
         }
@@ -67,7 +69,7 @@ void TITreeNode::SetExpanded(bool Value)
         if (Allow) {
             FState &= ~StateExpanded;
             if (FOwner)
-                FOwner->ShapeChanged();
+                FOwner->ExpansionChanged();
             if (View)
                 View->DoCollapsed(this);
         }

@@ -169,15 +169,25 @@ public:
     // Raised whenever nodes are added, removed, reordered, expanded or collapsed, so that the row
     // list of a view can be cached and rebuilt only when it may have changed.
     quint64 ShapeVersion() const { return FShapeVersion; }
+    // Raised whenever nodes are added, removed, reordered or renamed, not when they are expanded or
+    // collapsed: what a sort reads apart from Tag, Data and column strings, which notify nothing.
+    quint64 ContentVersion() const { return FContentVersion; }
 
 private:
     friend class TITreeNode;
     void NodeRemoved(TITreeNode *Node);
-    void ShapeChanged() { ++FShapeVersion; }
+    void ShapeChanged()
+    {
+        ++FShapeVersion;
+        ++FContentVersion;
+    }
+    void ExpansionChanged() { ++FShapeVersion; }
+    void ContentChanged() { ++FContentVersion; }
 
     ITreeNodesView *const FView;
     std::unique_ptr<TITreeNode> FRoot;
     int FUpdateCount = 0;
     int FSelectedCount = 0;
     quint64 FShapeVersion = 0;
+    quint64 FContentVersion = 0;
 };

@@ -1,5 +1,8 @@
 #include "tree/TreeGridModel.h"
 
+#include <algorithm>
+#include <limits>
+
 TTreeGridModel::TTreeGridModel()
 {
     FItems = std::make_unique<TITreeNodes>(this);
@@ -24,12 +27,26 @@ void TTreeGridModel::EndUpdate()
     FItems->EndUpdate();
 }
 
+namespace {
+
+// The node that follows Node's subtree in pre-order; none at the end of the tree.
+const TITreeNode *AfterSubtree(const TITreeNode *Node)
+{
+    for (; Node; Node = Node->Parent())
+        if (Node->NextSibling())
+            return Node->NextSibling();
+    return nullptr;
+}
+
+} // namespace
+
 // ---- Sorting -----------------------------------------------------------------------------------
 
 void TTreeGridModel::SortBy(int ColumnIndex, TITVSortDirection Direction)
 {
     FSortColumnIndex = ColumnIndex;
     FSortDirection = Direction;
+    FSortedContent.reset();
     if (ColumnIndex < 0 || ColumnIndex >= FColumns->Count())
         return;
     FSortColumn = FColumns->Items(ColumnIndex);
@@ -45,6 +62,48 @@ void TTreeGridModel::SortBy(int ColumnIndex, TITVSortDirection Direction)
     const TITreeNodeList &NewRows = Rows();
     if (TopRow >= 0 && TopRow < int(NewRows.size()))
         FTopNode = NewRows[size_t(TopRow)];
+    FSortedMin = std::numeric_limits<qint64>::max();
+    FSortedMax = std::numeric_limits<qint64>::min();
+    if (WidenSortedRange(FItems->GetFirstNode(), nullptr))
+        FSortedContent = FItems->ContentVersion();
+    RequestGridRepaint();
+}
+
+bool TTreeGridModel::WidenSortedRange(const TITreeNode *First, const TITreeNode *End)
+{
+    const TITVSortKind Kind = FSortColumn ? FSortColumn->SortKind() : iskNoSort;
+    if (Kind != iskTag && Kind != iskData)
+        return false;
+    for (const TITreeNode *Each = First; Each && Each != End; Each = Each->GetNext()) {
+        // The comparers subtract the low 32 bits (Data is 32 bits already).
+        const qint64 Value = Kind == iskTag ? qint32(quint32(Each->Tag())) : Each->Data();
+        FSortedMin = std::min(FSortedMin, Value);
+        FSortedMax = std::max(FSortedMax, Value);
+    }
+    return true;
+}
+
+bool TTreeGridModel::SortedRangeWraps() const
+{
+    return FSortedMax - FSortedMin > std::numeric_limits<qint32>::max();
+}
+
+void TTreeGridModel::ResortChanged(TITreeNode *Node, quint64 ContentBefore)
+{
+    if (!FSortedContent || *FSortedContent != ContentBefore || !FSortColumn || Node->Expanded() ||
+        !FItems->Contains(Node) || !WidenSortedRange(Node->GetFirstChild(), AfterSubtree(Node)) ||
+        SortedRangeWraps()) {
+        Resort();
+        return;
+    }
+    if (FSortColumn->OnBeforeSort)
+        FSortColumn->OnBeforeSort(this);
+    const int Flags = sfRecursive | (FSortDirection == sdDescending ? sfDescending : 0);
+    FBrowser->PushCurrentNode();
+    FBrowser->GoTo(Node);
+    FBrowser->Sort(FSortColumnIndex, FSortColumn->SortKind(), Flags);
+    FBrowser->PopCurrentNode();
+    FSortedContent = FItems->ContentVersion();
     RequestGridRepaint();
 }
 

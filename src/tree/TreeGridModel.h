@@ -9,6 +9,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <unordered_map>
 
 using TITVNodeEvent = std::function<void(TTreeGridModel *Sender, TITreeNode *Node)>;
@@ -41,6 +42,14 @@ public:
     // Resort after columns were added uses them. Keeps the scroll position (the top row index).
     void SortBy(int ColumnIndex, TITVSortDirection Direction);
     void Resort();
+    // Resort after the children of Node were replaced (a row being opened), given the items'
+    // ContentVersion from before the change. Where it leaves the same order as Resort, only Node's
+    // subtree is sorted: nothing else was added, removed or renamed since the last sort, the sort
+    // is the stable one on Tag or Data and no two values lie far enough apart for the 32-bit
+    // difference to wrap (the rest of the tree is then still in order, and a stable sort of an
+    // ordered list leaves it as it is), and Node is collapsed (no shown row moves). Tag and Data
+    // changed outside Node since the last sort are the caller's to avoid: they notify nothing.
+    void ResortChanged(TITreeNode *Node, quint64 ContentBefore);
     // The header click: nothing for iskNoSort; the current sort column flips its direction, any
     // other column starts with its DefaultSortDirection.
     void HeaderClick(int ColumnIndex);
@@ -98,6 +107,11 @@ public:
     void ColumnRemoving(const TITVColumn *Column);
 
 private:
+    // Adds the sort keys of the nodes from First up to End in pre-order to FSortedMin and
+    // FSortedMax; false when the sort kind orders by something else.
+    bool WidenSortedRange(const TITreeNode *First, const TITreeNode *End);
+    bool SortedRangeWraps() const;
+
     std::unique_ptr<TATBClassicTreeView> FBrowser;
     std::unique_ptr<TITVColumns> FColumns;
     int FSortColumnIndex = -1;
@@ -105,6 +119,11 @@ private:
     TITVSortDirection FSortDirection = sdAscending;
     TITreeNode *FTopNode = nullptr;
     int FHorzScrollPosition = 0;
+    // The items' ContentVersion right after the last sort; none before the first.
+    std::optional<quint64> FSortedContent;
+    // The low 32 bits of every node's Tag (or Data) seen by the sorts since the last full one.
+    qint64 FSortedMin = 0;
+    qint64 FSortedMax = 0;
 
     TITreeNodeList FRows;
     quint64 FRowsVersion = 0;

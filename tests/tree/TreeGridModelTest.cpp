@@ -297,6 +297,115 @@ TEST_F(TreeGridModelTest, SortingTheUnitColumnUsesTheTextSortOfTheNodes)
     EXPECT_EQ(RowTexts(), QStringList({"Alpha", "Bravo", "charlie", "delta"}));
 }
 
+// Opening every row at once, each opening re-sorted through ResortChanged, against a twin grid that
+// re-sorts the whole tree after each opening: the orders must be the same, whatever path is taken.
+class ResortChangedTest : public ::testing::Test
+{
+protected:
+    struct TCase
+    {
+        const char *Name;
+        int Column;
+        TITVSortDirection Direction;
+        qint64 TagOffset;    // added to every other tag: far apart tags wrap the 32-bit difference
+        bool AddUnsortedRow; // a row appended between two openings, not sorted
+    };
+
+    // Units with few distinct sizes and texts (many ties), each opening into classes and routines
+    // whose sizes and names follow from the unit.
+    static void Fill(TTreeGridModel &Grid, qint64 TagOffset, bool Partial)
+    {
+        for (const char *Caption : {"Unit", "Compiled size", "DFM size"})
+            Grid.Columns().Add()->SetCaption(Caption);
+        Grid.Columns()[0]->SetSortKind(iskText);
+        Grid.Columns()[1]->SetSortKind(iskTag);
+        Grid.Columns()[2]->SetSortKind(iskData);
+        for (int U = 0; U < 40; ++U) {
+            TITreeNode *const Unit = Grid.Items().AddRoot();
+            Unit->SetText(QStringLiteral("Unit%1").arg(U % 7));
+            Unit->SetTag(U % 5 + (U % 2 ? TagOffset : 0));
+            Unit->SetData(U % 3);
+            Unit->AddChild("$");
+        }
+        Grid.OnExpanding = [Partial, TagOffset](TTreeGridModel *Sender, TITreeNode *Node, bool &) {
+            if (Node->Count() != 1 || Node->GetFirstChild()->Text() != "$")
+                return;
+            const quint64 Before = Sender->Items().ContentVersion();
+            Node->DeleteChildren();
+            const int Seed = int(Node->Tag() % 11) + Node->Text().size();
+            for (int C = 0; C < 6; ++C) {
+                TITreeNode *const Class = Node->AddChild(QStringLiteral("T%1").arg((C * Seed) % 4));
+                Class->SetTag((C + Seed) % 3 + (C % 2 ? TagOffset : 0));
+                for (int R = 0; R < 5; ++R)
+                    Class->AddChild(QStringLiteral("M%1").arg(R % 2))->SetTag((R * Seed) % 4);
+            }
+            if (Partial)
+                Sender->ResortChanged(Node, Before);
+            else
+                Sender->Resort();
+        };
+    }
+
+    static QStringList Order(TTreeGridModel &Grid)
+    {
+        QStringList Result;
+        for (const TITreeNode *Node = Grid.Items().GetFirstNode(); Node; Node = Node->GetNext())
+            Result << QStringLiteral("%1:%2:%3").arg(Node->Level()).arg(Node->Text()).arg(Node->Tag());
+        return Result;
+    }
+
+    static void OpenEveryRow(TTreeGridModel &Grid, bool AddUnsortedRow)
+    {
+        int Opened = 0;
+        Grid.Browser().ForEach([&](TAbstractTreeBrowser &Browser) {
+            if (AddUnsortedRow && ++Opened == 10)
+                Grid.Items().AddRoot()->SetText("Appended");
+            if (Browser.HasChildren())
+                Browser.SetExpanded(true);
+        });
+    }
+};
+
+TEST_F(ResortChangedTest, OpeningEveryRowGivesTheOrderOfWholeSorts)
+{
+    const TCase Cases[] = {
+        {"sizes, largest first", 1, sdDescending, 0, false},
+        {"sizes, smallest first", 1, sdAscending, 0, false},
+        {"form sizes", 2, sdAscending, 0, false},
+        {"names (the unstable text sort)", 0, sdAscending, 0, false},
+        {"sizes whose difference wraps", 1, sdDescending, 0xC0000000ll, false},
+        {"a row appended meanwhile", 1, sdDescending, 0, true},
+    };
+    for (const TCase &Case : Cases) {
+        SCOPED_TRACE(Case.Name);
+        TTreeGridModel Partial;
+        TTreeGridModel Whole;
+        Fill(Partial, Case.TagOffset, true);
+        Fill(Whole, Case.TagOffset, false);
+        Partial.SortBy(Case.Column, Case.Direction);
+        Whole.SortBy(Case.Column, Case.Direction);
+        OpenEveryRow(Partial, Case.AddUnsortedRow);
+        OpenEveryRow(Whole, Case.AddUnsortedRow);
+        EXPECT_EQ(Order(Partial), Order(Whole));
+        EXPECT_EQ(Partial.Rows().size(), Whole.Rows().size());
+        EXPECT_GT(Partial.Rows().size(), 40u * 10u);
+    }
+}
+
+TEST_F(ResortChangedTest, OnlyTheOpenedRowIsSortedWhenTheRestIsInOrder)
+{
+    TTreeGridModel Grid;
+    Fill(Grid, 0, true);
+    Grid.SortBy(1, sdDescending);
+    // A size changed behind the grid's back (the caller's to avoid) shows which path was taken.
+    TITreeNode *const Last = Grid.Items().Root()->GetLastChild();
+    Last->SetTag(1000);
+    Grid.Items().GetFirstNode()->SetExpanded(true);
+    EXPECT_EQ(Grid.Items().Root()->GetLastChild(), Last);
+    Grid.Resort();
+    EXPECT_EQ(Grid.Items().GetFirstNode(), Last);
+}
+
 TEST(TreeGridModelDepth, DeeplyNestedSymbolsDoNotExhaustTheStack)
 {
     // A symbol name with very many dots nests one row per dot.
