@@ -4,9 +4,19 @@
 #include "cli/OutputText.h"
 #include "tree/ITreeNodes.h"
 
+#include <charconv>
+#include <string>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
+
+void AppendNumber(std::string &out, qint64 value)
+{
+    char digits[24];
+    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    out.append(digits, end - digits);
+}
 
 class TJsonReportWriter : public TReportWriter
 {
@@ -38,23 +48,35 @@ public:
     void End() override { Write("\n]}\n"); }
 
 private:
+    // The whole tree of one unit goes into one chunk, without a temporary per row.
     void Children(const TITreeNode *Parent)
     {
-        Write("[");
+        FChunk.clear();
+        AppendChildren(Parent);
+        Write(QByteArrayView(FChunk.data(), qsizetype(FChunk.size())));
+    }
+
+    void AppendChildren(const TITreeNode *Parent)
+    {
+        FChunk += '[';
         for (const TITreeNode *child = Parent ? Parent->GetFirstChild() : nullptr; child;
              child = child->NextSibling()) {
             if (child->PrevSibling())
-                Write(",");
-            Write("{\"name\":" + JsonString(child->Text()) + ",\"size\":" + QByteArray::number(child->Tag()) +
-                  ",\"children\":");
-            Children(child);
-            Write("}");
+                FChunk += ',';
+            FChunk.append("{\"name\":");
+            AppendJsonString(FChunk, child->Text());
+            FChunk.append(",\"size\":");
+            AppendNumber(FChunk, child->Tag());
+            FChunk.append(",\"children\":");
+            AppendChildren(child);
+            FChunk += '}';
         }
-        Write("]");
+        FChunk += ']';
     }
 
     const bool FWithSymbols;
     bool FFirstUnit = true;
+    std::string FChunk;
 };
 
 } // namespace

@@ -1,30 +1,41 @@
 #include "cli/OutputText.h"
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
+
+// Names are nearly always ASCII, which goes straight from the UTF-16 text without a conversion.
+void AppendJsonString(std::string &Out, const QString &Text)
+{
+    static const char hex[] = "0123456789abcdef";
+    const auto appendByte = [&Out](quint8 c) {
+        if (c == '"' || c == '\\') {
+            Out += '\\';
+            Out += char(c);
+        } else if (c < 0x20) {
+            const char escaped[] = {'\\', 'u', '0', '0', hex[c >> 4], hex[c & 15]};
+            Out.append(escaped, sizeof escaped);
+        } else {
+            Out += char(c);
+        }
+    };
+    Out += '"';
+    const bool ascii = std::all_of(Text.begin(), Text.end(), [](QChar c) { return c.unicode() < 0x80; });
+    if (ascii) {
+        for (const QChar c : Text)
+            appendByte(quint8(c.unicode()));
+    } else {
+        for (const char c : Text.toUtf8())
+            appendByte(quint8(c));
+    }
+    Out += '"';
+}
 
 QByteArray JsonString(const QString &Text)
 {
-    const QByteArray utf8 = Text.toUtf8();
-    QByteArray result;
-    result.reserve(utf8.size() + 2);
-    result.append('"');
-    for (const char c : utf8) {
-        switch (c) {
-        case '"':
-            result.append("\\\"");
-            break;
-        case '\\':
-            result.append("\\\\");
-            break;
-        default:
-            if (quint8(c) < 0x20)
-                result.append(QByteArray("\\u00") + QByteArray::number(quint8(c), 16).rightJustified(2, '0'));
-            else
-                result.append(c);
-        }
-    }
-    result.append('"');
-    return result;
+    std::string result;
+    AppendJsonString(result, Text);
+    return QByteArray(result.data(), qsizetype(result.size()));
 }
 
 QString CsvField(const QString &Text)

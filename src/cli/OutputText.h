@@ -4,8 +4,13 @@
 #include <QByteArray>
 #include <QString>
 
-// A JSON string literal: quotes and backslashes escaped, control characters as \u00XX.
+#include <string>
+
+// A JSON string literal: quotes and backslashes escaped, control characters as \u00xx, the rest
+// as UTF-8.
 QByteArray JsonString(const QString &Text);
+// The same, appended to Out (millions of names without a temporary each).
+void AppendJsonString(std::string &Out, const QString &Text);
 // RFC 4180: a field holding a comma, a quote or a line break is quoted, its quotes doubled.
 QString CsvField(const QString &Text);
 // 1234567 as "1,234,567".
