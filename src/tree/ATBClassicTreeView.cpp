@@ -1,6 +1,7 @@
 #include "tree/ATBClassicTreeView.h"
 
 #include "base/XLists.h"
+#include "tree/StableMergeSort.h"
 
 QString TATBClassicTreeView::GetCellText(TITreeNode *Node, int Column)
 {
@@ -14,14 +15,39 @@ QString TATBClassicTreeView::GetCellText(TITreeNode *Node, int Column)
     return {};
 }
 
-int TATBClassicTreeView::CompareNodesTag(TITreeNode *A, TITreeNode *B)
+namespace {
+
+// Subtraction of the low 32 bits with wrap-around, as the integer comparers have always worked.
+int TagDifference(const TITreeNode *A, const TITreeNode *B)
 {
     return qint32(quint32(A->Tag()) - quint32(B->Tag()));
 }
 
-int TATBClassicTreeView::CompareNodesData(TITreeNode *A, TITreeNode *B)
+int DataDifference(const TITreeNode *A, const TITreeNode *B)
 {
     return qint32(quint32(A->Data()) - quint32(B->Data()));
+}
+
+} // namespace
+
+int TATBClassicTreeView::CompareNodesTag(TITreeNode *A, TITreeNode *B)
+{
+    return TagDifference(A, B);
+}
+
+int TATBClassicTreeView::CompareNodesData(TITreeNode *A, TITreeNode *B)
+{
+    return DataDifference(A, B);
+}
+
+void TATBClassicTreeView::SortNodeList(TITreeNodeList &Nodes, TITVSortKind Kind, bool Descending)
+{
+    if (Kind == iskTag)
+        StableMergeSort(Nodes, TagDifference, Descending);
+    else if (Kind == iskData)
+        StableMergeSort(Nodes, DataDifference, Descending);
+    else
+        TAbstractTreeBrowser::SortNodeList(Nodes, Kind, Descending);
 }
 
 void TATBClassicTreeView::PushCurrentNode()

@@ -3,6 +3,7 @@
 #include "base/Exception.h"
 #include "base/XLists.h"
 #include "tree/SortComparisons.h"
+#include "tree/StableMergeSort.h"
 
 namespace {
 
@@ -10,39 +11,6 @@ namespace {
 int WrappedDifference(qint64 A, qint64 B)
 {
     return qint32(quint32(A) - quint32(B));
-}
-
-using TNodeComparer = std::function<int(TITreeNode *, TITreeNode *)>;
-
-// Top-down merge sort. The right element goes first only on a strict comparison, so equal
-// elements keep their order in both directions.
-void MergeSortRange(TITreeNodeList &List, TITreeNodeList &Buffer, int Lo, int Hi,
-                    const TNodeComparer &Compare, bool Descending)
-{
-    if (Lo >= Hi)
-        return;
-    const int Mid = (Lo + Hi) / 2;
-    MergeSortRange(List, Buffer, Lo, Mid, Compare, Descending);
-    MergeSortRange(List, Buffer, Mid + 1, Hi, Compare, Descending);
-    int Left = Lo;
-    int Right = Mid + 1;
-    int Out = Lo;
-    while (Left <= Mid && Right <= Hi) {
-        const int Result = Compare(List[size_t(Left)], List[size_t(Right)]);
-        const bool TakeRight = Descending ? Result < 0 : Result > 0;
-        Buffer[size_t(Out++)] = TakeRight ? List[size_t(Right++)] : List[size_t(Left++)];
-    }
-    while (Left <= Mid)
-        Buffer[size_t(Out++)] = List[size_t(Left++)];
-    while (Right <= Hi)
-        Buffer[size_t(Out++)] = List[size_t(Right++)];
-    std::copy(Buffer.begin() + Lo, Buffer.begin() + Hi + 1, List.begin() + Lo);
-}
-
-void StableSort(TITreeNodeList &List, const TNodeComparer &Compare, bool Descending)
-{
-    TITreeNodeList Buffer(List.size());
-    MergeSortRange(List, Buffer, 0, int(List.size()) - 1, Compare, Descending);
 }
 
 } // namespace
@@ -358,7 +326,7 @@ void TAbstractTreeBrowser::SortNodeList(TITreeNodeList &Nodes, TITVSortKind Kind
 {
     // Comparers may move the cursor.
     PushCurrentNode();
-    StableSort(
+    StableMergeSort(
         Nodes, [this, Kind](TITreeNode *A, TITreeNode *B) { return CompareNodes(Kind, A, B); }, Descending);
     PopCurrentNode();
 }

@@ -115,7 +115,7 @@ public:
 protected:
     // Stable merge sort of Nodes with the comparer of Kind on SortColumn(); ties keep their order
     // in both directions.
-    void SortNodeList(TITreeNodeList &Nodes, TITVSortKind Kind, bool Descending);
+    virtual void SortNodeList(TITreeNodeList &Nodes, TITVSortKind Kind, bool Descending);
     // Puts the siblings under the current node (the root level at none) into the order of Sorted,
     // which holds exactly those siblings. The default swaps them into place with SwapNodes.
     virtual void ApplySiblingOrder(const TITreeNodeList &Sorted);
