@@ -4,24 +4,36 @@
 #include "tree/ITreeNodes.h"
 
 #include <algorithm>
+#include <functional>
 
 namespace {
 
-// The path of a name's rest after its unit prefix: a rest that begins with "." is the metadata of
-// the type that follows.
-QString UnitRestPath(QByteArrayView rest)
+constexpr QByteArrayView EmptyLevelText = "???";
+// The leaf of the bytes from a unit's start to its first public symbol.
+constexpr QByteArrayView NoPublicSymbolUtf8 = "[no public symbol]";
+
+std::string_view View(QByteArrayView bytes)
 {
-    return rest.startsWith('.') ? QString::fromUtf8(rest.sliced(1)) + QStringLiteral(".< MetaData >")
-                                : QString::fromUtf8(rest);
+    return std::string_view(bytes.data(), size_t(bytes.size()));
 }
 
-} // namespace
+char16_t CodeUnit(QChar c)
+{
+    return c.unicode();
+}
 
-bool FindUnnestedDot(QStringView S, qsizetype &P)
+char16_t CodeUnit(char c)
+{
+    return quint8(c);
+}
+
+// The 0-based index of the first "." outside every pair of angle brackets and braces, -1 when
+// there is none. The markers are ASCII, so UTF-16 and UTF-8 texts split at the same characters.
+template <typename TText> qsizetype UnnestedDotIndex(const TText &S)
 {
     int depth = 0;
     for (qsizetype i = 0; i < S.size(); ++i) {
-        switch (S[i].unicode()) {
+        switch (CodeUnit(S[i])) {
         case '<':
         case '{':
             ++depth;
@@ -31,51 +43,72 @@ bool FindUnnestedDot(QStringView S, qsizetype &P)
             --depth;
             break;
         case '.':
-            if (depth == 0) {
-                P = i + 1;
-                return true;
-            }
+            if (depth == 0)
+                return i;
             break;
         default:
             break;
         }
     }
-    return false;
+    return -1;
 }
 
-TITreeNode *TSymbolRowBuilder::Level(TITreeNode *Parent, const QString &Text, qint64 Size)
+} // namespace
+
+bool FindUnnestedDot(QStringView S, qsizetype &P)
 {
-    TITreeNode *&child = FFirstChild[qMakePair(static_cast<const TITreeNode *>(Parent), Text)];
-    if (child) {
-        child->SetTag(child->Tag() + Size);
-    } else {
-        child = Parent->AddChild(Text);
+    const qsizetype index = UnnestedDotIndex(S);
+    if (index < 0)
+        return false;
+    P = index + 1;
+    return true;
+}
+
+size_t TSymbolRowBuilder::TKeyHash::operator()(const TKey &key) const
+{
+    return std::hash<std::string_view>()(key.Text) ^ (std::hash<const void *>()(key.Parent) * 31);
+}
+
+TITreeNode *TSymbolRowBuilder::Level(TITreeNode *Parent, QByteArrayView Text, qint64 Size)
+{
+    const auto [found, added] = FFirstChild.try_emplace({Parent, View(Text)}, nullptr);
+    TITreeNode *&child = found->second;
+    if (added) {
+        child = Parent->AddChild(QString::fromUtf8(Text));
         child->SetTag(Size);
+    } else {
+        child->SetTag(child->Tag() + Size);
     }
     return child;
 }
 
-void TSymbolRowBuilder::Add(const QString &FirstLevel, QString Path, qint64 Size, int SymbolIndex)
+void TSymbolRowBuilder::Add(QByteArrayView FirstLevel, QByteArrayView Path, qint64 Size, int SymbolIndex)
 {
     TITreeNode *parent = FNode;
     if (!FirstLevel.isEmpty())
         parent = Level(parent, FirstLevel, Size);
-    qsizetype dot = 0;
-    while (FindUnnestedDot(Path, dot)) {
-        QString head = Path.left(dot - 1);
-        Path.remove(0, dot);
-        if (head.isEmpty())
-            head = QStringLiteral("???");
-        parent = Level(parent, head, Size);
+    for (qsizetype dot; (dot = UnnestedDotIndex(Path)) >= 0;) {
+        const QByteArrayView head = Path.first(dot);
+        Path = Path.sliced(dot + 1);
+        parent = Level(parent, head.isEmpty() ? EmptyLevelText : head, Size);
     }
     // A leaf is always a new row, but the first of its text is found by later paths.
-    TITreeNode *leaf = parent->AddChild(Path);
+    TITreeNode *leaf = parent->AddChild(QString::fromUtf8(Path));
     leaf->SetTag(Size);
     // Overloads share their text: the symbol tells them apart by its address.
     leaf->SetData(SymbolIndex + 1);
-    const auto key = qMakePair(static_cast<const TITreeNode *>(parent), Path);
-    if (!FFirstChild.contains(key))
-        FFirstChild.insert(key, leaf);
+    FFirstChild.try_emplace({parent, View(Path)}, leaf);
+}
+
+void TSymbolRowBuilder::AddUnitRest(QByteArrayView FirstLevel, QByteArrayView Rest, qint64 Size,
+                                    int SymbolIndex)
+{
+    if (!Rest.startsWith('.')) {
+        Add(FirstLevel, Rest, Size, SymbolIndex);
+        return;
+    }
+    const QByteArray &path = FOwnedPaths.emplace_back(Rest.sliced(1).toByteArray() + ".< MetaData >");
+    Add(FirstLevel, path, Size, SymbolIndex);
 }
 
 int SymbolIndexOfRow(const TITreeNode *Row, int SymbolCount)
@@ -91,8 +124,7 @@ void AddSymbolRows(TITreeNode *Node, const TCompareDataList &Symbols, const std:
 {
     TSymbolRowBuilder rows(Node);
     for (const int index : Indexes)
-        rows.Add(QString(), UnitRestPath(Symbols.NameBytes(index).sliced(prefixLength)), Symbols.Data(index),
-                 index);
+        rows.AddUnitRest({}, Symbols.NameBytes(index).sliced(prefixLength), Symbols.Data(index), index);
 }
 
 void AddUnitAddressRows(TITreeNode *Node, const TCompareDataList &Symbols, const TUnitSymbolIndex &Units,
@@ -106,18 +138,17 @@ void AddUnitAddressRows(TITreeNode *Node, const TCompareDataList &Symbols, const
     TSymbolRowBuilder rows(Node);
     const qint64 firstAddress = first < last ? Symbols.Address(first) : End;
     if (firstAddress > Start)
-        rows.Add(QString(), QString::fromUtf16(NoPublicSymbolText), firstAddress - Start);
+        rows.Add({}, NoPublicSymbolUtf8, firstAddress - Start);
     for (int i = first; i < last; ++i) {
         const qint64 next = i + 1 < last ? Symbols.Address(i + 1) : End;
         const qint64 size = next - Symbols.Address(i);
         const QByteArrayView name = Symbols.NameBytes(i);
         const size_t prefix = Units.UnitPrefixLength(std::string_view(name.data(), size_t(name.size())));
         if (prefix == 0)
-            rows.Add(QString(), QString::fromUtf8(name), size, i);
+            rows.Add({}, name, size, i);
         else if (name.first(qsizetype(prefix)) == unitName)
-            rows.Add(QString(), UnitRestPath(name.sliced(qsizetype(prefix) + 1)), size, i);
+            rows.AddUnitRest({}, name.sliced(qsizetype(prefix) + 1), size, i);
         else
-            rows.Add(QString::fromUtf8(name.first(qsizetype(prefix))),
-                     UnitRestPath(name.sliced(qsizetype(prefix) + 1)), size, i);
+            rows.AddUnitRest(name.first(qsizetype(prefix)), name.sliced(qsizetype(prefix) + 1), size, i);
     }
 }

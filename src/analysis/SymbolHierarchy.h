@@ -8,17 +8,16 @@
 #include "analysis/CompareDataList.h"
 
 #include <QByteArray>
-#include <QHash>
-#include <QPair>
+#include <QByteArrayView>
 #include <QStringView>
 
+#include <deque>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 class TITreeNode;
 class TUnitSymbolIndex;
-
-// The leaf of the bytes from a unit's start to its first public symbol.
-inline constexpr char16_t NoPublicSymbolText[] = u"[no public symbol]";
 
 // True, with P the 1-based position of the first "." of S outside every pair of angle brackets and
 // braces; false when there is none (P unchanged). An unbalanced closer makes the depth negative, so
@@ -26,7 +25,9 @@ inline constexpr char16_t NoPublicSymbolText[] = u"[no public symbol]";
 bool FindUnnestedDot(QStringView S, qsizetype &P);
 
 // Adds paths of rows under one node. Rows of the same text under one parent merge: the first row
-// of that text takes the sizes of every later path through it, a leaf included.
+// of that text takes the sizes of every later path through it, a leaf included. Paths are UTF-8
+// views into text that outlives the builder (the MAP text): they are split without a copy and only
+// the rows' own texts are converted.
 class TSymbolRowBuilder
 {
 public:
@@ -34,15 +35,31 @@ public:
     // The path is split at its unnested dots, an empty level shown as "???". A non-empty
     // FirstLevel is one row above the path, taken whole. The leaf of a symbol keeps its index in
     // the symbol table plus one as its Data (see SymbolIndexOfRow); other rows keep 0.
-    void Add(const QString &FirstLevel, QString Path, qint64 Size, int SymbolIndex = -1);
+    void Add(QByteArrayView FirstLevel, QByteArrayView Path, qint64 Size, int SymbolIndex = -1);
+    // The rest of a name after its unit prefix: a rest that begins with "." is the metadata of the
+    // type that follows, the path without that dot and then "< MetaData >".
+    void AddUnitRest(QByteArrayView FirstLevel, QByteArrayView Rest, qint64 Size, int SymbolIndex = -1);
 
 private:
-    TITreeNode *Level(TITreeNode *Parent, const QString &Text, qint64 Size);
+    struct TKey
+    {
+        const TITreeNode *Parent;
+        std::string_view Text;
+        bool operator==(const TKey &) const = default;
+    };
+    struct TKeyHash
+    {
+        size_t operator()(const TKey &key) const;
+    };
+
+    TITreeNode *Level(TITreeNode *Parent, QByteArrayView Text, qint64 Size);
 
     TITreeNode *FNode;
     // The first child of each text under each parent: constant-time where a walk over the
     // siblings would cost their number for every symbol.
-    QHash<QPair<const TITreeNode *, QString>, TITreeNode *> FFirstChild;
+    std::unordered_map<TKey, TITreeNode *, TKeyHash> FFirstChild;
+    // Metadata paths are made, not found in the text; the keys point into them.
+    std::deque<QByteArray> FOwnedPaths;
 };
 
 // The index in the symbol table of the symbol a row stands for; -1 for the rows that stand for
