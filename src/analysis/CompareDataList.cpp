@@ -19,13 +19,6 @@ int TCompareDataList::LowerBound(qint64 address) const
     return int(found - FItems.begin());
 }
 
-int TCompareDataList::CompareData(int I, int J) const
-{
-    const qint64 a = FItems[size_t(I)].Data;
-    const qint64 b = FItems[size_t(J)].Data;
-    return a < b ? -1 : (a > b ? 1 : 0);
-}
-
 // The library's quicksort with its callbacks inlined (millions of symbols): the order it leaves
 // equal addresses in decides which symbol survives, so it must be exactly that algorithm.
 void TCompareDataList::QuickSort(int Lo, int Hi)

@@ -44,7 +44,12 @@ public:
     void AddBoundary(qint64 address) { FItems.push_back({address, 0, 0}); }
 
     // Negative, 0 or positive as Data[I] is below, equal to or above Data[J] (all 64 bits).
-    int CompareData(int I, int J) const;
+    int CompareData(int I, int J) const
+    {
+        const qint64 a = FItems[size_t(I)].Data;
+        const qint64 b = FItems[size_t(J)].Data;
+        return a < b ? -1 : (a > b ? 1 : 0);
+    }
     void Exchange(int I, int J) { std::swap(FItems[size_t(I)], FItems[size_t(J)]); }
 
     // Turns the read symbols into sizes: adds a boundary for every unit start that no item has,

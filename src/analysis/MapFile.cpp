@@ -24,14 +24,40 @@ bool IsAscii(QByteArrayView bytes)
     return std::all_of(bytes.begin(), bytes.end(), [](char c) { return quint8(c) < 0x80; });
 }
 
-// HexToInt64 reads UTF-16 units; short ASCII fields (every address) are widened on the stack.
-qint64 HexValue(QByteArrayView digits)
+int HexDigit(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// HexToInt64 reads UTF-16 units; short ASCII fields are widened on the stack.
+qint64 MarkedHexValue(QByteArrayView digits)
 {
     char16_t wide[32];
     if (digits.size() > qsizetype(std::size(wide)) || !IsAscii(digits))
         return HexToInt64(QString::fromUtf8(digits));
     std::copy(digits.begin(), digits.end(), wide);
     return HexToInt64(QStringView(wide, digits.size()));
+}
+
+// Plain hexadecimal digits (every address of millions of symbol lines) are read here, as
+// HexToInt64 reads them; a field with anything else (markers it skips, characters it refuses)
+// goes to HexToInt64 itself.
+qint64 HexValue(QByteArrayView digits)
+{
+    quint64 value = 0;
+    for (const char c : digits) {
+        const int digit = HexDigit(c);
+        if (digit < 0)
+            return MarkedHexValue(digits);
+        value = (value << 4) | unsigned(digit);
+    }
+    return qint64(value);
 }
 
 // Field N of the line split at every single blank: a leading blank gives an empty field 0 and runs
@@ -63,7 +89,8 @@ QByteArrayView TrimControls(QByteArrayView s)
 // Case-insensitive ".dfm" at the end, as the library's text comparison decides it.
 bool EndsWithDfmText(QByteArrayView line)
 {
-    if (line.size() < 4)
+    // Nearly every line ends in another ASCII character, which no comparison takes for "m".
+    if (line.size() < 4 || (quint8(line.back()) < 0x80 && line.back() != 'm' && line.back() != 'M'))
         return false;
     const QByteArrayView tail = line.last(4);
     if (IsAscii(tail))
@@ -99,12 +126,25 @@ bool IsHexDigits(QByteArrayView text)
     });
 }
 
+// The first three blanks in a row from Pos on, as indexOf("   ", Pos) finds them.
+qsizetype TripleBlankIndex(QByteArrayView line, qsizetype pos)
+{
+    for (qsizetype i = line.indexOf(' ', pos); i >= 0 && i + 2 < line.size(); i = line.indexOf(' ', i + 1))
+        if (line[i + 1] == ' ' && line[i + 2] == ' ')
+            return i;
+    return -1;
+}
+
 // False when the line should end in an "Rva+Base" column and does not.
 bool SymbolLine(QByteArrayView line, const char *textStart, bool rvaBase, TSymbolItem &item)
 {
     item = TSymbolItem();
-    item.Data = MapLineAddress(line);
-    const qsizetype gap = line.indexOf("   ");
+    const QByteArrayView address = MapLineAddressText(line);
+    item.Data = address.isNull() ? 0 : HexValue(address);
+    // The line begins with " 0001:" and the address holds no blank: the first three blanks in a
+    // row lie after it.
+    const qsizetype gap =
+        TripleBlankIndex(line, address.isNull() ? 0 : address.data() + address.size() - line.data());
     if (gap < 0)
         return !rvaBase;
     QByteArrayView name = TrimControls(line.sliced(gap + 3));

@@ -90,6 +90,27 @@ TEST(MapFileTest, SectionsAndSymbols)
     EXPECT_EQ(map.Symbols[2].Data, 0xE9D0);
 }
 
+TEST(MapFileTest, AddressesReadAsTheLibraryReadsHexadecimal)
+{
+    const struct
+    {
+        const char *Line;
+        qint64 Address;
+    } cases[] = {
+        {" 0001:0000E9B8       UnitA.X", 0xE9B8},
+        {" 0001:0000e9b8       UnitA.X", 0xE9B8},
+        {" 0001:0000000000401000       UnitA.X", 0x401000},
+        {" 0001:$0000E9B8       UnitA.X", 0xE9B8},
+        {" 0001:0x00E9B8       UnitA.X", 0xE9B8},
+        {" 0001:0000E9B8H       UnitA.X", -1},
+        {" 0001:0000E9BZ       UnitA.X", -1},
+        {" 0001: UnitA.X", 0},
+        {" 0001:0000E9B8", 0},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MapLineAddress(c.Line), c.Address) << c.Line;
+}
+
 TEST(MapFileTest, NoPublicsByNameMeansNoSymbols)
 {
     const TMapFile map =
