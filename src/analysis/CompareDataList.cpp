@@ -76,5 +76,4 @@ void TCompareDataList::FinishSizes(const std::vector<qint64> &unitStarts, qint64
     FItems.erase(std::remove_if(FItems.begin(), FItems.end(),
                                 [](const TSymbolItem &item) { return item.NameLength == 0; }),
                  FItems.end());
-    FItems.shrink_to_fit();
 }

@@ -218,6 +218,9 @@ TMapFile TMapFile::Parse(const TMapText &text)
             if (BeginsWith(line, "  Address") && line.indexOf("Publics by Value") >= 0) {
                 section = TSection::PublicsByValue;
                 map.HasPublicsByValue = true;
+                // Room for a symbol per 32 bytes left, about what they take: the table is not
+                // copied while it grows, and room never written costs no memory.
+                map.Symbols.reserve(size_t(text.Bytes().size() - (line.data() - textStart)) / 32);
                 rvaBase = line.indexOf("Rva+Base") >= 0;
             }
             break;
