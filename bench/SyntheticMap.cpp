@@ -3,7 +3,12 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <string_view>
@@ -259,4 +264,24 @@ bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &opti
     info.FirstUnitName = SyntheticUnitName(0);
     info.LastUnitName = SyntheticUnitName(written.back());
     return file.error() == QFileDevice::NoError;
+}
+
+void WriteSyntheticMapOnce(const QString &fileName, const TSyntheticMapOptions &options)
+{
+    const QString stamp = fileName + QStringLiteral(".done");
+    if (QFileInfo::exists(stamp) && QFileInfo::exists(fileName))
+        return;
+    std::fprintf(stderr, "generating %s ...\n", qPrintable(fileName));
+    const pid_t child = fork();
+    if (child == 0) {
+        TSyntheticMapInfo info;
+        std::_Exit(WriteSyntheticMap(fileName, options, info) ? 0 : 1);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(fileName));
+        std::exit(1);
+    }
+    QFile(stamp).open(QIODevice::WriteOnly);
 }

@@ -39,5 +39,10 @@ struct TSyntheticMapInfo
 // Writes the file; raises nothing, returns false when it cannot be written.
 bool WriteSyntheticMap(const QString &fileName, const TSyntheticMapOptions &options, TSyntheticMapInfo &info);
 
+// Writes the file once for the benchmarks: a stamp beside it marks it complete, and later runs reuse
+// it. Written by a forked child, so that the generator's memory never counts in the caller's size.
+// Ends the process with a message when the file cannot be written.
+void WriteSyntheticMapOnce(const QString &fileName, const TSyntheticMapOptions &options);
+
 // The unit name the generator gives unit Index (the same for every file of the same unit count).
 QString SyntheticUnitName(int index);

@@ -10,12 +10,9 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <benchmark/benchmark.h>
-
-#include <sys/wait.h>
 
 #include <cstdio>
 #include <map>
@@ -41,20 +38,7 @@ TBenchFile MapFile(const char *name, qint64 symbols)
     const QString folder = QDir::temp().filePath("quillon-bench");
     QDir().mkpath(folder);
     TBenchFile file{QDir(folder).filePath(QString::fromLatin1(name) + ".map"), {}};
-    const QString stamp = file.Path + ".done";
-    if (!QFileInfo::exists(stamp) || !QFileInfo::exists(file.Path)) {
-        // In a child: the generator's memory must not count in this process's size.
-        const pid_t child = fork();
-        if (child == 0)
-            std::_Exit(WriteSyntheticMap(file.Path, options, file.Info) ? 0 : 1);
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(file.Path));
-            std::exit(1);
-        }
-        QFile(stamp).open(QIODevice::WriteOnly);
-    }
+    WriteSyntheticMapOnce(file.Path, options);
     file.Info.Bytes = QFileInfo(file.Path).size();
     file.Info.FeaturedUnitName = SyntheticUnitName(FeaturedUnit);
     file.Info.FirstUnitName = SyntheticUnitName(0);
@@ -174,7 +158,8 @@ public:
     {
         ConsoleReporter::ReportRuns(runs);
         for (const Run &run : runs) {
-            FTimes[run.benchmark_name()] = run.GetAdjustedRealTime() * Scale(run.time_unit);
+            FTimes[run.benchmark_name()] =
+                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
         }
     }
 
@@ -194,21 +179,6 @@ public:
     }
 
 private:
-    static double Scale(benchmark::TimeUnit unit)
-    {
-        switch (unit) {
-        case benchmark::kNanosecond:
-            return 1e-9;
-        case benchmark::kMicrosecond:
-            return 1e-6;
-        case benchmark::kMillisecond:
-            return 1e-3;
-        case benchmark::kSecond:
-            return 1;
-        }
-        return 1;
-    }
-
     std::map<std::string, double> FTimes;
 };
 

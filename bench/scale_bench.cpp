@@ -15,7 +15,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <benchmark/benchmark.h>
@@ -68,27 +67,11 @@ void Prepare(TScaleFile &file)
     const QString folder = CacheFolder();
     QDir().mkpath(folder);
     file.Path = QDir(folder).filePath(QString::fromLatin1(file.Name) + QStringLiteral(".map"));
-    const QString stamp = file.Path + QStringLiteral(".done");
-    if (!QFileInfo::exists(stamp) || !QFileInfo::exists(file.Path)) {
-        std::fprintf(stderr, "generating %s ...\n", qPrintable(file.Path));
-        TSyntheticMapOptions options;
-        options.Units = file.Units;
-        options.Symbols = file.Symbols;
-        options.Win64 = file.Win64;
-        // In a child: the generator's memory must not stay in this process.
-        const pid_t child = fork();
-        if (child == 0) {
-            TSyntheticMapInfo info;
-            std::_Exit(WriteSyntheticMap(file.Path, options, info) ? 0 : 1);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(file.Path));
-            std::exit(1);
-        }
-        QFile(stamp).open(QIODevice::WriteOnly);
-    }
+    TSyntheticMapOptions options;
+    options.Units = file.Units;
+    options.Symbols = file.Symbols;
+    options.Win64 = file.Win64;
+    WriteSyntheticMapOnce(file.Path, options);
     file.Bytes = QFileInfo(file.Path).size();
 }
 
@@ -311,11 +294,13 @@ public:
             if (run.run_type == Run::RT_Aggregate ? run.aggregate_name != "min" : run.repetitions > 1)
                 continue;
             const std::string key = run.run_name.function_name + "/" + run.run_name.args;
-            FSeconds[key] = run.GetAdjustedRealTime() * Scale(run.time_unit);
+            FSeconds[key] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             // A child's CPU time is its counter; this process's is the benchmark's own.
             const auto child = run.counters.find("cpu_s");
-            FCpuSeconds[key] = child != run.counters.end() ? child->second.value
-                                                           : run.GetAdjustedCPUTime() * Scale(run.time_unit);
+            FCpuSeconds[key] =
+                child != run.counters.end()
+                    ? child->second.value
+                    : run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             for (const auto &[name, counter] : run.counters)
                 FCounters[key + "." + name] = counter.value;
         }
@@ -397,21 +382,6 @@ private:
             return;
         }
         std::printf(" | %7.3f %-2s %7.3f %-2s %7.2f x", value, unit, floor, unit, value / floor);
-    }
-
-    static double Scale(benchmark::TimeUnit unit)
-    {
-        switch (unit) {
-        case benchmark::kNanosecond:
-            return 1e-9;
-        case benchmark::kMicrosecond:
-            return 1e-6;
-        case benchmark::kMillisecond:
-            return 1e-3;
-        case benchmark::kSecond:
-            return 1;
-        }
-        return 1;
     }
 
     std::map<std::string, double> FSeconds;
