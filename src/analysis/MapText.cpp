@@ -40,11 +40,13 @@ QByteArray ToUtf8Text(QByteArray bytes)
     const TStringEncoding encoding = DetectEncoding(bytes);
     if (encoding.Kind == TStringEncoding::KindNone && IsPureAscii(bytes) && AnsiCodePageKeepsAscii())
         return bytes;
-    if (encoding.Kind == TStringEncoding::KindUnicode && encoding.CharSize == 1) {
+    if (encoding.Kind == TStringEncoding::KindUnicode && encoding.CharSize == 1 &&
+        IsPureAscii(QByteArrayView(bytes).sliced(encoding.Preamble.size()))) {
         bytes.remove(0, encoding.Preamble.size());
-        if (IsPureAscii(bytes))
-            return bytes;
+        return bytes;
     }
+    // Mended: the byte-order mark was removed before this decoding, which then took the UTF-8 text
+    // of a file with one for the ANSI code page ('Café' became 'CafÃ©').
     // One decoding pass; malformed input becomes replacement characters, so the result is valid.
     QString text = BytesToText(bytes, false);
     bytes.clear();

@@ -89,6 +89,43 @@ TEST(CliReportTest, JsonWithSymbolTreesInDisplayOrder)
     }
 }
 
+TEST(CliReportTest, JsonNamesWithQuotesBackslashesControlsAndAccentsRoundTrip)
+{
+    // Names as the text holds them: an embedded tab or bell stays part of the name.
+    const char *const names[] = {"Caf\xC3\xA9.TQuote\"d", "Caf\xC3\xA9.Back\\slash", "Caf\xC3\xA9.Tab\tbed",
+                                 "Caf\xC3\xA9.Bell\x07Ring", "Caf\xC3\xA9.\xE6\x97\xA5\xE6\x9C\xAC"};
+    // With a byte-order mark, so that no code page guess decodes the accents.
+    QByteArray map =
+        "\xEF\xBB\xBF\r\n Start         Length     Name                   Class\r\n"
+        " 0001:00401000 00000100H .text                   CODE\r\n\r\nDetailed map of segments\r\n\r\n"
+        " 0001:00000000 00000060 C=CODE     S=.text    G=(none)   M=Caf\xC3\xA9    ACBP=A9\r\n\r\n"
+        "  Address             Publics by Name\r\n\r\n  Address             Publics by Value\r\n\r\n";
+    int address = 0;
+    for (const char *name : names)
+        map += QByteArray(" 0001:000000") + QByteArray::number(address += 16, 16).rightJustified(2, '0') +
+               "       " + name + "\r\n";
+    QTemporaryDir dir;
+    QFile file(dir.filePath("Names.map"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(map);
+    file.close();
+
+    const TCliResult result = RunCli({"report", file.fileName(), "--format", "json", "--symbols"});
+    ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    QJsonParseError error;
+    const QJsonObject report = QJsonDocument::fromJson(result.Out, &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << error.errorString().toStdString();
+    const QJsonObject unit = report["units"].toArray()[0].toObject();
+    EXPECT_EQ(unit["name"].toString(), QString::fromUtf8("Caf\xC3\xA9"));
+    QStringList found;
+    for (const QJsonValue symbol : unit["symbols"].toArray())
+        found << symbol["name"].toString();
+    for (const char *name : names)
+        EXPECT_TRUE(found.contains(QString::fromUtf8(name).mid(5)))
+            << name << " in " << found.join(u'|').toStdString();
+    EXPECT_TRUE(result.Out.contains("Bell\\u0007Ring")) << "control characters as \\u00xx";
+}
+
 TEST(CliReportTest, GroupByChoosesTheTrees)
 {
     // "size of the child named Name of the unit named Unit" per grouping.
