@@ -18,39 +18,21 @@
 
 #include <benchmark/benchmark.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <map>
 #include <string>
 
 namespace {
 
-// Generated once into the temporary folder (in a child, so that its memory stays out of this
-// process) and reused by later runs.
+// Generated once into the temporary folder and reused by later runs.
 QString PairFile(const char *name, bool nextBuild)
 {
     const QString folder = QDir::temp().filePath("quillon-bench");
     QDir().mkpath(folder);
     const QString path = QDir(folder).filePath(QString::fromLatin1(name));
-    const QString stamp = path + ".done";
-    if (!QFileInfo::exists(stamp) || !QFileInfo::exists(path)) {
-        const pid_t child = fork();
-        if (child == 0) {
-            TSyntheticMapOptions options;
-            options.NextBuild = nextBuild;
-            TSyntheticMapInfo info;
-            std::_Exit(WriteSyntheticMap(path, options, info) ? 0 : 1);
-        }
-        int status = 0;
-        waitpid(child, &status, 0);
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-            std::exit(1);
-        }
-        QFile(stamp).open(QIODevice::WriteOnly);
-    }
+    TSyntheticMapOptions options;
+    options.NextBuild = nextBuild;
+    WriteSyntheticMapOnce(path, options);
     return path;
 }
 
