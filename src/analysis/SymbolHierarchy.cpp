@@ -85,9 +85,12 @@ TITreeNode *TSymbolRowBuilder::Level(TITreeNode *Parent, QByteArrayView Text, qi
 void TSymbolRowBuilder::Add(QByteArrayView FirstLevel, QByteArrayView Path, qint64 Size, int SymbolIndex)
 {
     TITreeNode *parent = FNode;
-    if (!FirstLevel.isEmpty())
+    int depth = 1; // of the leaf
+    if (!FirstLevel.isEmpty()) {
         parent = Level(parent, FirstLevel, Size);
-    for (qsizetype dot; (dot = UnnestedDotIndex(Path)) >= 0;) {
+        ++depth;
+    }
+    for (qsizetype dot; depth < MaxSymbolRowDepth && (dot = UnnestedDotIndex(Path)) >= 0; ++depth) {
         const QByteArrayView head = Path.first(dot);
         Path = Path.sliced(dot + 1);
         parent = Level(parent, head.isEmpty() ? EmptyLevelText : head, Size);

@@ -28,13 +28,19 @@ bool FindUnnestedDot(QStringView S, qsizetype &P);
 // of that text takes the sizes of every later path through it, a leaf included. Paths are UTF-8
 // views into text that outlives the builder (the MAP text): they are split without a copy and only
 // the rows' own texts are converted.
+// The deepest a symbol's path goes below its unit: a hostile name of a million dots would
+// otherwise make a tree that every recursive walk (writers, sorts, painting) overflows the stack
+// on. Real names nest a handful of levels; past the limit the rest stays whole in the leaf.
+constexpr int MaxSymbolRowDepth = 64;
+
 class TSymbolRowBuilder
 {
 public:
     explicit TSymbolRowBuilder(TITreeNode *Node) : FNode(Node) {}
-    // The path is split at its unnested dots, an empty level shown as "???". A non-empty
-    // FirstLevel is one row above the path, taken whole. The leaf of a symbol keeps its index in
-    // the symbol table plus one as its Data (see SymbolIndexOfRow); other rows keep 0.
+    // The path is split at its unnested dots, at most MaxSymbolRowDepth rows deep, an empty level
+    // shown as "???". A non-empty FirstLevel is one row above the path, taken whole. The leaf of a
+    // symbol keeps its index in the symbol table plus one as its Data (see SymbolIndexOfRow);
+    // other rows keep 0.
     void Add(QByteArrayView FirstLevel, QByteArrayView Path, qint64 Size, int SymbolIndex = -1);
     // The rest of a name after its unit prefix: a rest that begins with "." is the metadata of the
     // type that follows, the path without that dot and then "< MetaData >".

@@ -100,3 +100,17 @@ TEST(SymbolHierarchyTest, RowsAndSums)
     for (const TCase &c : cases)
         EXPECT_EQ(Expand(c.Symbols), c.Expected) << c.Name;
 }
+
+TEST(SymbolHierarchyTest, AHostilelyDeepNameStopsAtTheDepthLimitWithItsRestInTheLeaf)
+{
+    QByteArray name = "UnitA.";
+    for (int i = 0; i < MaxSymbolRowDepth + 40; ++i)
+        name += "x.";
+    name += "y";
+    QStringList expected;
+    for (int level = 0; level < MaxSymbolRowDepth - 1; ++level)
+        expected << QString(2 * level, u' ') + QStringLiteral("x 4");
+    expected << QString(2 * (MaxSymbolRowDepth - 1), u' ') + QStringLiteral("x.").repeated(41) +
+                    QStringLiteral("y 4");
+    EXPECT_EQ(Expand({{name.constData(), 4}}), expected);
+}

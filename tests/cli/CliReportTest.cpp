@@ -126,6 +126,28 @@ TEST(CliReportTest, JsonNamesWithQuotesBackslashesControlsAndAccentsRoundTrip)
     EXPECT_TRUE(result.Out.contains("Bell\\u0007Ring")) << "control characters as \\u00xx";
 }
 
+TEST(CliReportTest, ANameOfAMillionLevelsIsWrittenInEveryTreeFormat)
+{
+    // Each writer walks the trees recursively: an unbounded depth overflowed the stack.
+    QFile sample(SampleMapFile);
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    QByteArray map = sample.readAll();
+    // Into "Publics by Value", the list that gives the sizes.
+    const qsizetype at = map.lastIndexOf(" 0001:00000040       System.TObject.Create");
+    ASSERT_GE(at, 0);
+    map.insert(at, " 0001:00000048       System." + QByteArray("x.").repeated(1000000) + "y\r\n");
+    QTemporaryDir dir;
+    QFile file(dir.filePath("Deep.map"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(map);
+    file.close();
+    for (const char *format : {"json", "table", "html"}) {
+        const TCliResult result = RunCli({"report", file.fileName(), "--format", format, "--symbols", "-o",
+                                          dir.filePath(QStringLiteral("out.") + format)});
+        EXPECT_EQ(result.ExitCode, 0) << format << ": " << result.Err.toStdString();
+    }
+}
+
 TEST(CliReportTest, GroupByChoosesTheTrees)
 {
     // "size of the child named Name of the unit named Unit" per grouping.
