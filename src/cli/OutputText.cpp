@@ -61,3 +61,10 @@ QString SignedThousands(qint64 Value)
 {
     return Value > 0 ? u'+' + Thousands(Value) : Thousands(Value);
 }
+
+QString NameCell(const QString &Name, qsizetype Width)
+{
+    if (Name.size() <= Width)
+        return Name.leftJustified(Width);
+    return Name + u'\n' + QString(Width, u' ');
+}

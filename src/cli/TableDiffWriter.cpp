@@ -49,7 +49,7 @@ private:
     void Line(const QString &name, const QString &oldSize, const QString &newSize, const QString &change,
               const QString &status)
     {
-        QString line = name.leftJustified(FNameWidth) + u"  "_s + oldSize.rightJustified(13) + u"  "_s +
+        QString line = NameCell(name, FNameWidth) + u"  "_s + oldSize.rightJustified(13) + u"  "_s +
                        newSize.rightJustified(13) + u"  "_s + change.rightJustified(12) + u"  "_s + status;
         while (line.endsWith(u' '))
             line.chop(1);

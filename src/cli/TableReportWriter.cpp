@@ -47,7 +47,7 @@ private:
     void Line(const QString &name, const QString &size, const QString &percent, const QString &dfm,
               const QString &ratio)
     {
-        QString line = name.leftJustified(FNameWidth) + u"  "_s + size.rightJustified(13) + u"  "_s +
+        QString line = NameCell(name, FNameWidth) + u"  "_s + size.rightJustified(13) + u"  "_s +
                        percent.rightJustified(8) + u"  "_s + dfm.rightJustified(9) + u"  "_s +
                        ratio.rightJustified(14);
         while (line.endsWith(u' '))

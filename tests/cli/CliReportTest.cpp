@@ -176,6 +176,9 @@ TEST(CliReportTest, TableForPeople)
     EXPECT_TRUE(table.contains(QRegularExpression("\nMain +2,160 +24\\.98 % +4,208 +-\n")))
         << table.toStdString();
     EXPECT_TRUE(table.contains(QRegularExpression("\n  TFormMain +2,148 +24\\.84 %\n")));
+    // A name wider than its column takes a line of its own; its figures stay in their columns.
+    EXPECT_TRUE(table.contains(QRegularExpression("\n  TList<System\\.Integer>\n {32}116 +1\\.34 %\n")))
+        << table.toStdString();
     EXPECT_TRUE(table.contains(QRegularExpression("\nTotal \\(11 units\\) +8,648 +100\\.00 % +4,932\n")));
 }
 
