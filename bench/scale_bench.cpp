@@ -8,6 +8,7 @@
 // The two MAP files are generated once into $QUILLON_BENCH_DIR (default: the temporary folder's
 // quillon-bench-scale) and reused by later runs; generating them takes a minute and 530 MB of disk.
 
+#include "ReadFloor.h"
 #include "SyntheticMap.h"
 
 #include "analysis/MapAnalysis.h"
@@ -22,13 +23,11 @@
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <map>
 #include <memory>
 #include <string>
@@ -82,36 +81,6 @@ TScaleFile &FileOf(const benchmark::State &state)
     if (file.Path.isEmpty())
         Prepare(file);
     return file;
-}
-
-// The floor: the file's bytes in one buffer and the start of every line.
-size_t ReadAndFindLineStarts(const char *path)
-{
-    const int fd = open(path, O_RDONLY);
-    struct stat info
-    {
-    };
-    if (fd < 0 || fstat(fd, &info) != 0)
-        return 0;
-    const size_t size = size_t(info.st_size);
-    const std::unique_ptr<char[]> buffer(new char[size]);
-    size_t done = 0;
-    while (done < size) {
-        const ssize_t got = read(fd, buffer.get() + done, size - done);
-        if (got <= 0)
-            break;
-        done += size_t(got);
-    }
-    close(fd);
-    std::vector<size_t> starts;
-    starts.reserve(done / 32);
-    starts.push_back(0);
-    const char *const begin = buffer.get();
-    const char *const end = begin + done;
-    for (const char *p = begin; (p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p))));)
-        starts.push_back(size_t(++p - begin));
-    benchmark::DoNotOptimize(starts.data());
-    return starts.size();
 }
 
 void BM_Floor(benchmark::State &state)
