@@ -301,7 +301,9 @@ void TMapAnalysis::ReadSymbols(TUnitRun &Run)
     FSymbols.FinishSizes(Run.UnitStarts, endBoundary);
     for (TITreeNode *node = FGrid.Items().GetFirstNode(); node; node = node->NextSibling())
         node->AddChild(u"$"_s);
-    FSymbolIndex.Build(FSymbols, Run.UnitNames);
+    FSymbolIndex.Build(Run.UnitNames);
+    if (FGrouping == TSymbolGrouping::ByName)
+        FSymbolIndex.BuildGroups(FSymbols);
 }
 
 std::optional<qint64> TMapAnalysis::SymbolAddress(const TITreeNode *Row) const
@@ -338,6 +340,8 @@ void TMapAnalysis::SetGrouping(TSymbolGrouping Grouping)
     FGrouping = Grouping;
     if (!FShowRoot)
         return;
+    if (FGrouping == TSymbolGrouping::ByName && !FSymbolIndex.HasGroups())
+        FSymbolIndex.BuildGroups(FSymbols);
     FGrid.BeginUpdate();
     for (TITreeNode *node = FGrid.Items().GetFirstNode(); node; node = node->NextSibling()) {
         if (node->Count() == 1 && node->GetFirstChild()->Text() == u"$")

@@ -36,7 +36,7 @@ size_t TUnitSymbolIndex::UnitPrefixLength(std::string_view name) const
     return owner < 0 ? 0 : FIdLengths[size_t(owner)];
 }
 
-void TUnitSymbolIndex::Build(const TCompareDataList &symbols, const QStringList &unitNames)
+void TUnitSymbolIndex::Build(const QStringList &unitNames)
 {
     Clear();
     for (const QString &name : unitNames) {
@@ -49,7 +49,10 @@ void TUnitSymbolIndex::Build(const TCompareDataList &symbols, const QStringList 
             FNameLengths[length] = true;
         }
     }
+}
 
+void TUnitSymbolIndex::BuildGroups(const TCompareDataList &symbols)
+{
     // A counting sort by owner keeps each group in address order.
     const int count = symbols.Count();
     std::vector<int> owners(size_t(count), -1);

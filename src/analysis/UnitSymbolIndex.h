@@ -17,11 +17,16 @@
 class TUnitSymbolIndex
 {
 public:
-    void Build(const TCompareDataList &symbols, const QStringList &unitNames);
+    // The unit names of a run: enough for UnitPrefixLength, which grouping by address asks.
+    void Build(const QStringList &unitNames);
+    // Each unit's symbols, for grouping by name only: finding every symbol's owner is a pass over
+    // the whole table that a run grouped by address never needs.
+    void BuildGroups(const TCompareDataList &symbols);
+    bool HasGroups() const { return !FGroupStarts.empty(); }
     void Clear();
 
-    // Indexes of the collected symbols in address order. A text that is no unit name of the run
-    // (a symbol row expanded again) is answered by one walk over the table.
+    // Indexes of the collected symbols in address order; needs BuildGroups. A text that is no unit name of
+    // the run (a symbol row expanded again) is answered by one walk over the table.
     std::vector<int> SymbolsOf(const TCompareDataList &symbols, const QString &rowText) const;
     // The byte length of the longest unit name of the run that, followed by ".", begins the
     // name; 0 when none does.
