@@ -3,6 +3,7 @@
 // rows' texts, so that it survives a new run that replaces every row: what still exists comes back.
 
 #include "tree/ITVSortKind.h"
+#include "tree/TreeNodePath.h"
 
 #include <QList>
 #include <QStringList>
@@ -25,8 +26,3 @@ struct TGridState
     // no longer exist are skipped.
     void Restore(TITreeView &grid) const;
 };
-
-// The texts from the root level down to the node.
-QStringList NodePath(const TITreeNode *node);
-// The node reached by the texts, the first of equal siblings at each level; none when one is missing.
-TITreeNode *NodeAtPath(TTreeGridModel &grid, const QStringList &path);
