@@ -25,8 +25,7 @@ public:
     TSquarifier(const std::vector<double> &areas, const std::vector<size_t> &order, const QRectF &bounds,
                 std::vector<QRectF> &result)
         : FAreas(areas), FOrder(order), FFree(bounds), FResult(result)
-    {
-    }
+    {}
 
     void Run()
     {
@@ -101,7 +100,8 @@ std::vector<QRectF> SquarifiedLayout(const std::vector<double> &weights, const Q
             order.push_back(i);
     if (order.empty())
         return result;
-    std::stable_sort(order.begin(), order.end(), [&weights](size_t a, size_t b) { return weights[a] > weights[b]; });
+    std::stable_sort(order.begin(), order.end(),
+                     [&weights](size_t a, size_t b) { return weights[a] > weights[b]; });
     // Weights become areas, so that the ratios compare lengths in the rectangle's own units. Taken
     // relative to the largest first, so that no sum of huge weights overflows.
     const double largest = weights[order.front()];

@@ -81,7 +81,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The example of the algorithm's paper: 6, 6, 4, 3, 2, 2, 1 in a 6 x 4 rectangle.
         LayoutCase{"paper example", {6, 6, 4, 3, 2, 2, 1}, QRectF(0, 0, 6, 4), 3.0},
         LayoutCase{"one item", {42}, QRectF(10, 20, 300, 100), 3.0},
-        LayoutCase{"equal weights in a square", std::vector<double>(16, 1), QRectF(0, 0, 400, 400), 1.0 + 1e-9},
+        LayoutCase{"equal weights in a square", std::vector<double>(16, 1), QRectF(0, 0, 400, 400),
+                   1.0 + 1e-9},
         LayoutCase{"unsorted weights", {1, 9, 3, 27, 2}, QRectF(0, 0, 640, 480), 3.0},
         // Each cell spans the width at best: the largest is 50 x 300.
         LayoutCase{"tall bounds", {5, 4, 3, 2, 1}, QRectF(0, 0, 50, 900), 6.0 + 1e-9},
@@ -102,10 +103,13 @@ TEST(SquarifiedLayout, FollowsThePapersRows)
     // left, 4, 3 in a row at the top of the rest, then 2, 2 and 1 one column each.
     const std::vector<QRectF> rects = SquarifiedLayout({6, 6, 4, 3, 2, 2, 1}, QRectF(0, 0, 6, 4));
     const double row = 7.0 / 3;
-    const std::vector<QRectF> expected = {
-        QRectF(0, 0, 3, 2),          QRectF(0, 2, 3, 2),         QRectF(3, 0, 12.0 / 7, row),
-        QRectF(3 + 12.0 / 7, 0, 9.0 / 7, row), QRectF(3, row, 1.2, 4 - row), QRectF(4.2, row, 1.2, 4 - row),
-        QRectF(5.4, row, 0.6, 4 - row)};
+    const std::vector<QRectF> expected = {QRectF(0, 0, 3, 2),
+                                          QRectF(0, 2, 3, 2),
+                                          QRectF(3, 0, 12.0 / 7, row),
+                                          QRectF(3 + 12.0 / 7, 0, 9.0 / 7, row),
+                                          QRectF(3, row, 1.2, 4 - row),
+                                          QRectF(4.2, row, 1.2, 4 - row),
+                                          QRectF(5.4, row, 0.6, 4 - row)};
     ASSERT_EQ(rects.size(), expected.size());
     for (size_t i = 0; i < rects.size(); ++i) {
         EXPECT_NEAR(rects[i].left(), expected[i].left(), Tolerance) << "cell " << i;
@@ -159,9 +163,12 @@ INSTANTIATE_TEST_SUITE_P(
     Table, SquarifiedLayoutDegenerate,
     ::testing::Values(
         DegenerateCase{"no weights", {}, QRectF(0, 0, 10, 10), {}},
-        DegenerateCase{"zero sizes among others", {0, 5, 0, 3}, QRectF(0, 0, 10, 10), {false, true, false, true}},
+        DegenerateCase{
+            "zero sizes among others", {0, 5, 0, 3}, QRectF(0, 0, 10, 10), {false, true, false, true}},
         DegenerateCase{"all zero", {0, 0}, QRectF(0, 0, 10, 10), {false, false}},
-        DegenerateCase{"negative, infinite and NaN", {-4, Inf, NaN, 2}, QRectF(0, 0, 10, 10),
+        DegenerateCase{"negative, infinite and NaN",
+                       {-4, Inf, NaN, 2},
+                       QRectF(0, 0, 10, 10),
                        {false, false, false, true}},
         DegenerateCase{"sums that overflow", {Huge, Huge, Huge}, QRectF(0, 0, 30, 10), {true, true, true}},
         DegenerateCase{"zero width", {1, 2}, QRectF(5, 5, 0, 10), {false, false}},
