@@ -16,6 +16,7 @@
 #include "controls/CFileComboEdit.h"
 #include "controls/CGradient.h"
 #include "controls/CRecentFilesButton.h"
+#include "controls/CTreemapView.h"
 #include "controls/ICCClock.h"
 #include "controls/UFormStorage.h"
 #include "controls/UStdMessageDlg.h"
@@ -33,6 +34,7 @@
 #include <QPushButton>
 #include <QScopeGuard>
 #include <QShortcut>
+#include <QSplitter>
 #include <QTimer>
 
 const QString TQuillonMain::PublisherText = QStringLiteral("Brackwell");
@@ -45,6 +47,8 @@ constexpr int StatusBarHeight = 19;
 // Right-anchored controls keep their distance to the band's right edge as designed at 664 pixels.
 constexpr int DesignedWidth = 664;
 constexpr int CompareButtonWidth = 124;
+constexpr int MinTreemapWidth = 80;
+constexpr int MaxTreemapWidth = 8192;
 
 QFont SegoeUI()
 {
@@ -98,13 +102,15 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FFormStorage->SetOptions(fpPosition);
     FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text"),
                                   QStringLiteral("CBGroupByName.Checked"),
-                                  QStringLiteral("CBAutoReload.Checked")});
+                                  QStringLiteral("CBAutoReload.Checked"),
+                                  QStringLiteral("CBTreemap.Checked")});
     // Earlier versions wrote the values into a group named after this class, below the program's key.
     FFormStorage->AdoptSubSection(QStringLiteral("TQuillonMain"));
 
     CreateStatusBar();
     CreateGrid();
     CreateHeaderBand();
+    CreateTreemap();
 
     FTIAbort = new TTimer97(this);
     FTIAbort->setObjectName(QStringLiteral("TIAbort"));
@@ -122,6 +128,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FFEMapFile, FBBRecent);
     setTabOrder(FBBRecent, FCBGroupByName);
     setTabOrder(FCBGroupByName, FCBAutoReload);
+    setTabOrder(FCBAutoReload, FCBTreemap);
+    setTabOrder(FCBTreemap, FTMUnits);
     setAcceptDrops(true);
 
     // FormCreate
@@ -136,6 +144,7 @@ TQuillonMain::~TQuillonMain()
     // FormDestroy: the symbols go with the engine, before the grid they refer to.
     FVGUnits->OnSelectionChanged = nullptr;
     FVGUnits->OnExpanding = nullptr;
+    FTMUnits->SetModel(nullptr);
     FAnalysis.reset();
 }
 
@@ -197,6 +206,86 @@ void TQuillonMain::CreateGrid()
         return PercentCellText(node);
     };
     FVGUnits->OnGetNodeHint = [this](TInteractiveTreeView *, TITreeNode *node) { return SymbolHint(node); };
+}
+
+void TQuillonMain::CreateTreemap()
+{
+    FSPUnits = new QSplitter(Qt::Horizontal, this);
+    FSPUnits->setObjectName(QStringLiteral("SPUnits"));
+    FSPUnits->setChildrenCollapsible(false);
+    FSPUnits->addWidget(FVGUnits);
+    FTMUnits = new TTreemapView(FSPUnits);
+    FTMUnits->setObjectName(QStringLiteral("TMUnits"));
+    FTMUnits->setMinimumWidth(MinTreemapWidth);
+    FTMUnits->setToolTip(QStringLiteral("Click a cell to select its row and look inside; right click, "
+                                        "Backspace or Esc to go back out"));
+    FTMUnits->SetModel(FVGUnits);
+    FTMUnits->OnNodeClick = [this](TTreemapView *sender, TITreeNode *node) {
+        TMUnitsNodeClick(sender, node);
+    };
+    FTMUnits->hide();
+    FSPUnits->addWidget(FTMUnits);
+    // A wider window widens the grid; the treemap keeps its width.
+    FSPUnits->setStretchFactor(0, 1);
+    FSPUnits->setStretchFactor(1, 0);
+    connect(FSPUnits, &QSplitter::splitterMoved, this, [this] { FTreemapWidth = FTMUnits->width(); });
+
+    FCBTreemap = new QCheckBox(QStringLiteral("Tree&map"), FGradient1);
+    FCBTreemap->setObjectName(QStringLiteral("CBTreemap"));
+    FCBTreemap->setToolTip(QStringLiteral("Shows a map of the units beside the grid, each as large as its "
+                                          "code (Ctrl+M)"));
+    FCBTreemap->adjustSize();
+    connect(FCBTreemap, &QCheckBox::toggled, this, [this] { CBTreemapClick(); });
+    auto *toggle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
+    connect(toggle, &QShortcut::activated, FCBTreemap, &QCheckBox::toggle);
+
+    FFormStorage->StoredValues().push_back({QStringLiteral("SPUnits_TreemapWidth"), FTreemapWidth,
+                                            [this](TStoredValue &value) {
+                                                value.Value = FTMUnits->isHidden() || FTMUnits->width() <= 0
+                                                                  ? FTreemapWidth
+                                                                  : FTMUnits->width();
+                                            },
+                                            [this](TStoredValue &value) {
+                                                FTreemapWidth = value.Value.toInt();
+                                                ApplyTreemapWidth();
+                                            }});
+}
+
+void TQuillonMain::CBTreemapClick()
+{
+    const bool show = FCBTreemap->isChecked();
+    if (show == !FTMUnits->isHidden())
+        return;
+    if (!show)
+        FTreemapWidth = FTMUnits->width();
+    FTMUnits->setVisible(show);
+    if (show) {
+        ApplyTreemapWidth();
+        FTMUnits->SetHighlightedNode(FVGUnits->SelectedNode());
+    }
+}
+
+void TQuillonMain::ApplyTreemapWidth()
+{
+    const int total = FSPUnits->width() - FSPUnits->handleWidth();
+    // None yet, or a stored one that is no number: two fifths of the room. One wider than any screen
+    // is narrowed.
+    if (FTreemapWidth <= 0)
+        FTreemapWidth = total * 2 / 5;
+    FTreemapWidth = std::clamp(FTreemapWidth, MinTreemapWidth, MaxTreemapWidth);
+    if (!FTMUnits->isHidden())
+        FSPUnits->setSizes({std::max(0, total - FTreemapWidth), FTreemapWidth});
+}
+
+void TQuillonMain::TMUnitsNodeClick(TTreemapView *, TITreeNode *Node)
+{
+    QList<TITreeNode *> above;
+    for (TITreeNode *parent = Node->Parent(); parent; parent = parent->Parent())
+        above.prepend(parent);
+    for (TITreeNode *parent : above)
+        parent->SetExpanded(true);
+    FVGUnits->SetSelectedNode(Node);
+    FVGUnits->ScrollIntoView(Node);
 }
 
 void TQuillonMain::CreateHeaderBand()
@@ -344,6 +433,7 @@ void TQuillonMain::BBGoClick()
     ClearStatusNote();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     FVGUnits->setEnabled(false);
+    FTMUnits->setEnabled(false);
     FBBGo->setEnabled(false);
     FCBGroupByName->setEnabled(false);
     FVGUnits->OnSelectionChanged = nullptr;
@@ -359,6 +449,7 @@ void TQuillonMain::BBGoClick()
         FBBGo->setEnabled(true);
         FCBGroupByName->setEnabled(true);
         FVGUnits->setEnabled(true);
+        FTMUnits->setEnabled(true);
         QApplication::restoreOverrideCursor();
     });
     FRunSucceeded = FAnalysis->Run(mapFileName, FDEFilePath->text());
@@ -450,6 +541,7 @@ void TQuillonMain::CBGroupByNameClick()
     FAnalysis->SetGrouping(grouping);
     if (FBaselineShown)
         ShowBaseline();
+    FTMUnits->RequestRepaint();
 }
 
 void TQuillonMain::FormShow()
@@ -576,7 +668,7 @@ void TQuillonMain::LayoutComponents()
     const int h = height();
     FGradient1->setGeometry(0, 0, w, HeaderBandHeight);
     FStatusBar->setGeometry(0, h - StatusBarHeight, w, StatusBarHeight);
-    FVGUnits->setGeometry(0, HeaderBandHeight, w, std::max(0, h - HeaderBandHeight - StatusBarHeight));
+    FSPUnits->setGeometry(0, HeaderBandHeight, w, std::max(0, h - HeaderBandHeight - StatusBarHeight));
     FBBGo->setGeometry(w - (DesignedWidth - 598), 17, 54, 27);
     FBBCompare->setGeometry(FBBGo->x() - 8 - CompareButtonWidth, 17, CompareButtonWidth, 27);
     const int editWidth = std::max(0, FBBCompare->x() - 8 - 96);
@@ -587,6 +679,7 @@ void TQuillonMain::LayoutComponents()
     FDEFilePath->setGeometry(96, 34, editWidth, 21);
     FCBGroupByName->move(96, 60);
     FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
+    FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);
 }
 
 void TQuillonMain::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)
@@ -621,6 +714,7 @@ void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
         summary += QStringLiteral(", change %1 bytes").arg(SignedNumber(changeSum));
     FStatusPanels[0]->setToolTip(QString());
     FStatusPanels[0]->setText(summary);
+    FTMUnits->SetHighlightedNode(FVGUnits->SelectedNode());
 }
 
 QString TQuillonMain::SizeCellText(const TITreeNode *node, int columnIndex) const

@@ -15,6 +15,7 @@ class QCheckBox;
 class QAction;
 class QLabel;
 class QPushButton;
+class QSplitter;
 class TBaselineColumns;
 class TDirectoryEdit;
 class TFileComboEdit;
@@ -26,6 +27,7 @@ class TICCClock;
 class TMapAnalysis;
 class TScanFilesAbort;
 class TTimer97;
+class TTreemapView;
 
 class TQuillonMain : public QWidget
 {
@@ -58,6 +60,11 @@ public:
     const TBaselineColumns *Baseline() const { return FBaseline.get(); }
 
     TITreeView *VGUnits() const { return FVGUnits; }
+    // The treemap of the units beside the grid, in a splitter with it; shown while CBTreemap is
+    // checked (Ctrl+M). Both, and the treemap's width, are kept in the settings.
+    TTreemapView *TMUnits() const { return FTMUnits; }
+    QSplitter *SPUnits() const { return FSPUnits; }
+    QCheckBox *CBTreemap() const { return FCBTreemap; }
     TGradient *Gradient1() const { return FGradient1; }
     QPushButton *BBGo() const { return FBBGo; }
     // Checked: unit rows open to the symbols whose name begins with the unit's name; unchecked
@@ -83,6 +90,9 @@ public:
     // Published handlers.
     void BBGoClick();
     void CBGroupByNameClick();
+    void CBTreemapClick();
+    // A click in the treemap selects the node's row, opening the rows above it, and scrolls to it.
+    void TMUnitsNodeClick(TTreemapView *Sender, TITreeNode *Node);
     void FormShow();
     bool FormHelp();
     void FormResize();
@@ -119,6 +129,8 @@ protected:
 private:
     void CreateStatusBar();
     void CreateGrid();
+    void CreateTreemap();
+    void ApplyTreemapWidth();
     void CreateHeaderBand();
     void CreateAnalysis();
     void LayoutComponents();
@@ -147,6 +159,12 @@ private:
     QWidget *FStatusBar = nullptr;
     QLabel *FStatusPanels[2] = {};
     TITreeView *FVGUnits = nullptr;
+    QSplitter *FSPUnits = nullptr;
+    TTreemapView *FTMUnits = nullptr;
+    QCheckBox *FCBTreemap = nullptr;
+    // The treemap's width while shown, and the one it comes back with when shown again; 0 until
+    // it was first shown.
+    int FTreemapWidth = 0;
     TGradient *FGradient1 = nullptr;
     QPushButton *FBBGo = nullptr;
     QCheckBox *FCBGroupByName = nullptr;
