@@ -228,7 +228,6 @@ void TQuillonMain::CreateTreemap()
     // A wider window widens the grid; the treemap keeps its width.
     FSPUnits->setStretchFactor(0, 1);
     FSPUnits->setStretchFactor(1, 0);
-    connect(FSPUnits, &QSplitter::splitterMoved, this, [this] { FTreemapWidth = FTMUnits->width(); });
 
     FCBTreemap = new QCheckBox(QStringLiteral("Tree&map"), FGradient1);
     FCBTreemap->setObjectName(QStringLiteral("CBTreemap"));
@@ -239,16 +238,20 @@ void TQuillonMain::CreateTreemap()
     auto *toggle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_M), this);
     connect(toggle, &QShortcut::activated, FCBTreemap, &QCheckBox::toggle);
 
-    FFormStorage->StoredValues().push_back({QStringLiteral("SPUnits_TreemapWidth"), FTreemapWidth,
-                                            [this](TStoredValue &value) {
-                                                value.Value = FTMUnits->isHidden() || FTMUnits->width() <= 0
-                                                                  ? FTreemapWidth
-                                                                  : FTMUnits->width();
+    // The value holds the width a hidden pane comes back with. The storage may save after this
+    // class is gone (a window destroyed unclosed): saving reads the pane alone.
+    FTreemapWidthIndex = FFormStorage->StoredValues().size();
+    FFormStorage->StoredValues().push_back({QStringLiteral("SPUnits_TreemapWidth"), 0,
+                                            [map = FTMUnits](TStoredValue &value) {
+                                                if (!map->isHidden() && map->width() > 0)
+                                                    value.Value = map->width();
                                             },
-                                            [this](TStoredValue &value) {
-                                                FTreemapWidth = value.Value.toInt();
-                                                ApplyTreemapWidth();
-                                            }});
+                                            [this](TStoredValue &) { ApplyTreemapWidth(); }});
+}
+
+QVariant &TQuillonMain::TreemapWidth()
+{
+    return FFormStorage->StoredValues()[FTreemapWidthIndex].Value;
 }
 
 void TQuillonMain::CBTreemapClick()
@@ -257,7 +260,7 @@ void TQuillonMain::CBTreemapClick()
     if (show == !FTMUnits->isHidden())
         return;
     if (!show)
-        FTreemapWidth = FTMUnits->width();
+        TreemapWidth() = FTMUnits->width();
     FTMUnits->setVisible(show);
     if (show) {
         ApplyTreemapWidth();
@@ -270,11 +273,13 @@ void TQuillonMain::ApplyTreemapWidth()
     const int total = FSPUnits->width() - FSPUnits->handleWidth();
     // None yet, or a stored one that is no number: two fifths of the room. One wider than any screen
     // is narrowed.
-    if (FTreemapWidth <= 0)
-        FTreemapWidth = total * 2 / 5;
-    FTreemapWidth = std::clamp(FTreemapWidth, MinTreemapWidth, MaxTreemapWidth);
+    int width = TreemapWidth().toInt();
+    if (width <= 0)
+        width = total * 2 / 5;
+    width = std::clamp(width, MinTreemapWidth, MaxTreemapWidth);
+    TreemapWidth() = width;
     if (!FTMUnits->isHidden())
-        FSPUnits->setSizes({std::max(0, total - FTreemapWidth), FTreemapWidth});
+        FSPUnits->setSizes({std::max(0, total - width), width});
 }
 
 void TQuillonMain::TMUnitsNodeClick(TTreemapView *, TITreeNode *Node)

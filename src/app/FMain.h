@@ -131,6 +131,8 @@ private:
     void CreateGrid();
     void CreateTreemap();
     void ApplyTreemapWidth();
+    // The stored width of the treemap pane (0 until it was first shown).
+    QVariant &TreemapWidth();
     void CreateHeaderBand();
     void CreateAnalysis();
     void LayoutComponents();
@@ -162,9 +164,7 @@ private:
     QSplitter *FSPUnits = nullptr;
     TTreemapView *FTMUnits = nullptr;
     QCheckBox *FCBTreemap = nullptr;
-    // The treemap's width while shown, and the one it comes back with when shown again; 0 until
-    // it was first shown.
-    int FTreemapWidth = 0;
+    size_t FTreemapWidthIndex = 0;
     TGradient *FGradient1 = nullptr;
     QPushButton *FBBGo = nullptr;
     QCheckBox *FCBGroupByName = nullptr;
