@@ -12,6 +12,16 @@ namespace {
 
 constexpr double Tolerance = 1e-6;
 
+// A case's name as a test name: letters and digits, the rest underscores.
+template <class TCase> std::string CaseName(const ::testing::TestParamInfo<TCase> &info)
+{
+    std::string name = info.param.Name;
+    for (char &ch : name)
+        if (!std::isalnum(static_cast<unsigned char>(ch)))
+            ch = '_';
+    return name;
+}
+
 double Area(const QRectF &r)
 {
     return r.width() * r.height();
@@ -89,13 +99,7 @@ INSTANTIATE_TEST_SUITE_P(
         LayoutCase{"one huge and many small", {1e6, 1, 1, 1, 1, 1, 1, 1}, QRectF(0, 0, 800, 600), 2e6},
         LayoutCase{"offset bounds", {3, 1, 1}, QRectF(-50.5, 7.25, 120, 80), 3.0},
         LayoutCase{"three thousand units", Descending(3000), QRectF(0, 0, 1000, 700), 8.0}),
-    [](const ::testing::TestParamInfo<LayoutCase> &info) {
-        std::string name = info.param.Name;
-        for (char &ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return name;
-    });
+    CaseName<LayoutCase>);
 
 TEST(SquarifiedLayout, FollowsThePapersRows)
 {
@@ -175,13 +179,7 @@ INSTANTIATE_TEST_SUITE_P(
         DegenerateCase{"zero height", {1, 2}, QRectF(5, 5, 10, 0), {false, false}},
         DegenerateCase{"negative size", {1, 2}, QRectF(5, 5, -10, 10), {false, false}},
         DegenerateCase{"sub-pixel bounds", {3, 2, 1}, QRectF(0, 0, 0.5, 0.25), {true, true, true}}),
-    [](const ::testing::TestParamInfo<DegenerateCase> &info) {
-        std::string name = info.param.Name;
-        for (char &ch : name)
-            if (!std::isalnum(static_cast<unsigned char>(ch)))
-                ch = '_';
-        return name;
-    });
+    CaseName<DegenerateCase>);
 
 TEST(SquarifiedLayout, EqualWeightsKeepTheirOrder)
 {
