@@ -216,7 +216,8 @@ TITreeNode *TTreemapView::HighlightedNode()
 
 void TTreemapView::SetHighlightedNode(TITreeNode *Node)
 {
-    Prepare();
+    // No layout here: a hidden map follows the grid's selection for nothing.
+    Sync();
     FHighlighted = Node;
     FHighlightPath = NodePath(Node);
     if (Node && FZoomNode && FZoomNode != Node && !FZoomNode->HasDescendant(Node)) {
