@@ -306,6 +306,14 @@ void TMapAnalysis::ReadSymbols(TUnitRun &Run)
         FSymbolIndex.BuildGroups(FSymbols);
 }
 
+std::optional<TMapAnalysis::TCodeRange> TMapAnalysis::UnitCodeRange(const TITreeNode *Unit) const
+{
+    const auto range = FUnitRanges.find(Unit);
+    if (range == FUnitRanges.end())
+        return std::nullopt;
+    return range->second;
+}
+
 std::optional<qint64> TMapAnalysis::SymbolAddress(const TITreeNode *Row) const
 {
     const int index = SymbolIndexOfRow(Row, FSymbols.Count());

@@ -72,6 +72,15 @@ public:
 
     // Results of the last run.
     const TCompareDataList &Symbols() const { return FSymbols; }
+    // Which unit owns a symbol by name (its longest unit-name prefix).
+    const TUnitSymbolIndex &SymbolIndex() const { return FSymbolIndex; }
+    struct TCodeRange
+    {
+        qint64 Start = 0;
+        qint64 End = 0;
+    };
+    // The code [Start, End) of a unit row of the last run; none for any other row.
+    std::optional<TCodeRange> UnitCodeRange(const TITreeNode *Unit) const;
     // Percent per byte: 100 / total code size, 0 without code.
     double PercentFactor() const { return FPercentFactor; }
     qint64 TotalCodeSize() const { return FTotalCodeSize; }
@@ -120,11 +129,6 @@ private:
     TCompareDataList FSymbols;
     TUnitSymbolIndex FSymbolIndex;
     TSymbolGrouping FGrouping = TSymbolGrouping::ByAddress;
-    struct TCodeRange
-    {
-        qint64 Start = 0;
-        qint64 End = 0;
-    };
     // The code range of each unit row of the last run.
     std::unordered_map<const TITreeNode *, TCodeRange> FUnitRanges;
     double FPercentFactor = 0;

@@ -11,6 +11,7 @@ namespace {
 constexpr QByteArrayView EmptyLevelText = "???";
 // The leaf of the bytes from a unit's start to its first public symbol.
 constexpr QByteArrayView NoPublicSymbolUtf8 = "[no public symbol]";
+constexpr QByteArrayView MetaDataLevel = "< MetaData >";
 
 std::string_view View(QByteArrayView bytes)
 {
@@ -110,8 +111,17 @@ void TSymbolRowBuilder::AddUnitRest(QByteArrayView FirstLevel, QByteArrayView Re
         Add(FirstLevel, Rest, Size, SymbolIndex);
         return;
     }
-    const QByteArray &path = FOwnedPaths.emplace_back(Rest.sliced(1).toByteArray() + ".< MetaData >");
+    const QByteArray &path =
+        FOwnedPaths.emplace_back(Rest.sliced(1).toByteArray() + '.' + MetaDataLevel.toByteArray());
     Add(FirstLevel, path, Size, SymbolIndex);
+}
+
+bool IsMadeUpRowText(QStringView Text)
+{
+    for (const QByteArrayView madeUp : {NoPublicSymbolUtf8, MetaDataLevel, EmptyLevelText})
+        if (Text == QLatin1String(madeUp.data(), madeUp.size()))
+            return true;
+    return false;
 }
 
 int SymbolIndexOfRow(const TITreeNode *Row, int SymbolCount)

@@ -68,6 +68,10 @@ private:
     std::deque<QByteArray> FOwnedPaths;
 };
 
+// True for the texts of rows that the hierarchy makes up rather than takes from a name: the code
+// before a unit's first public symbol, a type's metadata and an empty level.
+bool IsMadeUpRowText(QStringView Text);
+
 // The index in the symbol table of the symbol a row stands for; -1 for the rows that stand for
 // several (namespaces, classes) or for none.
 int SymbolIndexOfRow(const TITreeNode *Row, int SymbolCount);

@@ -67,7 +67,7 @@ void TATBClassicTreeView::PopCurrentNode()
 
 void TATBClassicTreeView::GoFirst()
 {
-    FCurrent = FNodes->GetFirstNode();
+    FCurrent = FNodes->Root()->GetFirstShownChild();
 }
 
 void TATBClassicTreeView::GoTo(TITreeNode *Node)
@@ -87,32 +87,32 @@ void TATBClassicTreeView::GoParent()
 
 bool TATBClassicTreeView::HasNextSibling()
 {
-    return FCurrent && FCurrent->NextSibling();
+    return FCurrent && FCurrent->NextShownSibling();
 }
 
 void TATBClassicTreeView::GoNextSibling()
 {
-    FCurrent = FCurrent ? FCurrent->NextSibling() : nullptr;
+    FCurrent = FCurrent ? FCurrent->NextShownSibling() : nullptr;
 }
 
 bool TATBClassicTreeView::HasPrevSibling()
 {
-    return FCurrent && FCurrent->PrevSibling();
+    return FCurrent && FCurrent->PrevShownSibling();
 }
 
 void TATBClassicTreeView::GoPrevSibling()
 {
-    FCurrent = FCurrent ? FCurrent->PrevSibling() : nullptr;
+    FCurrent = FCurrent ? FCurrent->PrevShownSibling() : nullptr;
 }
 
 bool TATBClassicTreeView::HasChildren()
 {
-    return FCurrent && FCurrent->HasChildren();
+    return FCurrent && FCurrent->HasShownChildren();
 }
 
 void TATBClassicTreeView::GoFirstChild()
 {
-    FCurrent = FCurrent ? FCurrent->GetFirstChild() : nullptr;
+    FCurrent = FCurrent ? FCurrent->GetFirstShownChild() : nullptr;
 }
 
 bool TATBClassicTreeView::Contains(const TITreeNode *Node)
@@ -145,6 +145,11 @@ TXStringList *TATBClassicTreeView::GetColumnStrings()
     return FCurrent ? FCurrent->ColumnStringsIfAny() : nullptr;
 }
 
+bool TATBClassicTreeView::IsHidden()
+{
+    return FCurrent && FCurrent->Hidden();
+}
+
 bool TATBClassicTreeView::IsExpanded()
 {
     return FCurrent && FCurrent->Expanded();
@@ -175,17 +180,19 @@ int TATBClassicTreeView::SelectedCount()
 void TATBClassicTreeView::GetRows(TITreeNodeList &Rows)
 {
     Rows.clear();
-    TITreeNode *Node = FNodes->GetFirstNode();
+    TITreeNode *Node = FNodes->Root()->GetFirstShownChild();
     while (Node) {
         Rows.push_back(Node);
-        if (Node->Expanded() && Node->HasChildren()) {
-            Node = Node->GetFirstChild();
-            continue;
+        if (Node->Expanded()) {
+            if (TITreeNode *const Child = Node->GetFirstShownChild()) {
+                Node = Child;
+                continue;
+            }
         }
-        while (Node && !Node->NextSibling())
+        while (Node && !Node->NextShownSibling())
             Node = Node->Parent();
         if (Node)
-            Node = Node->NextSibling();
+            Node = Node->NextShownSibling();
     }
 }
 

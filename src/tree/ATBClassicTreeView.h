@@ -1,5 +1,7 @@
 #pragma once
 // The cursor over a TITreeNodes collection: what the grid engine reads the node model through.
+// Its moves pass over hidden nodes, so every walk through it (rows, painting, copies, select all)
+// sees only what a filter shows; sorts and Contains still reach every node.
 
 #include "tree/AbstractTreeBrowser.h"
 
@@ -41,6 +43,7 @@ public:
     qint64 GetTag() override;
     TXStringList *GetColumnStrings() override;
 
+    bool IsHidden() override;
     bool IsExpanded() override;
     void SetExpanded(bool Value) override;
     bool IsSelected() override;

@@ -91,6 +91,41 @@ void TITreeNode::SetSelected(bool Value)
     }
 }
 
+void TITreeNode::SetHidden(bool Value)
+{
+    if (Value == Hidden())
+        return;
+    if (Value)
+        FState |= StateHidden;
+    else
+        FState &= ~StateHidden;
+    if (FOwner)
+        FOwner->ExpansionChanged();
+    Changed();
+}
+
+TITreeNode *TITreeNode::NextShownSibling() const
+{
+    TITreeNode *Node = FNextSibling;
+    while (Node && Node->Hidden())
+        Node = Node->FNextSibling;
+    return Node;
+}
+
+TITreeNode *TITreeNode::PrevShownSibling() const
+{
+    TITreeNode *Node = FPrevSibling;
+    while (Node && Node->Hidden())
+        Node = Node->FPrevSibling;
+    return Node;
+}
+
+TITreeNode *TITreeNode::GetFirstShownChild() const
+{
+    TITreeNode *Node = GetFirstChild();
+    return Node && Node->Hidden() ? Node->NextShownSibling() : Node;
+}
+
 TITreeNode *TITreeNode::Item(int Index) const
 {
     if (Index < 0 || Index >= Count())

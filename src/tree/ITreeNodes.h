@@ -70,6 +70,10 @@ public:
     void SetExpanded(bool Value);
     bool Selected() const { return (FState & StateSelected) != 0; }
     void SetSelected(bool Value);
+    // A hidden row is left out of the displayed rows with its subtree, keeping everything else
+    // (expansion, selection, children): a filter shows part of the tree without changing it.
+    bool Hidden() const { return (FState & StateHidden) != 0; }
+    void SetHidden(bool Value);
 
     int Count() const { return int(FChildren.size()); }
     bool HasChildren() const { return !FChildren.empty(); }
@@ -79,6 +83,11 @@ public:
     int Index() const { return FIndex; }
     TITreeNode *GetFirstChild() const;
     TITreeNode *GetLastChild() const;
+    // The nearest sibling (child) that is not hidden; none when there is none.
+    TITreeNode *NextShownSibling() const;
+    TITreeNode *PrevShownSibling() const;
+    TITreeNode *GetFirstShownChild() const;
+    bool HasShownChildren() const { return GetFirstShownChild() != nullptr; }
     // Pre-order successor over the whole forest, ignoring expansion.
     TITreeNode *GetNext() const;
     // First direct child whose text equals Text exactly (case-sensitive).
@@ -112,6 +121,7 @@ private:
 
     static constexpr quint8 StateExpanded = 1;
     static constexpr quint8 StateSelected = 2;
+    static constexpr quint8 StateHidden = 4;
 
     std::unique_ptr<TITreeNode> DetachChild(TITreeNode *Child);
     void ReportRemovedChild(TITreeNode *Child);
@@ -166,8 +176,8 @@ public:
     void Changed();
     int SelectedCount() const { return FSelectedCount; }
 
-    // Raised whenever nodes are added, removed, reordered, expanded or collapsed, so that the row
-    // list of a view can be cached and rebuilt only when it may have changed.
+    // Raised whenever nodes are added, removed, reordered, expanded, collapsed, hidden or shown, so that the
+    // row list of a view can be cached and rebuilt only when it may have changed.
     quint64 ShapeVersion() const { return FShapeVersion; }
     // Raised whenever nodes are added, removed, reordered or renamed, not when they are expanded or
     // collapsed: what a sort reads apart from Tag, Data and column strings, which notify nothing.

@@ -1,5 +1,7 @@
 #include "tree/TreeGridModel.h"
 
+#include "tree/GridFilter.h"
+
 #include <algorithm>
 #include <limits>
 
@@ -14,7 +16,22 @@ TTreeGridModel::~TTreeGridModel() = default;
 
 void TTreeGridModel::Clear()
 {
+    // Every row goes: the filter has nothing left to give back.
+    if (FFilter)
+        FFilter->Forget();
     FItems->Clear();
+}
+
+TGridFilter &TTreeGridModel::Filter()
+{
+    if (!FFilter)
+        FFilter = std::make_unique<TGridFilter>(*this);
+    return *FFilter;
+}
+
+bool TTreeGridModel::Filtered() const
+{
+    return FFilter && FFilter->Active();
 }
 
 void TTreeGridModel::BeginUpdate()
@@ -218,6 +235,8 @@ void TTreeGridModel::NodeRemoving(TITreeNode *Node)
 {
     if (Node == FTopNode)
         FTopNode = nullptr;
+    if (FFilter)
+        FFilter->NodeRemoving(Node);
     if (OnFreeNode)
         OnFreeNode(this, Node);
 }

@@ -12,6 +12,8 @@
 #include <optional>
 #include <unordered_map>
 
+class TGridFilter;
+
 using TITVNodeEvent = std::function<void(TTreeGridModel *Sender, TITreeNode *Node)>;
 using TITVNodeAllowEvent = std::function<void(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)>;
 
@@ -53,6 +55,10 @@ public:
     // The header click: nothing for iskNoSort; the current sort column flips its direction, any
     // other column starts with its DefaultSortDirection.
     void HeaderClick(int ColumnIndex);
+
+    // Hides and shows rows by a filter, keeping what it hides; made on first use.
+    TGridFilter &Filter();
+    bool Filtered() const;
 
     // The displayed nodes in display order; rebuilt only when the tree's shape, expansion or order
     // changed since the last call.
@@ -130,6 +136,7 @@ private:
     bool FRowsValid = false;
     std::unordered_map<const TITreeNode *, int> FRowIndexes;
     bool FRowIndexesValid = false;
+    std::unique_ptr<TGridFilter> FFilter;
 
     // Declared last so that it goes first: the nodes are reported to OnFreeNode while everything
     // else of the grid still stands.
