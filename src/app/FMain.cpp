@@ -3,6 +3,7 @@
 #include "analysis/BaselineColumns.h"
 #include "analysis/MapAnalysis.h"
 #include "analysis/MapFileSearch.h"
+#include "analysis/NameFilter.h"
 #include "app/DraggedFile.h"
 #include "app/FScanFilesAbort.h"
 #include "app/GridState.h"
@@ -30,6 +31,7 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -49,6 +51,9 @@ constexpr int DesignedWidth = 664;
 constexpr int CompareButtonWidth = 124;
 constexpr int MinTreemapWidth = 80;
 constexpr int MaxTreemapWidth = 8192;
+// The filter works in slices of this length, so that the window answers while it tests thousands
+// of units.
+constexpr qint64 FilterSliceMs = 100;
 
 QFont SegoeUI()
 {
@@ -119,6 +124,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FTIAbort->OnTimer = [this](TTimer97 *sender) { TIAbortTimer(sender); };
 
     CreateAnalysis();
+    SetClock(FClock);
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { FormHelp(); });
     setTabOrder(FVGUnits, FBBGo);
@@ -129,7 +135,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FBBRecent, FCBGroupByName);
     setTabOrder(FCBGroupByName, FCBAutoReload);
     setTabOrder(FCBAutoReload, FCBTreemap);
-    setTabOrder(FCBTreemap, FTMUnits);
+    setTabOrder(FCBTreemap, FEDFilter);
+    setTabOrder(FEDFilter, FTMUnits);
     setAcceptDrops(true);
 
     // FormCreate
@@ -163,7 +170,13 @@ void TQuillonMain::CreateStatusBar()
     // The last panel reaches the right end, as status bars do; its designed width is its minimum.
     FStatusPanels[0]->setFixedWidth(350);
     FStatusPanels[1]->setMinimumWidth(50);
+    FFilterPanel = new QLabel(FStatusBar);
+    FFilterPanel->setObjectName(QStringLiteral("FilterPanel"));
+    FFilterPanel->setFrameShape(QFrame::Panel);
+    FFilterPanel->setFrameShadow(QFrame::Sunken);
+    FFilterPanel->hide();
     layout->addWidget(FStatusPanels[0]);
+    layout->addWidget(FFilterPanel);
     layout->addWidget(FStatusPanels[1], 1);
     FStatusPanels[1]->setText(PublisherText);
 }
@@ -348,6 +361,36 @@ void TQuillonMain::CreateHeaderBand()
     FBBRecent->setObjectName(QStringLiteral("BBRecent"));
     FBBRecent->setToolTip(QStringLiteral("Recently analysed MAP files"));
     FBBRecent->OnFileChosen = [this](const QString &file) { OpenMapFile(file); };
+    CreateFilterField();
+}
+
+void TQuillonMain::CreateFilterField()
+{
+    FEDFilter = new QLineEdit(FGradient1);
+    FEDFilter->setObjectName(QStringLiteral("EDFilter"));
+    FEDFilter->setPlaceholderText(QStringLiteral("Filter units and symbols (Ctrl+F)"));
+    FEDFilter->setClearButtonEnabled(true);
+    FEDFilter->setToolTip(
+        QStringLiteral("Shows only the units and symbols whose names contain this text, ignoring case, "
+                       "with the rows that hold them opened (Ctrl+F; Esc clears it).\nThe status bar "
+                       "counts the matching rows and adds up the units whose names match."));
+    auto *find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        FEDFilter->setFocus(Qt::ShortcutFocusReason);
+        FEDFilter->selectAll();
+    });
+    auto *clear = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    clear->setEnabled(false);
+    connect(clear, &QShortcut::activated, this, [this] { FEDFilter->clear(); });
+    connect(FEDFilter, &QLineEdit::textChanged, this, [this, clear](const QString &text) {
+        clear->setEnabled(!text.isEmpty());
+        // Emptied (Esc, the clear button): the grid comes back at once.
+        if (text.trimmed().isEmpty())
+            ApplyFilter();
+        else
+            FFilterTimer->Start(FilterDelayMs);
+    });
+    connect(FEDFilter, &QLineEdit::returnPressed, this, [this] { ApplyFilter(); });
 }
 
 void TQuillonMain::CreateCompareButton()
@@ -400,6 +443,7 @@ void TQuillonMain::CreateAnalysis()
 void TQuillonMain::SetClock(std::shared_ptr<TICCClock> clock)
 {
     FClock = std::move(clock);
+    FFilterTimer = FClock->CreateTimer([this] { ApplyFilter(); });
 }
 
 void TQuillonMain::ShowAnalysisMessage(const QString &message)
@@ -456,6 +500,8 @@ void TQuillonMain::BBGoClick()
         FVGUnits->setEnabled(true);
         FTMUnits->setEnabled(true);
         QApplication::restoreOverrideCursor();
+        // The new rows, filtered by the text in the field.
+        ApplyFilter();
     });
     FRunSucceeded = FAnalysis->Run(mapFileName, FDEFilePath->text());
     if (FRunSucceeded)
@@ -485,20 +531,22 @@ bool TQuillonMain::SetBaseline(const QString &mapFileName)
         ShowErrorMessage(QStringLiteral("!") + baseline->ErrorMessage());
         return false;
     }
-    ClearBaseline();
-    FBaseline = std::move(baseline);
-    TBaselineColumns::AddColumns(*FVGUnits);
-    FVGUnits->Column(TBaselineColumns::OldSizeColumn)->OnDrawNodeContent =
-        [this](TITreeView *sender, QPainter &canvas, const QRect &cell, TITreeNode *node, int column,
-               TITreeViewNodeStates states) {
-            VGUnitsOldSizeDrawNodeContent(sender, canvas, cell, node, column, states);
-        };
-    FVGUnits->Column(TBaselineColumns::ChangeColumn)->OnDrawNodeContent =
-        [this](TITreeView *sender, QPainter &canvas, const QRect &cell, TITreeNode *node, int column,
-               TITreeViewNodeStates states) {
-            VGUnitsChangeDrawNodeContent(sender, canvas, cell, node, column, states);
-        };
-    ShowBaseline();
+    WithoutFilter([this, &baseline] {
+        ClearBaseline();
+        FBaseline = std::move(baseline);
+        TBaselineColumns::AddColumns(*FVGUnits);
+        FVGUnits->Column(TBaselineColumns::OldSizeColumn)->OnDrawNodeContent =
+            [this](TITreeView *sender, QPainter &canvas, const QRect &cell, TITreeNode *node, int column,
+                   TITreeViewNodeStates states) {
+                VGUnitsOldSizeDrawNodeContent(sender, canvas, cell, node, column, states);
+            };
+        FVGUnits->Column(TBaselineColumns::ChangeColumn)->OnDrawNodeContent =
+            [this](TITreeView *sender, QPainter &canvas, const QRect &cell, TITreeNode *node, int column,
+                   TITreeViewNodeStates states) {
+                VGUnitsChangeDrawNodeContent(sender, canvas, cell, node, column, states);
+            };
+        ShowBaseline();
+    });
     BaselineChanged();
     return true;
 }
@@ -518,10 +566,12 @@ void TQuillonMain::ClearBaseline()
 {
     if (!FBaseline)
         return;
-    TBaselineColumns::Hide(*FVGUnits);
-    TBaselineColumns::RemoveColumns(*FVGUnits);
-    FBaseline.reset();
-    FBaselineShown = false;
+    WithoutFilter([this] {
+        TBaselineColumns::Hide(*FVGUnits);
+        TBaselineColumns::RemoveColumns(*FVGUnits);
+        FBaseline.reset();
+        FBaselineShown = false;
+    });
     BaselineChanged();
 }
 
@@ -541,11 +591,13 @@ void TQuillonMain::CBGroupByNameClick()
     // comparison is then shown again over the new trees.
     if (FBaseline)
         FBaseline->SetGrouping(grouping);
-    if (FBaselineShown)
-        TBaselineColumns::Hide(*FVGUnits);
-    FAnalysis->SetGrouping(grouping);
-    if (FBaselineShown)
-        ShowBaseline();
+    WithoutFilter([this, grouping] {
+        if (FBaselineShown)
+            TBaselineColumns::Hide(*FVGUnits);
+        FAnalysis->SetGrouping(grouping);
+        if (FBaselineShown)
+            ShowBaseline();
+    });
     FTMUnits->RequestRepaint();
 }
 
@@ -614,10 +666,15 @@ void TQuillonMain::MapFileChanged(const QString &fileName)
 
 void TQuillonMain::ReloadMapFile(const QString &fileName)
 {
+    // The state the user made, not the filter's view of it; the run filters the new rows, which
+    // get that state first.
+    FVGUnits->ClearFilter();
     const TGridState state = TGridState::Capture(*FVGUnits);
     FFEMapFile->SetFileName(fileName);
-    BBGoClick();
-    state.Restore(*FVGUnits);
+    WithoutFilter([this, &state] {
+        BBGoClick();
+        state.Restore(*FVGUnits);
+    });
     if (!StatusNoteShown())
         VGUnitsSelectionChanged(FVGUnits);
 }
@@ -648,7 +705,8 @@ bool TQuillonMain::FormHelp()
 
 void TQuillonMain::FormResize()
 {
-    FStatusPanels[0]->setFixedWidth(std::max(0, frameGeometry().width() - 180));
+    const int filterWidth = FFilterPanel->isVisible() ? FFilterPanel->sizeHint().width() + 2 : 0;
+    FStatusPanels[0]->setFixedWidth(std::max(0, frameGeometry().width() - 180 - filterWidth));
 }
 
 void TQuillonMain::showEvent(QShowEvent *event)
@@ -685,6 +743,9 @@ void TQuillonMain::LayoutComponents()
     FCBGroupByName->move(96, 60);
     FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
     FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);
+    // The rest of the checkboxes' row, right-aligned with the buttons above.
+    const int filterLeft = FCBTreemap->geometry().right() + 16;
+    FEDFilter->setGeometry(filterLeft, 58, std::max(0, FBBGo->geometry().right() + 1 - filterLeft), 22);
 }
 
 void TQuillonMain::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)
@@ -694,8 +755,10 @@ void TQuillonMain::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bo
         return;
     }
     Allow = true;
+    // Only Node's rows are new: the filter opens thousands of units, each sorted on its own.
+    const quint64 contentBefore = FVGUnits->Items().ContentVersion();
     if (FBaseline->AddSymbolRowsOf(*FAnalysis, Node))
-        FVGUnits->Resort();
+        FVGUnits->ResortChanged(Node, contentBefore);
 }
 
 void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
@@ -824,6 +887,94 @@ void TQuillonMain::VGUnitsChangeDrawNodeContent(TITreeView *Sender, QPainter &aC
                      change > 0 ? GrowthBarColor : ShrinkageBarColor, selected);
     }
     PaintCellText(aCanvas, cellRect, ChangeCellText(node), Sender->CellTextColor(selected, columnIndex));
+}
+
+void TQuillonMain::ApplyFilter()
+{
+    FFilterTimer->Stop();
+    // A run in progress, or a change of rows in progress, filters the rows when it ends.
+    if (!FBBGo->isEnabled() || FFilterHeld > 0)
+        return;
+    ++FFilterGeneration;
+    const TNameFilter filter(FEDFilter->text());
+    FFilterText = filter.Text();
+    if (filter.IsEmpty()) {
+        FVGUnits->ClearFilter();
+        ShowFilterSummary();
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The rows of the first screen first; the others in slices between events.
+    const qint64 started = FClock->NowMs();
+    const size_t screen = size_t(FVGUnits->VisibleRowCount());
+    const bool finished = FVGUnits->StartFilter(
+        [filter](const TITreeNode *row) { return filter.RowMatches(row); },
+        filter.UnitsOwningMatches(*FAnalysis, *FVGUnits),
+        [this, started, screen] {
+            return FVGUnits->Rows().size() > screen || FClock->NowMs() - started >= FilterSliceMs;
+        });
+    QApplication::restoreOverrideCursor();
+    FilterProgressed(finished);
+}
+
+void TQuillonMain::FilterProgressed(bool finished)
+{
+    ShowFilterSummary();
+    if (finished)
+        return;
+    QTimer::singleShot(0, this, [this, generation = FFilterGeneration] {
+        // A newer filter, a run or a change of rows in progress starts over when it ends.
+        if (generation != FFilterGeneration || !FBBGo->isEnabled() || FFilterHeld > 0 ||
+            !FVGUnits->Filtered())
+            return;
+        const qint64 started = FClock->NowMs();
+        FilterProgressed(
+            FVGUnits->ContinueFilter([this, started] { return FClock->NowMs() - started >= FilterSliceMs; }));
+    });
+}
+
+void TQuillonMain::ShowFilterSummary()
+{
+    if (!FVGUnits->Filtered()) {
+        FFilterPanel->hide();
+        FormResize();
+        return;
+    }
+    const int matchingRows = FVGUnits->Filter().MatchCount();
+    if (!FVGUnits->Filter().Finished()) {
+        FFilterPanel->setText(Format(QStringLiteral("Filtering\u2026 %d rows match so far"), {matchingRows}));
+    } else {
+        int units = 0;
+        qint64 codeSum = 0;
+        const TNameFilter filter(FFilterText);
+        for (const TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling())
+            if (filter.RowMatches(node)) {
+                ++units;
+                codeSum += node->Tag();
+            }
+        FFilterPanel->setText(Format(
+            QStringLiteral("%d %s; %d matching %s: %.1f kB (%.2f%%)"),
+            {matchingRows, matchingRows == 1 ? QStringLiteral("row matches") : QStringLiteral("rows match"),
+             units, units == 1 ? QStringLiteral("unit") : QStringLiteral("units"), double(codeSum) / 1024,
+             double(codeSum) * FAnalysis->PercentFactor()}));
+    }
+    FFilterPanel->setToolTip(
+        Format(QStringLiteral("Rows whose names contain \"%s\"; the units whose own names contain it and "
+                              "their compiled size together"),
+               {FFilterText}));
+    FFilterPanel->show();
+    FormResize();
+}
+
+void TQuillonMain::WithoutFilter(const std::function<void()> &change)
+{
+    FVGUnits->ClearFilter();
+    {
+        ++FFilterHeld;
+        const auto release = qScopeGuard([this] { --FFilterHeld; });
+        change();
+    }
+    ApplyFilter();
 }
 
 void TQuillonMain::TIAbortTimer(TTimer97 *)

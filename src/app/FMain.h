@@ -14,6 +14,8 @@
 class QCheckBox;
 class QAction;
 class QLabel;
+class QLineEdit;
+class TICCTimer;
 class QPushButton;
 class QSplitter;
 class TBaselineColumns;
@@ -85,6 +87,13 @@ public:
     TFormStorage *FormStorage() const { return FFormStorage; }
     TTimer97 *TIAbort() const { return FTIAbort; }
     QLabel *StatusPanel(int index) const { return FStatusPanels[index]; }
+    // The filter of the grid (Ctrl+F, Esc clears it): while it holds text the grid shows only the
+    // rows whose names contain it, ignoring case, applied FilterDelayMs after the last key.
+    QLineEdit *EDFilter() const { return FEDFilter; }
+    static constexpr int FilterDelayMs = 150;
+    // The count of matching rows and the size of the units whose names match; shown only while
+    // the grid is filtered.
+    QLabel *FilterPanel() const { return FFilterPanel; }
     const TMapAnalysis &Analysis() const { return *FAnalysis; }
 
     // Published handlers.
@@ -109,6 +118,8 @@ public:
     void VGUnitsChangeDrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
                                       TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
     void TIAbortTimer(TTimer97 *Sender);
+    // Filters the grid by the filter field's text at once (an empty text ends the filter).
+    void ApplyFilter();
     // A MAP file, or a project or executable beside its MAP file, as dropped or chosen from the
     // recent files: it becomes the MAP field and the analysis runs. Nothing happens during a run.
     void OpenMapFile(const QString &named);
@@ -146,6 +157,12 @@ private:
     QString SizeCellText(const TITreeNode *node, int columnIndex) const;
     QString PercentCellText(const TITreeNode *node) const;
     void CreateCompareButton();
+    void CreateFilterField();
+    // Shows the filter's count so far, and schedules its next slice until it is finished.
+    void FilterProgressed(bool finished);
+    void ShowFilterSummary();
+    // Runs a change that replaces rows (a regrouping, a baseline) on the unfiltered grid.
+    void WithoutFilter(const std::function<void()> &change);
     void CompareWithClick();
     // Puts the baseline's values into the grid after a successful run.
     void ShowBaseline();
@@ -177,6 +194,14 @@ private:
     TDirectoryEdit *FDEFilePath = nullptr;
     TFileComboEdit *FFEMapFile = nullptr;
     TRecentFilesButton *FBBRecent = nullptr;
+    QLineEdit *FEDFilter = nullptr;
+    QLabel *FFilterPanel = nullptr;
+    std::unique_ptr<TICCTimer> FFilterTimer;
+    // Above 0 while rows are being replaced: the filter waits for the change to end.
+    int FFilterHeld = 0;
+    // Raised by every filter started, so that a slice of an earlier one never runs.
+    quint64 FFilterGeneration = 0;
+    QString FFilterText;
     TTimer97 *FTIAbort = nullptr;
     TScanFilesAbort *FScanFilesAbort = nullptr;
     std::unique_ptr<TMapAnalysis> FAnalysis;

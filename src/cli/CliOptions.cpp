@@ -87,6 +87,10 @@ void AddReportOptions(TCommandLine &line, TCliOptions &options)
     AddFormatOption(line, options);
     line.AddFlag(u"symbols"_s, QChar(), [&options] { options.Symbols = true; });
     AddGroupByOption(line, options);
+    line.AddOption(u"filter"_s, QChar(), [&options](const QString &value, QString &) {
+        options.Filter = value;
+        return true;
+    });
     AddOutputOption(line, options);
     SetOneMapFile(line, options, u"report"_s);
 }
@@ -246,7 +250,7 @@ QString TCliOptions::VersionText()
 QString TCliOptions::HelpText()
 {
     return uR"(Usage: quillon-cli report MAPFILE [--search-dir DIR] [--format table|csv|json|html]
-                          [--symbols] [--group-by address|name] [-o FILE]
+                          [--symbols] [--group-by address|name] [--filter TEXT] [-o FILE]
        quillon-cli diff OLD.map NEW.map [--symbols] [--format table|csv|json] [--all]
                         [--group-by address|name] [-o FILE]
        quillon-cli check MAPFILE [--baseline OLD.map] [--max-total SIZE]
@@ -277,6 +281,12 @@ and Win64/Release below its folder; the one used is named on standard error.
                      bytes before the first of them as "[no public symbol]", adding up to the
                      unit's code size; name: the symbols whose name begins with the unit's name
                      (compilers up to Delphi 2005 write names without their unit)
+  --filter TEXT      the rows the window's filter shows for TEXT: the units whose names
+                     contain it, ignoring case, and the units holding symbol rows whose names
+                     contain it; with --symbols (and in html) each unit's tree keeps only the
+                     matching rows, the rows holding them and everything below a matching
+                     row (a matching unit keeps its whole tree); "[no public symbol]" and
+                     "< MetaData >" rows stand for no name and never match
   -o, --output FILE  write the report to FILE instead of standard output
 
   csv:   the header unit,code_size,percent,dfm_size,dcu_size,ratio, then one row per unit:

@@ -26,6 +26,7 @@ struct TCliOptions
     TReportFormat Format = TReportFormat::Table;
     bool Symbols = false;
     TSymbolGrouping Grouping = TSymbolGrouping::ByAddress; // report and diff: how a unit's tree is built
+    QString Filter;                                        // report: --filter (empty: every unit)
     bool All = false;                                      // diff: unchanged units in the table too
     QString OutputFile;                                    // standard output when empty
     std::vector<TSizeBudget> Budgets;                      // check: those given as options, in their order

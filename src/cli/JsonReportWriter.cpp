@@ -59,9 +59,10 @@ private:
     void AppendChildren(const TITreeNode *Parent)
     {
         FChunk += '[';
-        for (const TITreeNode *child = Parent ? Parent->GetFirstChild() : nullptr; child;
-             child = child->NextSibling()) {
-            if (child->PrevSibling())
+        // Rows a filter hides are left out.
+        for (const TITreeNode *child = Parent ? Parent->GetFirstShownChild() : nullptr; child;
+             child = child->NextShownSibling()) {
+            if (FChunk.back() != '[')
                 FChunk += ',';
             FChunk.append("{\"name\":");
             AppendJsonString(FChunk, child->Text());

@@ -1,17 +1,21 @@
 // quillon-cli report: the analysis of the desktop program as a report.
 
+#include "analysis/NameFilter.h"
 #include "base/UVersionInfo.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/ProgressLine.h"
 #include "cli/ReportWriter.h"
 #include "report/HtmlReportPage.h"
+#include "tree/GridFilter.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QFileInfo>
 
 #include <unistd.h>
+
+#include <unordered_set>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -42,24 +46,66 @@ std::unique_ptr<TReportWriter> NewWriter(const TCliOptions &options, const TMapA
     return NewTableReportWriter(output);
 }
 
-// The unit's symbol rows in display order: built as opening the row builds them and sorted as the
-// grid's Resort would sort them, then freed once written, so that only one unit's tree is in memory.
+// Builds the unit's symbol rows as opening the row builds them, sorted as the grid's Resort would
+// sort them; false when they cannot be built (no symbols, or built already).
+bool BuildSymbolRows(TMapAnalysis &analysis, TTreeGridModel &grid, TITreeNode *unit)
+{
+    if (!analysis.AddSymbolRowsOf(unit))
+        return false;
+    if (grid.SortColumn()) {
+        grid.Browser().GoTo(unit);
+        grid.Browser().Sort(grid.SortColumnIndex(), grid.SortColumn()->SortKind(),
+                            sfRecursive | (grid.SortDirection() == sdDescending ? sfDescending : 0));
+        grid.Browser().GoTo(nullptr);
+    }
+    return true;
+}
+
+// The units the window's filter shows: those whose names match and those holding a matching symbol
+// row. Only the units owning a matching symbol are opened to be tested, one at a time, and given
+// their placeholder back.
+std::vector<TITreeNode *> FilteredUnits(TMapAnalysis &analysis, TTreeGridModel &grid,
+                                        const TNameFilter &filter)
+{
+    std::vector<TITreeNode *> units;
+    if (filter.IsEmpty()) {
+        for (TITreeNode *unit = grid.Items().GetFirstNode(); unit; unit = unit->NextSibling())
+            units.push_back(unit);
+        return units;
+    }
+    const TITreeNodeList owning = filter.UnitsOwningMatches(analysis, grid);
+    const std::unordered_set<const TITreeNode *> searched(owning.begin(), owning.end());
+    const TRowMatch matches = [&filter](const TITreeNode *row) { return filter.RowMatches(row); };
+    TITreeNodeList holding;
+    for (TITreeNode *unit = grid.Items().GetFirstNode(); unit; unit = unit->NextSibling()) {
+        bool shown = filter.RowMatches(unit);
+        if (!shown && searched.count(unit) && analysis.AddSymbolRowsOf(unit)) {
+            shown = MarkMatchesBelow(unit, false, matches, holding) > 0;
+            unit->DeleteChildren();
+            unit->AddChild(u"$"_s);
+        }
+        if (shown)
+            units.push_back(unit);
+    }
+    return units;
+}
+
+// The units' symbol rows in display order, built and freed one unit at a time so that only one
+// unit's tree is in memory; under a filter, pruned as the window shows them.
 void WriteUnits(TMapAnalysis &analysis, TTreeGridModel &grid, TReportWriter &writer, bool withSymbols,
+                const TNameFilter &filter, const std::vector<TITreeNode *> &units,
                 const std::vector<TUnitReportRow> &rows)
 {
-    size_t row = 0;
-    for (TITreeNode *unit = grid.Items().GetFirstNode(); unit; unit = unit->NextSibling(), ++row) {
-        const TITreeNode *symbols = nullptr;
+    const TRowMatch matches = [&filter](const TITreeNode *row) { return filter.RowMatches(row); };
+    TITreeNodeList holding;
+    for (size_t row = 0; row < units.size(); ++row) {
+        TITreeNode *const unit = units[row];
         if (withSymbols) {
-            if (analysis.AddSymbolRowsOf(unit) && grid.SortColumn()) {
-                grid.Browser().GoTo(unit);
-                grid.Browser().Sort(grid.SortColumnIndex(), grid.SortColumn()->SortKind(),
-                                    sfRecursive | (grid.SortDirection() == sdDescending ? sfDescending : 0));
-                grid.Browser().GoTo(nullptr);
-            }
-            symbols = unit;
+            BuildSymbolRows(analysis, grid, unit);
+            if (!filter.IsEmpty())
+                MarkMatchesBelow(unit, filter.RowMatches(unit), matches, holding);
         }
-        writer.Unit(rows[row], symbols);
+        writer.Unit(rows[row], withSymbols ? unit : nullptr);
         if (withSymbols)
             unit->DeleteChildren();
     }
@@ -110,13 +156,16 @@ int RunReport(TCliOptions options)
     QFile output;
     if (!OpenOutput(output, options.OutputFile))
         return ecOutputFailed;
+    const TNameFilter filter(options.Filter);
+    const std::vector<TITreeNode *> units = FilteredUnits(analysis, grid, filter);
     std::vector<TUnitReportRow> rows;
-    for (TITreeNode *unit = grid.Items().GetFirstNode(); unit; unit = unit->NextSibling())
+    for (TITreeNode *unit : units)
         rows.push_back(TUnitReportRow::Of(unit, analysis.PercentFactor()));
 
     const std::unique_ptr<TReportWriter> writer = NewWriter(options, analysis, output);
     writer->Begin(analysis, rows);
-    WriteUnits(analysis, grid, *writer, options.Symbols || options.Format == TReportFormat::Html, rows);
+    WriteUnits(analysis, grid, *writer, options.Symbols || options.Format == TReportFormat::Html, filter,
+               units, rows);
     writer->End();
     return FinishOutput(*writer, output, options.OutputFile) ? ecSuccess : ecOutputFailed;
 }

@@ -18,10 +18,11 @@ public:
     {
         FPercentFactor = Analysis.PercentFactor();
         FUnitCount = qint64(Rows.size());
-        FTotalCode = Analysis.TotalCodeSize();
         FNameWidth = 20;
+        // The units listed: all of them, or those a filter shows.
         for (const TUnitReportRow &row : Rows) {
             FNameWidth = std::max(FNameWidth, row.Name.size());
+            FTotalCode += row.CodeSize;
             FTotalDfm += row.DfmSize;
         }
         Line(u"Unit"_s, u"Compiled size"_s, u"%"_s, u"DFM size"_s, u"Ratio DCU size"_s);
@@ -57,7 +58,8 @@ private:
 
     void Tree(const TITreeNode *Parent, int depth)
     {
-        for (const TITreeNode *child = Parent->GetFirstChild(); child; child = child->NextSibling()) {
+        for (const TITreeNode *child = Parent->GetFirstShownChild(); child;
+             child = child->NextShownSibling()) {
             Line(QString(2 * depth, u' ') + child->Text(), Thousands(child->Tag()),
                  Format(u"%.2f %%"_s, {double(child->Tag()) * FPercentFactor}), QString(), QString());
             Tree(child, depth + 1);

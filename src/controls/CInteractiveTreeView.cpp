@@ -121,6 +121,8 @@ void TInteractiveTreeView::NodeRemoving(TITreeNode *Node)
                  static_cast<TITreeNode *>(nullptr));
     if (Node == FHotNode)
         FHotNode = nullptr;
+    if (Node == FUnfilteredSelectedNode)
+        FUnfilteredSelectedNode = nullptr;
     if (Node == FSelectedNode) {
         // The collection has already taken the node out of its selected count; the deselection
         // below must not count it a second time.
@@ -218,6 +220,42 @@ void TInteractiveTreeView::ScrollIntoView(TITreeNode *Node)
         SetTopNode(topNode);
         RequestRepaint();
     }
+}
+
+bool TInteractiveTreeView::StartFilter(const TRowMatch &Matches, const TITreeNodeList &Searched,
+                                       const std::function<bool()> &ShouldPause)
+{
+    if (!Filtered())
+        FUnfilteredSelectedNode = FSelectedNode;
+    Filter().Start(Matches, Searched);
+    SetHorzScrollPosition(0);
+    return ContinueFilter(ShouldPause);
+}
+
+bool TInteractiveTreeView::ContinueFilter(const std::function<bool()> &ShouldPause)
+{
+    const bool finished = Filter().Continue(ShouldPause);
+    RequestRepaint();
+    if (finished) {
+        if (FSelectedNode && !FSelectedNode->Selected())
+            FSelectedNode = nullptr;
+        DoSelectionChanged();
+    }
+    return finished;
+}
+
+void TInteractiveTreeView::ClearFilter()
+{
+    if (!Filtered())
+        return;
+    if (Filter().Clear())
+        FSelectedNode = FUnfilteredSelectedNode;
+    else if (FSelectedNode)
+        ScrollIntoView(FSelectedNode);
+    FUnfilteredSelectedNode = nullptr;
+    ClampHorzScrollPosition();
+    RequestRepaint();
+    DoSelectionChanged();
 }
 
 int TInteractiveTreeView::VisibleRowCount() const
@@ -323,8 +361,8 @@ bool TInteractiveTreeView::HandleKey(int Key, Qt::KeyboardModifiers Modifiers)
         return true;
     case Qt::Key_Right:
         if (FSelectedNode && FSelectedNode->Expanded())
-            SelectByKey(FSelectedNode->GetFirstChild(), shift);
-        else if (FSelectedNode && FSelectedNode->HasChildren())
+            SelectByKey(FSelectedNode->GetFirstShownChild(), shift);
+        else if (FSelectedNode && FSelectedNode->HasShownChildren())
             FSelectedNode->SetExpanded(true);
         return true;
     case Qt::Key_F2:
@@ -334,7 +372,7 @@ bool TInteractiveTreeView::HandleKey(int Key, Qt::KeyboardModifiers Modifiers)
         break;
     }
     if (keypad && Key == Qt::Key_Plus) {
-        if (FSelectedNode && FSelectedNode->HasChildren())
+        if (FSelectedNode && FSelectedNode->HasShownChildren())
             FSelectedNode->SetExpanded(true);
         return true;
     }
@@ -434,12 +472,12 @@ void TInteractiveTreeView::IncrementalSearch(QChar Character)
             bestScore = score;
         }
     };
-    for (TITreeNode *node = start->NextSibling(); node; node = node->NextSibling())
+    for (TITreeNode *node = start->NextShownSibling(); node; node = node->NextShownSibling())
         consider(node);
     TITreeNode *first = start;
-    while (first->PrevSibling())
-        first = first->PrevSibling();
-    for (TITreeNode *node = first; node != start; node = node->NextSibling())
+    while (first->PrevShownSibling())
+        first = first->PrevShownSibling();
+    for (TITreeNode *node = first; node && node != start; node = node->NextShownSibling())
         consider(node);
     if (best != FSelectedNode) {
         SetSelectedNode(best);

@@ -7,6 +7,7 @@
 #include "controls/CInteractiveCustomControl.h"
 #include "controls/ITVRowRenderInformation.h"
 #include "controls/UColors.h"
+#include "tree/GridFilter.h"
 #include "tree/TreeGridModel.h"
 
 #include <QFont>
@@ -87,6 +88,16 @@ public:
     // Selects the displayed rows from SelectedNode's row to Node's; fires nothing.
     void RangeSelect(TITreeNode *Node);
     void ScrollIntoView(TITreeNode *Node);
+    // Begins to show only the rows a filter keeps (TGridFilter::Start) and tests rows until
+    // ShouldPause says so; the row the keyboard moves from is kept for ClearFilter. True when every
+    // row is tested: OnSelectionChanged has then fired.
+    bool StartFilter(const TRowMatch &Matches, const TITreeNodeList &Searched,
+                     const std::function<bool()> &ShouldPause = {});
+    // Tests more rows of the filter (TGridFilter::Continue); returns and fires as StartFilter.
+    bool ContinueFilter(const std::function<bool()> &ShouldPause = {});
+    // Ends the filter: the grid as it was before it, or with the selection the user made while it
+    // was on, scrolled into view. Fires OnSelectionChanged.
+    void ClearFilter();
     int VisibleRowCount() const;
     // The node of the row at y (client coordinates); none above the rows, beyond the last row or
     // on the horizontal scrollbar.
@@ -247,6 +258,8 @@ private:
     TITreeNode *FSelectedNode = nullptr;
     TITreeNode *FHotNode = nullptr;
     TITreeNode *FRemovingNode = nullptr;
+    // The row the keyboard moved from when the filter began.
+    TITreeNode *FUnfilteredSelectedNode = nullptr;
     int FClickColumnIndex = -1;
     int FSelectionEventDepth = 0;
     bool FDestroying = false;

@@ -50,10 +50,13 @@ void TInteractiveTreeView::ValidateTopNode()
 {
     TITreeNode *top = TopNode();
     if (!top || !Items().Contains(top))
-        top = Items().GetFirstNode();
-    // A top node hidden inside a collapsed subtree shows as its nearest displayed ancestor.
+        top = RowNode(0);
+    // A top node hidden inside a collapsed subtree shows as its nearest displayed ancestor; one a
+    // filter hides, from the first row.
     while (top && RowIndex(top) < 0 && top->Parent())
         top = top->Parent();
+    if (top && RowIndex(top) < 0)
+        top = RowNode(0);
     SetTopNode(top);
 }
 

@@ -174,16 +174,17 @@ void TITVRowRenderInformation::PaintIndentation()
 
     const QRgb connector = ColorToQRgb(FView->ConnectorsColor());
     DottedHorizontalLine(FBuffer, cx, x - 1, my, connector);
-    if (FNode->Parent() || FNode->PrevSibling())
-        DottedVerticalLine(FBuffer, cx, FRowTop, FNode->NextSibling() ? lastLine : my, connector);
-    else if (FNode->NextSibling())
+    // Hidden rows draw nothing, so the lines join the rows that are shown.
+    if (FNode->Parent() || FNode->PrevShownSibling())
+        DottedVerticalLine(FBuffer, cx, FRowTop, FNode->NextShownSibling() ? lastLine : my, connector);
+    else if (FNode->NextShownSibling())
         DottedVerticalLine(FBuffer, cx, my, lastLine, connector);
     int ancestorX = cx - indent;
     for (TITreeNode *ancestor = FNode->Parent(); ancestor; ancestor = ancestor->Parent(), ancestorX -= indent)
-        if (ancestor->NextSibling())
+        if (ancestor->NextShownSibling())
             DottedVerticalLine(FBuffer, ancestorX, FRowTop, lastLine, connector);
 
-    if (!FNode->HasChildren())
+    if (!FNode->HasShownChildren())
         return;
     FView->AddArea(QRect(x - indent, FRowTop, indent, FRowBottom - FRowTop),
                    TInteractiveTreeView::akExpandZone, FNode);

@@ -6,15 +6,6 @@
 
 namespace {
 
-// The node that follows Node's subtree in pre-order; none at the end of the tree.
-const TITreeNode *AfterSubtree(const TITreeNode *Node)
-{
-    for (; Node; Node = Node->Parent())
-        if (Node->NextSibling())
-            return Node->NextSibling();
-    return nullptr;
-}
-
 bool IsShown(const TITreeNode *Node)
 {
     for (; Node; Node = Node->Parent())
@@ -37,7 +28,7 @@ int MarkMatchesBelow(TITreeNode *Root, bool RootShowsAll, const TRowMatch &Match
     std::vector<TFrame> path{{Root, RootShowsAll, false}};
     TITreeNodeList chain;
     int count = 0;
-    const TITreeNode *const end = AfterSubtree(Root);
+    const TITreeNode *const end = Root->GetNextAfterSubtree();
     for (TITreeNode *node = Root->GetFirstChild(); node && node != end; node = node->GetNext()) {
         while (path.back().Node != node->Parent())
             path.pop_back();
@@ -62,7 +53,7 @@ int MarkMatchesBelow(TITreeNode *Root, bool RootShowsAll, const TRowMatch &Match
 
 void ShowSubtree(TITreeNode *Root)
 {
-    const TITreeNode *const end = AfterSubtree(Root);
+    const TITreeNode *const end = Root->GetNextAfterSubtree();
     for (TITreeNode *node = Root->GetFirstChild(); node && node != end; node = node->GetNext())
         node->SetHidden(false);
 }

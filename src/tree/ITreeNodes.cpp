@@ -104,6 +104,14 @@ void TITreeNode::SetHidden(bool Value)
     Changed();
 }
 
+TITreeNode *TITreeNode::GetNextAfterSubtree() const
+{
+    for (const TITreeNode *Node = this; Node; Node = Node->Parent())
+        if (Node->NextSibling())
+            return Node->NextSibling();
+    return nullptr;
+}
+
 TITreeNode *TITreeNode::NextShownSibling() const
 {
     TITreeNode *Node = FNextSibling;

@@ -90,6 +90,8 @@ public:
     bool HasShownChildren() const { return GetFirstShownChild() != nullptr; }
     // Pre-order successor over the whole forest, ignoring expansion.
     TITreeNode *GetNext() const;
+    // The node that follows this node's subtree in pre-order; none at the end of the forest.
+    TITreeNode *GetNextAfterSubtree() const;
     // First direct child whose text equals Text exactly (case-sensitive).
     TITreeNode *FindChild(const QString &Text) const;
     // Walks up from Node, so it costs the depth of Node.

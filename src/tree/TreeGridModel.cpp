@@ -44,19 +44,6 @@ void TTreeGridModel::EndUpdate()
     FItems->EndUpdate();
 }
 
-namespace {
-
-// The node that follows Node's subtree in pre-order; none at the end of the tree.
-const TITreeNode *AfterSubtree(const TITreeNode *Node)
-{
-    for (; Node; Node = Node->Parent())
-        if (Node->NextSibling())
-            return Node->NextSibling();
-    return nullptr;
-}
-
-} // namespace
-
 // ---- Sorting -----------------------------------------------------------------------------------
 
 void TTreeGridModel::SortBy(int ColumnIndex, TITVSortDirection Direction)
@@ -108,7 +95,7 @@ bool TTreeGridModel::SortedRangeWraps() const
 void TTreeGridModel::ResortChanged(TITreeNode *Node, quint64 ContentBefore)
 {
     if (!FSortedContent || *FSortedContent != ContentBefore || !FSortColumn || Node->Expanded() ||
-        !FItems->Contains(Node) || !WidenSortedRange(Node->GetFirstChild(), AfterSubtree(Node)) ||
+        !FItems->Contains(Node) || !WidenSortedRange(Node->GetFirstChild(), Node->GetNextAfterSubtree()) ||
         SortedRangeWraps()) {
         Resort();
         return;

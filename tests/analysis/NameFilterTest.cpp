@@ -137,8 +137,9 @@ TEST_F(NameFilterTest, OpensOnlyTheUnitsOwningAMatchingSymbol)
     EXPECT_EQ(owning.front()->Text(), QStringLiteral("App.Main"));
     Filter(QStringLiteral("deep"));
     for (const TITreeNode *unit = Grid.Items().GetFirstNode(); unit; unit = unit->NextSibling()) {
-        if (unit != owning.front())
+        if (unit != owning.front()) {
             EXPECT_EQ(unit->GetFirstChild()->Text(), QStringLiteral("$")) << qPrintable(unit->Text());
+        }
     }
 }
 

@@ -21,9 +21,44 @@ qint64 TFakeTime::NowMs() const
     return FNow;
 }
 
-std::unique_ptr<TICCTimer> TFakeTime::CreateTimer(std::function<void()>)
+namespace {
+
+// A timer of the fake time's queue: it fires when a reading of the time passes its due time.
+class TFakeTimer : public TICCTimer
 {
-    return nullptr;
+public:
+    TFakeTimer(TFakeTime &time, std::function<void()> onTimeout)
+        : FTime(time), FOnTimeout(std::move(onTimeout))
+    {}
+    ~TFakeTimer() override { Stop(); }
+    void Start(int intervalMs) override
+    {
+        Stop();
+        FInterval = intervalMs;
+        FHandle =
+            FTime.CreateTimer(std::uint32_t(intervalMs), std::uint32_t(intervalMs), [this] { FOnTimeout(); });
+    }
+    void Stop() override
+    {
+        if (FHandle)
+            FTime.DeleteTimer(FHandle);
+        FHandle = 0;
+    }
+    bool IsActive() const override { return FHandle != 0; }
+    int Interval() const override { return FInterval; }
+
+private:
+    TFakeTime &FTime;
+    std::function<void()> FOnTimeout;
+    std::uintptr_t FHandle = 0;
+    int FInterval = 0;
+};
+
+} // namespace
+
+std::unique_ptr<TICCTimer> TFakeTime::CreateTimer(std::function<void()> onTimeout)
+{
+    return std::make_unique<TFakeTimer>(*this, std::move(onTimeout));
 }
 
 std::uintptr_t TFakeTime::CreateTimer(std::uint32_t dueMs, std::uint32_t periodMs, TCallback callback)

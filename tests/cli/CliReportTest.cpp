@@ -275,3 +275,62 @@ TEST(CliReportTest, CsvOfEveryCorpusFile)
         }
     }
 }
+
+TEST(CliReportTest, FilterGivesTheRowsTheWindowShows)
+{
+    struct TCase
+    {
+        const char *Why;
+        QStringList Options;
+        std::string Out;
+    };
+    const TCase cases[] = {
+        {"units whose names match, one holding a matching row, and a total of theirs",
+         {"--filter", "SYSTEM.", "--format", "table"},
+         "Unit                  Compiled size         %   DFM size  Ratio DCU size\n"
+         "----------------------------------------------------------------------\n"
+         "System.Classes                1,120   12.95 %          -               -\n"
+         "System.SysUtils               1,088   12.58 %          -               -\n"
+         "Data.Helpers                    520    6.01 %          -               -\n"
+         "System.Types                    156    1.80 %          -               -\n"
+         "----------------------------------------------------------------------\n"
+         "Total (4 units)               2,884   33.35 %          0\n"},
+        {"a unit holding a matching symbol row",
+         {"--filter", "updatestatus", "--format", "csv"},
+         "unit,code_size,percent,dfm_size,dcu_size,ratio\nMain,2160,24.98,4208,0,-\n"},
+        {"nothing matches",
+         {"--filter", "zzz", "--format", "csv"},
+         "unit,code_size,percent,dfm_size,dcu_size,ratio\n"},
+        {"the trees pruned to the matches and the rows holding them",
+         {"--filter", "updatestatus", "--format", "table", "--symbols"},
+         "Unit                  Compiled size         %   DFM size  Ratio DCU size\n"
+         "----------------------------------------------------------------------\n"
+         "Main                          2,160   24.98 %      4,208               -\n"
+         "  TFormMain                   2,148   24.84 %\n"
+         "    UpdateStatus                196    2.27 %\n"
+         "----------------------------------------------------------------------\n"
+         "Total (1 units)               2,160   24.98 %      4,208\n"},
+    };
+    for (const TCase &test : cases) {
+        SCOPED_TRACE(test.Why);
+        const TCliResult result = RunCli(QStringList{"report", Sample} + test.Options);
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        EXPECT_EQ(result.Out.toStdString(), test.Out);
+    }
+}
+
+TEST(CliReportTest, FilteredJsonKeepsEverythingBelowAMatchingRow)
+{
+    const TCliResult result =
+        RunCli({"report", Sample, "--format", "json", "--symbols", "--filter", "worker"});
+    ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+    const QJsonArray units = QJsonDocument::fromJson(result.Out).object()["units"].toArray();
+    ASSERT_EQ(units.size(), 1);
+    const QJsonArray form = units[0]["symbols"].toArray();
+    ASSERT_EQ(form.size(), 1);
+    const QJsonArray worker = form[0]["children"].toArray();
+    ASSERT_EQ(worker.size(), 1);
+    EXPECT_EQ(worker[0]["name"].toString(), "TWorker");
+    EXPECT_EQ(worker[0]["children"].toArray().size(), 2)
+        << "Create and Execute, which do not match themselves";
+}

@@ -274,3 +274,29 @@ TEST_F(IncrementalSearch, LooksOnlyAmongTheSiblingsOfTheSelection)
 }
 
 } // namespace
+
+namespace {
+
+// Rows a filter hides are not there for the keys: moves, opening and typing pass over them.
+TEST_F(TreeViewFixture, KeysPassOverRowsAFilterHides)
+{
+    TITreeNode *const unit = Add(nullptr, "unit");
+    Add(unit, "hidden");
+    TITreeNode *const shown = Add(unit, "shown");
+    Add(nullptr, "other");
+    TITreeNode *const last = Add(nullptr, "last");
+    View->StartFilter(
+        [](const TITreeNode *row) { return row->Text().startsWith(u's') || row->Text() == "last"; }, {unit});
+    unit->SetExpanded(false);
+    View->SetSelectedNode(unit);
+    Key(Qt::Key_Right);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(View->SelectedNode(), shown) << "the first child shown";
+    Key(Qt::Key_Down);
+    EXPECT_EQ(View->SelectedNode(), last);
+    View->SetSelectedNode(unit);
+    QTest::keyClick(View.get(), 'o');
+    EXPECT_EQ(View->SelectedNode(), unit) << "a hidden sibling is not found";
+}
+
+} // namespace
