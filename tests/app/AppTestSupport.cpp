@@ -6,15 +6,25 @@
 #include <QDir>
 #include <QFile>
 
+#include <vector>
+
 qint64 TFakeTime::NowMs() const
 {
     FNow += Step;
     ++Readings;
-    for (auto &[handle, entry] : FTimers) {
-        if (entry.Due <= FNow) {
-            entry.Due = entry.Period ? FNow + entry.Period : std::numeric_limits<qint64>::max();
-            entry.Callback();
-        }
+    // A callback may stop or start timers: the due ones are found first, and each is looked up again.
+    std::vector<std::uintptr_t> due;
+    for (const auto &[handle, entry] : FTimers)
+        if (entry.Due <= FNow)
+            due.push_back(handle);
+    for (const std::uintptr_t handle : due) {
+        const auto found = FTimers.find(handle);
+        if (found == FTimers.end())
+            continue;
+        found->second.Due =
+            found->second.Period ? FNow + found->second.Period : std::numeric_limits<qint64>::max();
+        const TCallback callback = found->second.Callback;
+        callback();
     }
     if (OnReading)
         OnReading(FNow);

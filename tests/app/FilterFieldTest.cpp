@@ -91,4 +91,20 @@ TEST_F(FilterFieldTest, SymbolRowsAreFoundInUnitsNeverOpenedAndANewRunIsFiltered
         << "regrouped and filtered again";
 }
 
+TEST_F(FilterFieldTest, ManyMatchesFillTheFirstScreenAndTheRestFollowsBetweenEvents)
+{
+    OpenOnSample();
+    Field().setText(QStringLiteral("e"));
+    QTest::keyClick(&Field(), Qt::Key_Return);
+    ASSERT_FALSE(Grid().Filter().Finished());
+    EXPECT_GT(Grid().Rows().size(), size_t(Grid().VisibleRowCount()));
+    EXPECT_TRUE(FWindow->FilterPanel()->text().startsWith(QStringLiteral("Filtering")));
+    for (int slice = 0; slice < 100 && !Grid().Filter().Finished(); ++slice)
+        QCoreApplication::processEvents();
+    EXPECT_TRUE(Grid().Filter().Finished());
+    EXPECT_TRUE(FWindow->FilterPanel()->text().contains(QStringLiteral(" rows match; ")));
+    EXPECT_TRUE(ShownRows(Grid()).contains(QStringLiteral("System.Types+")))
+        << "the last units are tested too";
+}
+
 } // namespace
