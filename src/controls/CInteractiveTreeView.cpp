@@ -309,7 +309,8 @@ void TInteractiveTreeView::MoveSelectionBy(int Delta, bool Shift)
 
 void TInteractiveTreeView::ToggleAllExpanded()
 {
-    TITreeNode *const first = Items().GetFirstNode();
+    // The first row shown: a filter may hide the first node.
+    TITreeNode *const first = Items().Root()->GetFirstShownChild();
     if (!first)
         return;
     const bool collapse = first->Expanded();

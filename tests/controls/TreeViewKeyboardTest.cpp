@@ -280,6 +280,9 @@ namespace {
 // Rows a filter hides are not there for the keys: moves, opening and typing pass over them.
 TEST_F(TreeViewFixture, KeysPassOverRowsAFilterHides)
 {
+    TITreeNode *const zero = Add(nullptr, "zero");
+    Add(zero, "z");
+    zero->SetExpanded(true);
     TITreeNode *const unit = Add(nullptr, "unit");
     Add(unit, "hidden");
     TITreeNode *const shown = Add(unit, "shown");
@@ -297,6 +300,9 @@ TEST_F(TreeViewFixture, KeysPassOverRowsAFilterHides)
     View->SetSelectedNode(unit);
     QTest::keyClick(View.get(), 'o');
     EXPECT_EQ(View->SelectedNode(), unit) << "a hidden sibling is not found";
+    unit->SetExpanded(false);
+    Key(Qt::Key_Asterisk, Qt::KeypadModifier | Qt::AltModifier);
+    EXPECT_TRUE(unit->Expanded()) << "the first row shown decides, not a hidden one above it";
 }
 
 } // namespace
