@@ -135,8 +135,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FBBRecent, FCBGroupByName);
     setTabOrder(FCBGroupByName, FCBAutoReload);
     setTabOrder(FCBAutoReload, FCBTreemap);
-    setTabOrder(FCBTreemap, FEDFilter);
-    setTabOrder(FEDFilter, FTMUnits);
+    setTabOrder(FCBTreemap, FTMUnits);
+    setTabOrder(FTMUnits, FEDFilter);
     setAcceptDrops(true);
 
     // FormCreate
@@ -368,7 +368,7 @@ void TQuillonMain::CreateFilterField()
 {
     FEDFilter = new QLineEdit(FGradient1);
     FEDFilter->setObjectName(QStringLiteral("EDFilter"));
-    FEDFilter->setPlaceholderText(QStringLiteral("Filter units and symbols (Ctrl+F)"));
+    FEDFilter->setPlaceholderText(QStringLiteral("Filter (Ctrl+F)"));
     FEDFilter->setClearButtonEnabled(true);
     FEDFilter->setToolTip(
         QStringLiteral("Shows only the units and symbols whose names contain this text, ignoring case, "

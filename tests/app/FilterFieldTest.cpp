@@ -36,7 +36,7 @@ TEST_F(FilterFieldTest, ReachedByCtrlFAndByTabWithATooltip)
     Grid().setFocus();
     QTest::keyClick(&Grid(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(Field().hasFocus());
-    EXPECT_EQ(NextByTab(FWindow->CBTreemap()), &Field());
+    EXPECT_EQ(NextByTab(FWindow->CBTreemap()), &Field()) << "the treemap pane, when shown, comes between";
     EXPECT_TRUE(Field().toolTip().contains(QStringLiteral("Ctrl+F")));
     EXPECT_FALSE(Field().placeholderText().isEmpty());
 }
