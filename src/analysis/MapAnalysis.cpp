@@ -21,12 +21,43 @@ QUILLON_DECLARE_EXCEPTION(ENotDetailedMapFile, Exception)
 // How many ambiguous units the warning names.
 constexpr int NamedAmbiguousUnits = 5;
 
+// Runs Body and turns the errors that end a run into its failure; a cancel and a failed assertion
+// pass through.
+template <typename TBody>
+void CatchFailure(TBody Body, const QString &MapFileName, TAnalysisFailure &Failure, QString &Message)
+{
+    try {
+        Body();
+    } catch (const EAnalysisCancelled &) {
+        throw;
+    } catch (const EAssertionFailed &) {
+        throw;
+    } catch (const EMapFileError &error) {
+        Failure = afUnreadable;
+        Message = error.Message();
+    } catch (const EInOutError &error) {
+        Failure = afUnreadable;
+        Message = error.Message();
+    } catch (const ENotDetailedMapFile &error) {
+        Failure = afNotDetailed;
+        Message = error.Message();
+    } catch (const Exception &error) {
+        Failure = afMalformed;
+        Message = error.Message();
+    } catch (const std::bad_alloc &) {
+        Failure = afUnreadable;
+        Message = Format(u"Not enough memory to analyse \"%s\"."_s, {MapFileName});
+    }
+}
+
 } // namespace
 
+// The reading part of a run.
 struct TMapAnalysis::TUnitRun
 {
-    std::unique_ptr<TXStringList> ProjectUnits = NewXStringList();
-    std::unique_ptr<TXStringList> CompiledUnits = NewXStringList();
+    explicit TUnitRun(TRunInput &input) : Input(input) {}
+
+    TRunInput &Input;
     std::unique_ptr<TXStringList> FormResources;
     TMapText Text;
     TMapFile Map;
@@ -110,90 +141,96 @@ bool TMapAnalysis::Run(const QString &MapFileName, const std::optional<QString> 
 {
     FFailure = afNone;
     FErrorMessage.clear();
-    if (!MapFileAvailable(MapFileName))
+    std::optional<TRunInput> input = Prepare(MapFileName, SearchFolder);
+    if (!input)
         return false;
-    FMaxCodeSize = 1;
-    FMaxDFMSize = 1;
-    FPercentFactor = 0;
-    FTotalCodeSize = 0;
-    FCodeSegmentLength = 0;
-    FShowRoot = false;
-    // Mended: resolved now, because the project search changes the current folder before the MAP
-    // file is read.
-    FMapFileName = QFileInfo(MapFileName).absoluteFilePath();
-
-    TUnitRun run;
-    FGrid.BeginUpdate();
-    try {
-        Execute(FMapFileName, SearchFolder, run);
-    } catch (const EAssertionFailed &) {
-        FGrid.EndUpdate();
-        throw;
-    } catch (const EMapFileError &error) {
-        Fail(afUnreadable, error.Message());
-    } catch (const EInOutError &error) {
-        Fail(afUnreadable, error.Message());
-    } catch (const ENotDetailedMapFile &error) {
-        Fail(afNotDetailed, error.Message());
-    } catch (const Exception &error) {
-        Fail(afMalformed, error.Message());
-    } catch (const std::bad_alloc &) {
-        Fail(afUnreadable, Format(u"Not enough memory to analyse \"%s\"."_s, {FMapFileName}));
-    }
-    if (FFailure != afNone) {
-        // Mended: a failed run keeps the rows read so far, with percentages over them, and no
-        // symbols to open.
-        FSymbols = TCompareDataList();
-        FSymbolIndex.Clear();
-        FUnitRanges.clear();
-        FShowRoot = false;
-        FPercentFactor = FTotalCodeSize != 0 ? 100.0 / double(FTotalCodeSize) : 0;
-    }
-    FGrid.EndUpdate();
-    return FFailure == afNone;
+    return Apply(Read(std::move(*input)));
 }
 
-void TMapAnalysis::Execute(const QString &MapFileName, const std::optional<QString> &SearchFolder,
-                           TUnitRun &Run)
+std::optional<TMapAnalysis::TRunInput> TMapAnalysis::Prepare(const QString &MapFileName,
+                                                             const std::optional<QString> &SearchFolder)
 {
-    FGrid.Clear();
-    FSymbols = TCompareDataList();
-    FSymbolIndex.Clear();
-    FUnitRanges.clear();
+    if (!MapFileAvailable(MapFileName))
+        return std::nullopt;
+    TRunInput input;
+    // Mended: resolved now, because the project search changes the current folder before the MAP
+    // file is read.
+    input.MapFileName = QFileInfo(MapFileName).absoluteFilePath();
+    input.Grouping = FGrouping;
+    CatchFailure(
+        [&] {
+            const QString &mapFile = input.MapFileName;
+            BuildProjectUnitPaths(mapFile, *input.ProjectUnits, [this, &mapFile](const QString &message) {
+                if (OnProjectFileMissing)
+                    OnProjectFileMissing(this, ProjectFileNameFor(mapFile), QFileInfo(mapFile).path() + u'/');
+                else
+                    DoMessage(message);
+            });
+            ScanCompiledUnits(SearchFolder, input);
+        },
+        input.MapFileName, input.Failure, input.ErrorMessage);
+    return input;
+}
 
-    BuildProjectUnitPaths(MapFileName, *Run.ProjectUnits, [this, &MapFileName](const QString &message) {
-        if (OnProjectFileMissing)
-            OnProjectFileMissing(this, ProjectFileNameFor(MapFileName), QFileInfo(MapFileName).path() + u'/');
-        else
-            DoMessage(message);
-    });
-    ScanCompiledUnits(SearchFolder, Run);
+TMapAnalysisResult TMapAnalysis::Read(TRunInput Input, TReadProgress *Progress)
+{
+    TMapAnalysisResult result;
+    result.MapFileName = Input.MapFileName;
+    result.Failure = Input.Failure;
+    result.ErrorMessage = Input.ErrorMessage;
+    if (result.Failure != afNone)
+        return result;
+    try {
+        CatchFailure([&] { ReadMapFile(Input, Progress, result); }, Input.MapFileName, result.Failure,
+                     result.ErrorMessage);
+    } catch (const EAnalysisCancelled &) {
+        result = TMapAnalysisResult();
+        result.Cancelled = true;
+        return result;
+    } catch (...) {
+        result.Fatal = std::current_exception();
+        return result;
+    }
+    if (result.Failure != afNone) {
+        // Mended: a failed run keeps the rows read so far, with percentages over them, and no
+        // symbols to open.
+        result.Symbols = TCompareDataList();
+        result.SymbolIndex.Clear();
+        result.ShowRoot = false;
+    }
+    return result;
+}
 
-    Run.Text = TMapText::LoadFromFile(MapFileName);
-    Run.Map = TMapFile::Parse(Run.Text);
-    FCodeSegmentLength = Run.Map.CodeSegmentLength;
-    Run.FormResources = BuildFormResourceList(Run.Map.FormResourceLines, *Run.ProjectUnits);
-    AddUnitRows(Run);
+void TMapAnalysis::ReadMapFile(TRunInput &Input, TReadProgress *Progress, TMapAnalysisResult &Result)
+{
+    const QString &mapFileName = Input.MapFileName;
+    TUnitRun run(Input);
+    run.Text = TMapText::LoadFromFile(mapFileName);
+    if (Progress)
+        Progress->ThrowIfCancelled();
+    run.Map = TMapFile::Parse(run.Text, Progress);
+    Result.CodeSegmentLength = run.Map.CodeSegmentLength;
+    run.FormResources = BuildFormResourceList(run.Map.FormResourceLines, *Input.ProjectUnits);
+    ReadUnitRows(run, Result);
     // Mended: a damaged or binary file (a 2 GB sparse file reads as nothing) was an empty success.
-    if (Run.Text.EndsAtNul())
+    if (run.Text.EndsAtNul())
         throw Exception(Format(
             u"MAP File \"%s\" is damaged or not a text file: a NUL byte ends its text (MAP file line %d)."_s,
-            {MapFileName, qlonglong(Run.Text.EndLine())}));
+            {mapFileName, qlonglong(run.Text.EndLine())}));
     // Mended: any file without a code unit row (an empty file, a project file, a MAP file written
     // with the segment table only) was an empty success.
-    if (Run.Map.Units.empty())
+    if (run.Map.Units.empty())
         throw ENotDetailedMapFile(Format(
             u"MAP File \"%s\" lists no code units: a detailed MAP file is needed. In Delphi set Project "
             u"Options > Linking > Map file to \"Detailed\" and build the project again."_s,
-            {MapFileName}));
-    WarnOfAmbiguousCompiledUnits(Run);
-    ReadSymbols(Run);
-
-    FPercentFactor = FTotalCodeSize != 0 ? 100.0 / double(FTotalCodeSize) : 0;
-    FGrid.SortBy(1, sdDescending);
+            {mapFileName}));
+    Result.Warning = AmbiguousCompiledUnitsWarning(run);
+    ReadSymbols(run, Result);
+    if (Progress)
+        Progress->ThrowIfCancelled();
 }
 
-void TMapAnalysis::ScanCompiledUnits(const std::optional<QString> &SearchFolder, TUnitRun &Run)
+void TMapAnalysis::ScanCompiledUnits(const std::optional<QString> &SearchFolder, TRunInput &Input)
 {
     FScanCounts = TCollectFilesCounts();
     if (!SearchFolder)
@@ -208,7 +245,7 @@ void TMapAnalysis::ScanCompiledUnits(const std::optional<QString> &SearchFolder,
     if (OnScanStarting)
         OnScanStarting(this);
     try {
-        Run.CompiledUnits = ::ScanCompiledUnits(*SearchFolder, OnScanProgress, &FScanCounts);
+        Input.CompiledUnits = ::ScanCompiledUnits(*SearchFolder, OnScanProgress, &FScanCounts);
     } catch (...) {
         if (OnScanFinished)
             OnScanFinished(this);
@@ -218,13 +255,14 @@ void TMapAnalysis::ScanCompiledUnits(const std::optional<QString> &SearchFolder,
         OnScanFinished(this);
 }
 
-void TMapAnalysis::AddUnitRows(TUnitRun &Run)
+void TMapAnalysis::ReadUnitRows(TUnitRun &Run, TMapAnalysisResult &Result)
 {
+    Result.Units.reserve(Run.Map.Units.size());
     for (const TMapUnitLine &unit : Run.Map.Units) {
-        TITreeNode *node = FGrid.Items().AddRoot();
+        TUnitRowData &row = Result.Units.emplace_back();
         Run.UnitStarts.push_back(unit.Start);
         Run.UnitNames.append(unit.Name);
-        node->SetText(unit.Name);
+        row.Name = unit.Name;
         // Grouping by address places symbols by the unit's start.
         if (unit.Start < 0)
             throw Exception(
@@ -237,73 +275,130 @@ void TMapAnalysis::AddUnitRows(TUnitRun &Run)
             throw EConvertError(
                 Format(u"%s (MAP file line %d)"_s, {error.Message(), qlonglong(unit.Line + 1)}));
         }
-        node->SetTag(size);
-        FUnitRanges[node] = {unit.Start, unit.Start + size};
-        FTotalCodeSize += size;
-        FMaxCodeSize = std::max(FMaxCodeSize, size);
+        row.Read = true;
+        row.Size = size;
+        row.Start = unit.Start;
+        Result.TotalCodeSize += size;
+        Result.MaxCodeSize = std::max(Result.MaxCodeSize, size);
         Run.HighestUnitEnd = std::max(Run.HighestUnitEnd, unit.Start + size);
 
-        TXStringList *columns = node->ColumnStrings();
-        columns->AddObject(QString(), TXObject(size));
-        columns->AddObject(QString(), TXObject(size));
         const int form = Run.FormResources->IndexOf(unit.Name);
         if (form >= 0) {
-            const qint32 formSize = qint32(Run.FormResources->GetObject(form));
-            columns->AddObject(QString(), TXObject(formSize));
-            node->SetData(formSize);
-            FMaxDFMSize = std::max(FMaxDFMSize, formSize);
-        } else {
-            columns->Add(QString());
+            row.FormSize = qint32(Run.FormResources->GetObject(form));
+            Result.MaxDFMSize = std::max(Result.MaxDFMSize, *row.FormSize);
         }
-        const int compiled = Run.CompiledUnits->IndexOf(unit.Name);
+        const TXStringList &compiledUnits = *Run.Input.CompiledUnits;
+        const int compiled = compiledUnits.IndexOf(unit.Name);
         // The sorted list's search finds the first of equal names: the one used stays the same.
-        if (compiled >= 0 && compiled + 1 < Run.CompiledUnits->Count() &&
-            CompareText(Run.CompiledUnits->Get(compiled + 1), unit.Name) == 0)
+        if (compiled >= 0 && compiled + 1 < compiledUnits.Count() &&
+            CompareText(compiledUnits.Get(compiled + 1), unit.Name) == 0)
             Run.AmbiguousUnits.append(unit.Name);
         if (compiled >= 0) {
-            const qint32 dcuSize = qint32(Run.CompiledUnits->GetObject(compiled));
-            columns->AddObject(RatioText(dcuSize, size), TXObject(dcuSize));
+            row.DcuSize = qint32(compiledUnits.GetObject(compiled));
+            row.RatioText = RatioText(*row.DcuSize, size);
         } else {
-            columns->Add(u"-"_s);
+            row.RatioText = u"-"_s;
         }
     }
 }
 
-void TMapAnalysis::WarnOfAmbiguousCompiledUnits(const TUnitRun &Run)
+QString TMapAnalysis::AmbiguousCompiledUnitsWarning(const TUnitRun &Run)
 {
     QStringList units = Run.AmbiguousUnits;
     units.removeDuplicates();
-    if (units.isEmpty() || !OnWarning)
-        return;
+    if (units.isEmpty())
+        return {};
     QString names = units.mid(0, NamedAmbiguousUnits).join(u", "_s);
     if (units.size() > NamedAmbiguousUnits)
         names += u", ..."_s;
-    OnWarning(this,
-              Format(u"%d %s more than one .dcu file below the search folder (%s); one of each is "
-                     u"used. Narrow the search folder to one build's output."_s,
-                     {qlonglong(units.size()), units.size() == 1 ? u"unit has"_s : u"units have"_s, names}));
+    return Format(u"%d %s more than one .dcu file below the search folder (%s); one of each is "
+                  u"used. Narrow the search folder to one build's output."_s,
+                  {qlonglong(units.size()), units.size() == 1 ? u"unit has"_s : u"units have"_s, names});
 }
 
-void TMapAnalysis::ReadSymbols(TUnitRun &Run)
+void TMapAnalysis::ReadSymbols(TUnitRun &Run, TMapAnalysisResult &Result)
 {
     if (Run.Map.UnreadableSymbolLine >= 0)
         throw Exception(Format(u"The symbol line lacks its \"Rva+Base\" column (MAP file line %d)."_s,
                                {qlonglong(Run.Map.UnreadableSymbolLine + 1)}));
     Run.Map.Symbols.reserve(Run.Map.Symbols.size() + Run.UnitStarts.size() + 1);
-    FSymbols = TCompareDataList(Run.Text, std::move(Run.Map.Symbols));
-    if (FSymbols.Count() == 0) {
-        FShowRoot = false;
+    Result.Symbols = TCompareDataList(Run.Text, std::move(Run.Map.Symbols));
+    if (Result.Symbols.Count() == 0)
         return;
-    }
-    FShowRoot = true;
+    Result.ShowRoot = true;
     // Mended: without a readable segment length the end of the highest unit bounds the last symbol.
-    const qint64 endBoundary = FCodeSegmentLength > 0 ? FCodeSegmentLength : Run.HighestUnitEnd;
-    FSymbols.FinishSizes(Run.UnitStarts, endBoundary);
-    for (TITreeNode *node = FGrid.Items().GetFirstNode(); node; node = node->NextSibling())
-        node->AddChild(u"$"_s);
-    FSymbolIndex.Build(Run.UnitNames);
-    if (FGrouping == TSymbolGrouping::ByName)
+    const qint64 endBoundary = Result.CodeSegmentLength > 0 ? Result.CodeSegmentLength : Run.HighestUnitEnd;
+    Result.Symbols.FinishSizes(Run.UnitStarts, endBoundary);
+    Result.SymbolIndex.Build(Run.UnitNames);
+    if (Run.Input.Grouping == TSymbolGrouping::ByName)
+        Result.SymbolIndex.BuildGroups(Result.Symbols);
+}
+
+bool TMapAnalysis::Apply(TMapAnalysisResult Result)
+{
+    if (Result.Fatal)
+        std::rethrow_exception(Result.Fatal);
+    if (Result.Cancelled)
+        return false;
+    FMapFileName = Result.MapFileName;
+    FCodeSegmentLength = Result.CodeSegmentLength;
+    FTotalCodeSize = Result.TotalCodeSize;
+    FMaxCodeSize = Result.MaxCodeSize;
+    FMaxDFMSize = Result.MaxDFMSize;
+    FPercentFactor = FTotalCodeSize != 0 ? 100.0 / double(FTotalCodeSize) : 0;
+    FShowRoot = Result.ShowRoot;
+    FSymbols = std::move(Result.Symbols);
+    FSymbolIndex = std::move(Result.SymbolIndex);
+    // The grouping may have changed since the run began.
+    if (FShowRoot && FGrouping == TSymbolGrouping::ByName && !FSymbolIndex.HasGroups())
         FSymbolIndex.BuildGroups(FSymbols);
+
+    FGrid.BeginUpdate();
+    FGrid.Clear();
+    FUnitRanges.clear();
+    AddUnitRows(Result.Units);
+    if (FShowRoot)
+        for (TITreeNode *node = FGrid.Items().GetFirstNode(); node; node = node->NextSibling())
+            node->AddChild(u"$"_s);
+    // A failed run's grid is not sorted.
+    if (Result.Failure == afNone)
+        FGrid.SortBy(1, sdDescending);
+    FGrid.EndUpdate();
+
+    if (!Result.Warning.isEmpty() && OnWarning)
+        OnWarning(this, Result.Warning);
+    if (Result.Failure != afNone) {
+        Fail(Result.Failure, Result.ErrorMessage);
+        return false;
+    }
+    FFailure = afNone;
+    FErrorMessage.clear();
+    return true;
+}
+
+void TMapAnalysis::AddUnitRows(const std::vector<TUnitRowData> &Units)
+{
+    for (const TUnitRowData &unit : Units) {
+        TITreeNode *node = FGrid.Items().AddRoot();
+        node->SetText(unit.Name);
+        if (!unit.Read)
+            continue;
+        node->SetTag(unit.Size);
+        FUnitRanges[node] = {unit.Start, unit.Start + unit.Size};
+        TXStringList *columns = node->ColumnStrings();
+        columns->AddObject(QString(), TXObject(unit.Size));
+        columns->AddObject(QString(), TXObject(unit.Size));
+        if (unit.FormSize) {
+            columns->AddObject(QString(), TXObject(*unit.FormSize));
+            node->SetData(*unit.FormSize);
+        } else {
+            columns->Add(QString());
+        }
+        if (unit.DcuSize)
+            columns->AddObject(unit.RatioText, TXObject(*unit.DcuSize));
+        else
+            columns->Add(unit.RatioText);
+    }
 }
 
 std::optional<TMapAnalysis::TCodeRange> TMapAnalysis::UnitCodeRange(const TITreeNode *Unit) const

@@ -1,17 +1,24 @@
 #pragma once
 // One analysis of a Delphi project from its detailed MAP file, without any widget: the unit rows of
 // a tree-grid model with their sizes and column strings, the address-ordered symbol table with
-// sizes, and the lazy expansion of a unit row into its symbol tree. The main window locks its
-// interface around Run; the command-line tool calls the same engine.
+// sizes, and the lazy expansion of a unit row into its symbol tree. A run has three parts: Prepare
+// (the project file and the compiled unit scan, which may ask the user), Read (the MAP file, on any
+// thread, into a TMapAnalysisResult) and Apply (that result into the grid in one step). The
+// command-line tool calls Run, which does the three in a row; the main window reads on a thread of
+// its own.
 
 #include "analysis/CompareDataList.h"
+#include "analysis/MapAnalysisResult.h"
+#include "analysis/ReadProgress.h"
 #include "analysis/SymbolGrouping.h"
 #include "analysis/UnitSymbolIndex.h"
 #include "base/UFileUtils.h"
+#include "base/XLists.h"
 
 #include <QString>
 
 #include <functional>
+#include <memory>
 #include <optional>
 #include <unordered_map>
 
@@ -22,12 +29,19 @@ class TMapAnalysis
 {
 public:
     // Why the last run did not complete.
-    enum TFailure {
-        afNone,
-        afMapMissing,  // no file at the MAP path: nothing changed
-        afUnreadable,  // the MAP or the project file exists but cannot be read
-        afMalformed,   // a MAP line that cannot be read (a code size that is not hexadecimal...)
-        afNotDetailed, // no code unit row: an empty file, a project or form file, a segments-only MAP
+    using TFailure = TAnalysisFailure;
+    using enum TAnalysisFailure;
+
+    // What Prepare hands to Read: the MAP file and the side files found for it.
+    struct TRunInput
+    {
+        QString MapFileName; // absolute
+        TSymbolGrouping Grouping = TSymbolGrouping::ByAddress;
+        std::unique_ptr<TXStringList> ProjectUnits = NewXStringList();
+        std::unique_ptr<TXStringList> CompiledUnits = NewXStringList();
+        // The project file or the scan failed: Read passes this on without reading.
+        TAnalysisFailure Failure = afNone;
+        QString ErrorMessage;
     };
 
     using TMessageEvent = std::function<void(TMapAnalysis *Sender, const QString &Message)>;
@@ -55,6 +69,19 @@ public:
     // the message went to OnMessage, the rows read so far stay with their percentages computed
     // over them, and the grid is not sorted.
     bool Run(const QString &MapFileName, const std::optional<QString> &SearchFolder);
+
+    // The first part of Run, on the grid's thread: the MAP file tested (none after its message
+    // when it is missing), the project file read and the search folder scanned, with their
+    // messages and scan events. A failure here is carried to Apply.
+    std::optional<TRunInput> Prepare(const QString &MapFileName, const std::optional<QString> &SearchFolder);
+    // The second part, on any thread: loads and reads the MAP file, finishes the symbol table.
+    // Touches nothing of the engine; Progress, when given, hears how far the reading is and may
+    // cancel it (the result is then only Cancelled).
+    static TMapAnalysisResult Read(TRunInput Input, TReadProgress *Progress = nullptr);
+    // The last part, on the grid's thread: replaces the grid's rows and the symbol table by the
+    // result's, sorts a successful run, then reports the warning and the failure. A cancelled result
+    // changes nothing. Returns false when the run failed or was cancelled.
+    bool Apply(TMapAnalysisResult Result);
 
     // The grid's OnExpanding: replaces the "$" placeholder child of Node by its symbol rows and
     // re-applies the grid's sort. Expansion is never refused.
@@ -118,11 +145,12 @@ protected:
 
 private:
     struct TUnitRun;
-    void Execute(const QString &MapFileName, const std::optional<QString> &SearchFolder, TUnitRun &Run);
-    void ScanCompiledUnits(const std::optional<QString> &SearchFolder, TUnitRun &Run);
-    void AddUnitRows(TUnitRun &Run);
-    void WarnOfAmbiguousCompiledUnits(const TUnitRun &Run);
-    void ReadSymbols(TUnitRun &Run);
+    void ScanCompiledUnits(const std::optional<QString> &SearchFolder, TRunInput &Input);
+    static void ReadMapFile(TRunInput &Input, TReadProgress *Progress, TMapAnalysisResult &Result);
+    static void ReadUnitRows(TUnitRun &Run, TMapAnalysisResult &Result);
+    static QString AmbiguousCompiledUnitsWarning(const TUnitRun &Run);
+    static void ReadSymbols(TUnitRun &Run, TMapAnalysisResult &Result);
+    void AddUnitRows(const std::vector<TUnitRowData> &Units);
     void Fail(TFailure Failure, const QString &Message);
 
     TTreeGridModel &FGrid;

@@ -176,10 +176,11 @@ qint64 MapLineAddress(QByteArrayView line)
     return text.isNull() ? 0 : HexValue(text);
 }
 
-TMapFile TMapFile::Parse(const TMapText &text)
+TMapFile TMapFile::Parse(const TMapText &text, TReadProgress *progress)
 {
     TMapFile map;
     const char *textStart = text.Bytes().constData();
+    const qint64 textSize = text.Bytes().size();
     TMapLineReader reader(text.Bytes());
     QByteArrayView line;
     bool seekSegment = true;
@@ -189,6 +190,8 @@ TMapFile TMapFile::Parse(const TMapText &text)
 
     while (reader.Next(line)) {
         const qsizetype index = reader.Index();
+        if (progress && index % TReadProgress::ReportInterval == 0)
+            progress->Report(line.data() - textStart, textSize);
         if (seekSegment) {
             if (BeginsWith(line, " 0001:") && EndsWith(line, "CODE")) {
                 map.CodeSegmentLength = CodeSegmentLengthOf(line);
@@ -240,6 +243,8 @@ TMapFile TMapFile::Parse(const TMapText &text)
         }
     }
 
+    if (progress)
+        progress->Report(textSize, textSize);
     map.FormResourceLines.reserve(qsizetype(formLines.size()));
     for (auto it = formLines.rbegin(); it != formLines.rend(); ++it)
         map.FormResourceLines.append(QString::fromUtf8(*it));

@@ -6,6 +6,7 @@
 
 #include "analysis/CompareDataList.h"
 #include "analysis/MapText.h"
+#include "analysis/ReadProgress.h"
 
 #include <QByteArrayView>
 #include <QString>
@@ -26,7 +27,8 @@ struct TMapUnitLine
 struct TMapFile
 {
     // Scans the text once. Reads no sizes yet: converting them can fail and belongs to the run.
-    static TMapFile Parse(const TMapText &text);
+    // Progress, when given, hears how far the scan is and may cancel it (EAnalysisCancelled).
+    static TMapFile Parse(const TMapText &text, TReadProgress *progress = nullptr);
 
     // The length of the " 0001:" segment line, the linker's "H" suffix ignored; 0 without such a
     // line among the first twelve, -1 when its length is not hexadecimal.

@@ -2,12 +2,14 @@
 
 #include "analysis/BaselineColumns.h"
 #include "analysis/MapAnalysis.h"
+#include "analysis/MapAnalysisThread.h"
 #include "analysis/MapFileSearch.h"
 #include "analysis/NameFilter.h"
 #include "app/DraggedFile.h"
 #include "app/FScanFilesAbort.h"
 #include "app/GridState.h"
 #include "app/MapFileWatcher.h"
+#include "app/RunProgressPanel.h"
 #include "app/UnitColumnPainting.h"
 #include "base/UFileUtils.h"
 #include "base/UFormat.h"
@@ -25,6 +27,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
@@ -123,6 +126,13 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FTIAbort->SetInterval(500);
     FTIAbort->OnTimer = [this](TTimer97 *sender) { TIAbortTimer(sender); };
 
+    FTIRunProgress = new TTimer97(this);
+    FTIRunProgress->setObjectName(QStringLiteral("TIRunProgress"));
+    FTIRunProgress->SetEnabled(false);
+    FTIRunProgress->OnTimer = [this](TTimer97 *sender) { TIRunProgressTimer(sender); };
+    FRunProgress = new TRunProgressPanel(this);
+    FRunProgress->hide();
+
     CreateAnalysis();
     SetClock(FClock);
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -152,6 +162,7 @@ TQuillonMain::~TQuillonMain()
     FVGUnits->OnSelectionChanged = nullptr;
     FVGUnits->OnExpanding = nullptr;
     FTMUnits->SetModel(nullptr);
+    FAnalysisThread.reset();
     FAnalysis.reset();
 }
 
@@ -422,6 +433,9 @@ void TQuillonMain::CreateAnalysis()
                    {QFileInfo(fileName).fileName(), problem}));
     };
     FAnalysis = std::make_unique<TMapAnalysis>(*FVGUnits);
+    FAnalysisThread = std::make_unique<TMapAnalysisThread>();
+    FAnalysisThread->OnFinished = [this](TMapAnalysisResult result) { AnalysisFinished(std::move(result)); };
+    FRunProgress->OnCancel = [this] { FAnalysisThread->Cancel(); };
     FAnalysis->OnMessage = [this](TMapAnalysis *, const QString &message) { ShowAnalysisMessage(message); };
     FAnalysis->OnWarning = [this](TMapAnalysis *, const QString &message) { ShowStatusNote(message); };
     FAnalysis->OnScanStarting = [this](TMapAnalysis *) {
@@ -474,19 +488,41 @@ bool TQuillonMain::StatusNoteShown() const
 
 void TQuillonMain::BBGoClick()
 {
+    StartRun(nullptr);
+}
+
+void TQuillonMain::StartRun(std::function<void()> afterRun)
+{
+    if (FRunActive)
+        return;
     const QString mapFileName = FFEMapFile->FileName();
     if (!FAnalysis->MapFileAvailable(mapFileName))
         return;
-
+    FRunActive = true;
+    FClosing = false;
+    FAfterRun = std::move(afterRun);
     // A note of the previous run would be taken for one of this run.
     ClearStatusNote();
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    FVGUnits->setEnabled(false);
-    FTMUnits->setEnabled(false);
-    FBBGo->setEnabled(false);
-    FCBGroupByName->setEnabled(false);
-    FVGUnits->OnSelectionChanged = nullptr;
-    const auto restoreInterface = qScopeGuard([this] {
+    LockInterface(true);
+    // The project file's question and the scan's dialog need this thread; the scan pumps events.
+    std::optional<TMapAnalysis::TRunInput> input = FAnalysis->Prepare(mapFileName, FDEFilePath->text());
+    if (!input || FClosing) {
+        EndRun(false);
+        return;
+    }
+    FRunProgress->Reset(input->MapFileName);
+    QApplication::changeOverrideCursor(Qt::BusyCursor);
+    FAnalysisThread->Start(std::move(*input));
+    FTIRunProgress->SetInterval(500);
+    FTIRunProgress->SetEnabled(true);
+}
+
+void TQuillonMain::LockInterface(bool locked)
+{
+    if (locked) {
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        FVGUnits->OnSelectionChanged = nullptr;
+    } else {
         // A failed run keeps its rows with valid percentages, so the summary stays meaningful.
         FVGUnits->OnSelectionChanged = [this](TInteractiveTreeView *sender) {
             VGUnitsSelectionChanged(sender);
@@ -495,22 +531,75 @@ void TQuillonMain::BBGoClick()
         // unless the run left a note there, which the next selection replaces.
         if (!StatusNoteShown())
             VGUnitsSelectionChanged(FVGUnits);
-        FBBGo->setEnabled(true);
-        FCBGroupByName->setEnabled(true);
-        FVGUnits->setEnabled(true);
-        FTMUnits->setEnabled(true);
+    }
+    for (QWidget *widget :
+         std::initializer_list<QWidget *>{FVGUnits, FTMUnits, FBBGo, FCBGroupByName, FBBCompare, FBBRecent})
+        widget->setEnabled(!locked);
+    if (!locked)
         QApplication::restoreOverrideCursor();
-        // The new rows, filtered by the text in the field.
-        ApplyFilter();
-    });
-    FRunSucceeded = FAnalysis->Run(mapFileName, FDEFilePath->text());
-    if (FRunSucceeded)
-        FBBRecent->Add(QFileInfo(mapFileName).absoluteFilePath());
-    // Watched even when the run failed: a file read while the linker wrote it is read again when done.
-    FMapFileWatcher->Watch(mapFileName);
-    FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
-    FBaselineShown = false;
-    ShowBaseline();
+}
+
+void TQuillonMain::AnalysisFinished(TMapAnalysisResult result)
+{
+    FTIRunProgress->SetEnabled(false);
+    FRunProgress->hide();
+    // Cancelled: the grid, its sort, opened rows and selection stay as they were.
+    const bool cancelled = result.Cancelled;
+    if (!cancelled) {
+        QApplication::changeOverrideCursor(Qt::WaitCursor);
+        const QString mapFileName = result.MapFileName;
+        FRunSucceeded = FAnalysis->Apply(std::move(result));
+        if (FRunSucceeded)
+            FBBRecent->Add(mapFileName);
+        // Watched even when the run failed: a file read while the linker wrote it is read again when
+        // done.
+        FMapFileWatcher->Watch(mapFileName);
+        FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
+        FBaselineShown = false;
+        ShowBaseline();
+    }
+    EndRun(!cancelled);
+}
+
+void TQuillonMain::EndRun(bool applied)
+{
+    LockInterface(false);
+    FRunActive = false;
+    const std::function<void()> afterRun = std::exchange(FAfterRun, nullptr);
+    if (applied && afterRun)
+        afterRun();
+    // The new rows (or, after a cancel, the kept ones) filtered by the text in the field.
+    ApplyFilter();
+}
+
+void TQuillonMain::TIRunProgressTimer(TTimer97 *)
+{
+    if (!FAnalysisThread->Running())
+        return;
+    const TReadProgress &progress = FAnalysisThread->Progress();
+    FRunProgress->SetProgress(progress.Done(), progress.Total());
+    if (FRunProgress->isVisible())
+        return;
+    PlaceRunProgress();
+    FRunProgress->show();
+    FRunProgress->raise();
+    FTIRunProgress->SetInterval(100);
+}
+
+void TQuillonMain::PlaceRunProgress()
+{
+    // Over the middle of the grid and the treemap beside it.
+    const QRect units = FSPUnits->geometry();
+    FRunProgress->move(units.center() - QPoint(FRunProgress->width() / 2, FRunProgress->height() / 2));
+}
+
+void TQuillonMain::closeEvent(QCloseEvent *event)
+{
+    if (FRunActive) {
+        FClosing = true;
+        FAnalysisThread->Cancel();
+    }
+    QWidget::closeEvent(event);
 }
 
 void TQuillonMain::CompareWithClick()
@@ -634,7 +723,7 @@ void TQuillonMain::ShowNoMapFileFound(const QString &named, const QStringList &c
 
 void TQuillonMain::OpenMapFile(const QString &named)
 {
-    if (!FBBGo->isEnabled())
+    if (FRunActive)
         return;
     QString mapFile = QFileInfo(named).absoluteFilePath();
     if (!IsMapFileName(mapFile)) {
@@ -652,7 +741,7 @@ void TQuillonMain::OpenMapFile(const QString &named)
 void TQuillonMain::MapFileChanged(const QString &fileName)
 {
     // During a run, or while the question is open, the next change asks again.
-    if (!FBBGo->isEnabled() || FAskingToReload)
+    if (FRunActive || FAskingToReload)
         return;
     if (!FCBAutoReload->isChecked()) {
         FAskingToReload = true;
@@ -666,30 +755,33 @@ void TQuillonMain::MapFileChanged(const QString &fileName)
 
 void TQuillonMain::ReloadMapFile(const QString &fileName)
 {
-    // The state the user made, not the filter's view of it; the run filters the new rows, which
-    // get that state first.
+    if (FRunActive)
+        return;
+    // The state the user made, not the filter's view of it; the run filters the new rows once they
+    // have that state.
     FVGUnits->ClearFilter();
-    const TGridState state = TGridState::Capture(*FVGUnits);
     FFEMapFile->SetFileName(fileName);
-    WithoutFilter([this, &state] {
-        BBGoClick();
+    StartRun([this, state = TGridState::Capture(*FVGUnits)] {
         state.Restore(*FVGUnits);
+        if (!StatusNoteShown())
+            VGUnitsSelectionChanged(FVGUnits);
     });
-    if (!StatusNoteShown())
-        VGUnitsSelectionChanged(FVGUnits);
+    // No run started (the file is gone): the rows kept are filtered again.
+    if (!FRunActive)
+        ApplyFilter();
 }
 
 void TQuillonMain::dragEnterEvent(QDragEnterEvent *event)
 {
-    // Not during a run: its scan lets events through, and a second run cannot start inside it.
-    if (FBBGo->isEnabled() && !DraggedLocalFile(event->mimeData()).isEmpty())
+    // Not during a run: a second run cannot start inside it.
+    if (!FRunActive && !DraggedLocalFile(event->mimeData()).isEmpty())
         event->acceptProposedAction();
 }
 
 void TQuillonMain::dropEvent(QDropEvent *event)
 {
     const QString file = DraggedLocalFile(event->mimeData());
-    if (file.isEmpty() || !FBBGo->isEnabled())
+    if (file.isEmpty() || FRunActive)
         return;
     event->acceptProposedAction();
     activateWindow();
@@ -746,6 +838,7 @@ void TQuillonMain::LayoutComponents()
     // The rest of the checkboxes' row, right-aligned with the buttons above.
     const int filterLeft = FCBTreemap->geometry().right() + 16;
     FEDFilter->setGeometry(filterLeft, 58, std::max(0, FBBGo->geometry().right() + 1 - filterLeft), 22);
+    PlaceRunProgress();
 }
 
 void TQuillonMain::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)
@@ -893,7 +986,7 @@ void TQuillonMain::ApplyFilter()
 {
     FFilterTimer->Stop();
     // A run in progress, or a change of rows in progress, filters the rows when it ends.
-    if (!FBBGo->isEnabled() || FFilterHeld > 0)
+    if (FRunActive || FFilterHeld > 0)
         return;
     ++FFilterGeneration;
     const TNameFilter filter(FEDFilter->text());
@@ -924,8 +1017,7 @@ void TQuillonMain::FilterProgressed(bool finished)
         return;
     QTimer::singleShot(0, this, [this, generation = FFilterGeneration] {
         // A newer filter, a run or a change of rows in progress starts over when it ends.
-        if (generation != FFilterGeneration || !FBBGo->isEnabled() || FFilterHeld > 0 ||
-            !FVGUnits->Filtered())
+        if (generation != FFilterGeneration || FRunActive || FFilterHeld > 0 || !FVGUnits->Filtered())
             return;
         const qint64 started = FClock->NowMs();
         FilterProgressed(
@@ -993,5 +1085,5 @@ void TQuillonMain::ScanFilesProgress(const QString &folder, bool &abort)
         if (FScanFilesAbort)
             FScanFilesAbort->LACurrentDirectory()->setText(folder);
     }
-    abort = FScanFilesAbort && FScanFilesAbort->Aborted();
+    abort = FClosing || (FScanFilesAbort && FScanFilesAbort->Aborted());
 }

@@ -27,7 +27,10 @@ class TGradient;
 class TMapFileWatcher;
 class TICCClock;
 class TMapAnalysis;
+class TMapAnalysisThread;
+class TRunProgressPanel;
 class TScanFilesAbort;
+struct TMapAnalysisResult;
 class TTimer97;
 class TTreemapView;
 
@@ -86,6 +89,14 @@ public:
     TRecentFilesButton *BBRecent() const { return FBBRecent; }
     TFormStorage *FormStorage() const { return FFormStorage; }
     TTimer97 *TIAbort() const { return FTIAbort; }
+    // Half a second into the reading of the MAP file it shows the progress panel, then refreshes it.
+    TTimer97 *TIRunProgress() const { return FTIRunProgress; }
+    TRunProgressPanel *RunProgress() const { return FRunProgress; }
+    // Reads the MAP file of a run off the window's thread.
+    TMapAnalysisThread *AnalysisThread() const { return FAnalysisThread.get(); }
+    // From Go until the grid shows the run's result (or the run ends without one); the interface is
+    // locked meanwhile.
+    bool RunActive() const { return FRunActive; }
     QLabel *StatusPanel(int index) const { return FStatusPanels[index]; }
     // The filter of the grid (Ctrl+F, Esc clears it): while it holds text the grid shows only the
     // rows whose names contain it, ignoring case, applied FilterDelayMs after the last key.
@@ -97,6 +108,8 @@ public:
     const TMapAnalysis &Analysis() const { return *FAnalysis; }
 
     // Published handlers.
+    // Starts a run and returns: the MAP file is read off the window's thread, and the grid changes
+    // once when it is done. Nothing happens during a run.
     void BBGoClick();
     void CBGroupByNameClick();
     void CBTreemapClick();
@@ -120,6 +133,7 @@ public:
     void TIAbortTimer(TTimer97 *Sender);
     // Filters the grid by the filter field's text at once (an empty text ends the filter).
     void ApplyFilter();
+    void TIRunProgressTimer(TTimer97 *Sender);
     // A MAP file, or a project or executable beside its MAP file, as dropped or chosen from the
     // recent files: it becomes the MAP field and the analysis runs. Nothing happens during a run.
     void OpenMapFile(const QString &named);
@@ -133,6 +147,8 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    // Cancels a run: the window closes at once, and its thread ends at the reader's next report.
+    void closeEvent(QCloseEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dropEvent(QDropEvent *event) override;
@@ -148,6 +164,13 @@ private:
     void CreateAnalysis();
     void LayoutComponents();
     void ShowAnalysisMessage(const QString &message);
+    // A run: locks the interface, prepares on this thread (project file, scan), reads on another;
+    // AfterRun follows a run whose result reached the grid.
+    void StartRun(std::function<void()> afterRun);
+    void LockInterface(bool locked);
+    void AnalysisFinished(TMapAnalysisResult result);
+    void EndRun(bool applied);
+    void PlaceRunProgress();
     // A note in the status bar's first panel: no dialog, no answer needed.
     void ShowStatusNote(const QString &note);
     void ClearStatusNote();
@@ -205,6 +228,12 @@ private:
     TTimer97 *FTIAbort = nullptr;
     TScanFilesAbort *FScanFilesAbort = nullptr;
     std::unique_ptr<TMapAnalysis> FAnalysis;
+    std::unique_ptr<TMapAnalysisThread> FAnalysisThread;
+    TRunProgressPanel *FRunProgress = nullptr;
+    TTimer97 *FTIRunProgress = nullptr;
+    bool FRunActive = false;
+    bool FClosing = false;
+    std::function<void()> FAfterRun;
     // The grid holds the rows of a successful run (not of a failed one, nor none).
     bool FRunSucceeded = false;
     std::unique_ptr<TBaselineColumns> FBaseline;

@@ -1,10 +1,12 @@
 #include "AppTestSupport.h"
 
+#include "app/FMain.h"
 #include "controls/UStdMessageDlg.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QTest>
 
 #include <vector>
 
@@ -103,6 +105,11 @@ TTemporarySettings::~TTemporarySettings()
 {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QDir::tempPath() + QStringLiteral("/quillon-no-settings"));
+}
+
+bool WaitForRun(const TQuillonMain &window)
+{
+    return QTest::qWaitFor([&window] { return !window.RunActive(); }, 60000);
 }
 
 QString SourceDir()

@@ -67,5 +67,10 @@ private:
     QTemporaryDir FFolder;
 };
 
+class TQuillonMain;
+// The window reads a run's MAP file on a thread of its own: returns once its run has ended, false
+// when it has not within a minute.
+bool WaitForRun(const TQuillonMain &window);
+
 QString SourceDir();
 QString CorpusDir();

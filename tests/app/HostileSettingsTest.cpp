@@ -54,12 +54,14 @@ TEST_P(HostileSettingsTest, EveryValueGarbledStillOpensAUsableWindow)
     TMessageCatcher catcher;
     window.FEMapFile()->SetFileName(QStringLiteral("/no/such/file.map"));
     window.BBGoClick();
+    EXPECT_TRUE(WaitForRun(window));
     EXPECT_EQ(catcher.Messages.size(), 1);
 }
 
 INSTANTIATE_TEST_SUITE_P(Values, HostileSettingsTest,
-                         ::testing::Values(QString(), QStringLiteral("garbage"), QStringLiteral("-99999999999999"),
-                                           QStringLiteral("1,2"), QStringLiteral("10, 20, 800, 600, 7"),
+                         ::testing::Values(QString(), QStringLiteral("garbage"),
+                                           QStringLiteral("-99999999999999"), QStringLiteral("1,2"),
+                                           QStringLiteral("10, 20, 800, 600, 7"),
                                            QStringLiteral("0, 0, 100000, 100000"),
                                            QStringLiteral("-2147483648,-2147483648,2147483647,2147483647"),
                                            QString(QChar(1)) + QChar(0xFFFF), QString(100000, u'9')));

@@ -91,6 +91,7 @@ TEST_F(HugeScanTest, EndsAndKeepsTheEventLoopTurningInsideTheFlatFolder)
     ticker.start(0);
     QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
     ticker.stop();
+    EXPECT_TRUE(WaitForRun(*FWindow));
     // 50,000 entries reported every 1024, events handled at most every 50 ms of 20 ms readings.
     EXPECT_GE(turnsInFlatFolder, 10);
     EXPECT_FALSE(FScan->isVisible());
@@ -108,6 +109,7 @@ TEST_F(HugeScanTest, ItsDialogAbortsItInsideTheFlatFolder)
         }
     };
     QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+    EXPECT_TRUE(WaitForRun(*FWindow));
     ASSERT_GT(readingsAtAbort, 0);
     // What an abort keeps is the scan's own affair; here the click lands and the run ends normally.
     EXPECT_EQ(FScan->BBAbort()->text(), QStringLiteral("Aborting..."));

@@ -9,8 +9,11 @@
 #include "controls/CFileComboEdit.h"
 #include "controls/UTimer97.h"
 
+#include <QDragEnterEvent>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 
 #include <gtest/gtest.h>
 
@@ -54,6 +57,16 @@ protected:
         return next;
     }
     int UnitCount() { return Grid().Items().RootCount(); }
+    // A drag of the URLs entering the window at its middle; true when the window takes it.
+    bool DragEnter(const QList<QUrl> &urls)
+    {
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(FWindow->rect().center(), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QCoreApplication::sendEvent(FWindow.get(), &enter);
+        return enter.isAccepted();
+    }
 
     QStringList RootTexts()
     {

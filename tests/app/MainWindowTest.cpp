@@ -38,6 +38,7 @@ protected:
         FWindow->FEMapFile()->SetFileName(mapFile);
         FWindow->DEFilePath()->setText(searchFolder);
         QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+        EXPECT_TRUE(WaitForRun(*FWindow));
     }
 
     void GoOnSample() { Go(SampleMap(), SourceDir() + QStringLiteral("/examples/sample/")); }

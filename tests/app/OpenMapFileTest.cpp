@@ -18,16 +18,6 @@ namespace {
 class OpenMapFile : public MainWindowFixture
 {
 protected:
-    // A drag of the URLs entering the window at its middle; true when the window takes it.
-    bool DragEnter(const QList<QUrl> &urls)
-    {
-        QMimeData data;
-        data.setUrls(urls);
-        QDragEnterEvent enter(FWindow->rect().center(), Qt::CopyAction, &data, Qt::LeftButton,
-                              Qt::NoModifier);
-        QCoreApplication::sendEvent(FWindow.get(), &enter);
-        return enter.isAccepted();
-    }
     // A drop is delivered only after its drag entered.
     void Drop(const QList<QUrl> &urls)
     {
@@ -38,6 +28,7 @@ protected:
                         Qt::NoModifier);
         QCoreApplication::sendEvent(FWindow.get(), &drop);
         QCoreApplication::processEvents();
+        EXPECT_TRUE(WaitForRun(*FWindow));
     }
     QStringList MenuEntries()
     {
@@ -119,8 +110,10 @@ TEST_F(OpenMapFile, AnalysedFilesAreListedNewestFirstTenAtMostAndKept)
         maps << FFolder.filePath(QStringLiteral("App%1.map").arg(i));
         ASSERT_TRUE(QFile::copy(SampleMap(), maps.last()));
         FWindow->OpenMapFile(maps.last());
+        EXPECT_TRUE(WaitForRun(*FWindow));
     }
     FWindow->OpenMapFile(maps.at(5)); // listed already: moves to the top
+    EXPECT_TRUE(WaitForRun(*FWindow));
     QStringList expected{maps.at(5)};
     for (int i = 11; i >= 2; --i)
         if (i != 5)
@@ -130,6 +123,7 @@ TEST_F(OpenMapFile, AnalysedFilesAreListedNewestFirstTenAtMostAndKept)
     // A failed run is not listed.
     QFile(FFolder.filePath("broken.map")).open(QIODevice::WriteOnly);
     FWindow->OpenMapFile(FFolder.filePath("broken.map"));
+    EXPECT_TRUE(WaitForRun(*FWindow));
     EXPECT_EQ(FWindow->BBRecent()->Files(), expected);
 
     FWindow->close();
@@ -148,6 +142,7 @@ TEST_F(OpenMapFile, ChoosingARecentFileAnalysesItAndClearingEmptiesTheList)
     QMenu *const menu = FWindow->BBRecent()->menu();
     emit menu->aboutToShow();
     menu->actions().first()->trigger();
+    EXPECT_TRUE(WaitForRun(*FWindow));
     EXPECT_GT(UnitCount(), 0);
 
     emit menu->aboutToShow();

@@ -20,6 +20,7 @@ protected:
         Map = Folder.filePath("App.map");
         WriteBuild({{"Alpha", 300}, {"Beta", 200}, {"Gamma", 100}});
         FWindow->OpenMapFile(Map);
+        EXPECT_TRUE(WaitForRun(*FWindow));
         ASSERT_EQ(UnitCount(), 3);
     }
     // Each unit gets two routines that share its code.
@@ -50,6 +51,7 @@ TEST_F(Reload, KeepsTheSortTheOpenedUnitsAndTheSelectionThatStillExist)
 
     WriteBuild({{"Alpha", 310}, {"Beta", 500}, {"Delta", 50}});
     FWindow->ReloadMapFile(Map);
+    EXPECT_TRUE(WaitForRun(*FWindow));
 
     EXPECT_EQ(RootTexts(), QStringList({"Alpha", "Beta", "Delta"}));
     EXPECT_EQ(Grid().SortColumnIndex(), 0);
@@ -69,10 +71,12 @@ TEST_F(Reload, KeepsTheFirstRowShown)
         many.push_back({QStringLiteral("Unit%1").arg(i, 2, 10, QLatin1Char('0')), quint32(1000 - i)});
     WriteBuild(many);
     FWindow->ReloadMapFile(Map);
+    EXPECT_TRUE(WaitForRun(*FWindow));
     Grid().SetTopNode(Root("Unit40"));
     Grid().grab();
     WriteBuild(many);
     FWindow->ReloadMapFile(Map);
+    EXPECT_TRUE(WaitForRun(*FWindow));
     Grid().grab();
     EXPECT_EQ(Grid().TopNode(), Root("Unit40"));
 }
@@ -82,12 +86,14 @@ TEST_F(Reload, AutomaticallyOrAfterAskingAsTheSettingSays)
     WriteBuild({{"Alpha", 300}, {"Beta", 200}, {"Gamma", 100}, {"Delta", 50}});
     const qsizetype before = Messages.Messages.size();
     FWindow->MapFileChanged(Map); // asks; the catcher answers no
+    EXPECT_TRUE(WaitForRun(*FWindow));
     ASSERT_EQ(Messages.Messages.size(), before + 1);
     EXPECT_TRUE(Messages.Messages.last().contains("was written again. Analyse it again?"));
     EXPECT_EQ(UnitCount(), 3);
 
     FWindow->CBAutoReload()->setChecked(true);
     FWindow->MapFileChanged(Map);
+    EXPECT_TRUE(WaitForRun(*FWindow));
     EXPECT_EQ(UnitCount(), 4);
     EXPECT_FALSE(Messages.Messages.last().contains("Analyse it again?") &&
                  Messages.Messages.size() > before + 1);
@@ -97,6 +103,7 @@ TEST_F(Reload, TheWatcherFollowsTheAnalysedFile)
 {
     EXPECT_EQ(FWindow->MapFileWatcher()->FileName(), Map);
     FWindow->OpenMapFile(SampleMap());
+    EXPECT_TRUE(WaitForRun(*FWindow));
     EXPECT_EQ(FWindow->MapFileWatcher()->FileName(), SampleMap());
 }
 

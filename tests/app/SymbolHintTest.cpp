@@ -23,6 +23,7 @@ TEST_F(SymbolHint, OverloadsShowTheirOwnAddressInBothGroupings)
     for (const bool byName : {false, true}) {
         FWindow->CBGroupByName()->setChecked(byName);
         FWindow->OpenMapFile(map);
+        ASSERT_TRUE(WaitForRun(*FWindow));
         TITreeNode *const unit = Grid().Items().GetFirstNode();
         unit->SetExpanded(true);
         QStringList hints;

@@ -77,6 +77,7 @@ protected:
         FWindow->DEFilePath()->setText(FFolder.path() + u'/');
         TMessageCatcher projectFileMissing;
         QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+        EXPECT_TRUE(WaitForRun(*FWindow));
     }
     void TearDown() override
     {

@@ -1,0 +1,57 @@
+#pragma once
+// What reading a MAP file yields, held apart from any grid: the unit rows as data, the symbol
+// table, the totals and the failure. The reading part of a run fills it on any thread; the engine
+// then puts it into the grid in one step on the thread that owns the grid.
+
+#include "analysis/CompareDataList.h"
+#include "analysis/UnitSymbolIndex.h"
+
+#include <QString>
+
+#include <exception>
+#include <optional>
+#include <vector>
+
+// Why a run did not complete.
+enum TAnalysisFailure {
+    afNone,
+    afMapMissing,  // no file at the MAP path: nothing changed
+    afUnreadable,  // the MAP or the project file exists but cannot be read
+    afMalformed,   // a MAP line that cannot be read (a code size that is not hexadecimal...)
+    afNotDetailed, // no code unit row: an empty file, a project or form file, a segments-only MAP
+};
+
+// One unit row of the grid.
+struct TUnitRowData
+{
+    QString Name;
+    // False for the row whose line ended a failed run: it shows its name only.
+    bool Read = false;
+    qint32 Size = 0;
+    qint64 Start = 0;
+    std::optional<qint32> FormSize;
+    // With the ratio to the code size; none without a compiled unit file.
+    std::optional<qint32> DcuSize;
+    QString RatioText;
+};
+
+struct TMapAnalysisResult
+{
+    QString MapFileName;             // absolute
+    std::vector<TUnitRowData> Units; // in file order; on failure the rows read so far
+    TCompareDataList Symbols;
+    TUnitSymbolIndex SymbolIndex;
+    qint64 TotalCodeSize = 0;
+    qint32 MaxCodeSize = 1;
+    qint32 MaxDFMSize = 1;
+    qint64 CodeSegmentLength = 0;
+    bool ShowRoot = false;
+    // A note for the user that needs no answer (several compiled unit files of one unit).
+    QString Warning;
+    TAnalysisFailure Failure = afNone;
+    QString ErrorMessage;
+    // The run was cancelled: nothing of it is to be shown.
+    bool Cancelled = false;
+    // An error no run may survive (a failed assertion): raised again where the result is applied.
+    std::exception_ptr Fatal;
+};

@@ -1,0 +1,309 @@
+// The window reads the MAP file off its own thread: the progress panel half a second in, its Cancel,
+// the interface locked against a second start, the grid replaced once at the end, errors shown on the
+// window's thread, and closing during a run. The reader is held at a report by the test, and time is
+// the fake clock's.
+#include "MainWindowFixture.h"
+
+#include "analysis/MapAnalysis.h"
+#include "analysis/MapAnalysisThread.h"
+#include "app/GridState.h"
+#include "app/RunProgressPanel.h"
+#include "controls/CRecentFilesButton.h"
+#include "support/ReadGate.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QProgressBar>
+
+namespace {
+
+TEST(RunProgressPanelTest, SaysWhatTheReaderDoesAndCancelsOnce)
+{
+    TRunProgressPanel panel;
+    int cancels = 0;
+    panel.OnCancel = [&] { ++cancels; };
+    panel.Reset(QStringLiteral("/builds/App.map"));
+    struct TCase
+    {
+        qint64 Done;
+        qint64 Total;
+        const char *Caption;
+        int Maximum; // 0: a busy bar
+        int Value;
+    } cases[] = {
+        {0, 0, "Loading App.map...", 0, 0},
+        {250, 1000, "Reading App.map...", 1000, 250},
+        {1000, 1000, "Sorting the symbols of App.map...", 1000, 1000},
+    };
+    for (const TCase &c : cases) {
+        panel.SetProgress(c.Done, c.Total);
+        EXPECT_EQ(panel.LACaption()->text(), QString::fromUtf8(c.Caption));
+        EXPECT_EQ(panel.PBRead()->maximum(), c.Maximum) << c.Caption;
+        if (c.Maximum > 0)
+            EXPECT_EQ(panel.PBRead()->value(), c.Value) << c.Caption;
+    }
+    panel.show();
+    QTest::mouseClick(panel.BBCancel(), Qt::LeftButton);
+    QTest::mouseClick(panel.BBCancel(), Qt::LeftButton);
+    EXPECT_EQ(cancels, 1);
+    EXPECT_TRUE(panel.Cancelled());
+    EXPECT_EQ(panel.BBCancel()->text(), QStringLiteral("Cancelling..."));
+    panel.Reset(QStringLiteral("App.map"));
+    EXPECT_FALSE(panel.Cancelled());
+    EXPECT_EQ(panel.BBCancel()->text(), QStringLiteral("Cancel"));
+}
+
+// Counts the paint events of a widget.
+class TPaintCounter : public QObject
+{
+public:
+    int Paints = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        Paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+
+class RunInBackground : public MainWindowFixture
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowFixture::SetUp();
+        Old = WriteBuild(QStringLiteral("App.map"), 3, 2);
+        // Reports between the start and the end of the text: the reader can be held halfway.
+        New = WriteBuild(QStringLiteral("Large.map"), 50, 1000);
+        OpenOnOldBuild();
+    }
+    void TearDown() override
+    {
+        // A held reader would keep the window's destruction waiting.
+        for (const std::unique_ptr<TReadGate> &gate : FGates)
+            gate->Release();
+        MainWindowFixture::TearDown();
+    }
+
+    void OpenOnOldBuild()
+    {
+        OpenWindow();
+        FWindow->DEFilePath()->setText(Folder.path() + u'/');
+        FWindow->FEMapFile()->SetFileName(Old);
+        FWindow->BBGoClick();
+        ASSERT_TRUE(WaitForRun(*FWindow));
+        ASSERT_EQ(UnitCount(), 3);
+    }
+
+    // A project file beside the MAP file, so that no run asks for one.
+    QString WriteProject(const QString &mapName)
+    {
+        QFile project(Folder.filePath(QFileInfo(mapName).completeBaseName() + QStringLiteral(".dpr")));
+        EXPECT_TRUE(project.open(QIODevice::WriteOnly));
+        project.write("program App;\r\n");
+        return Folder.filePath(mapName);
+    }
+
+    // Units of 0x100 bytes and more, each with SymbolsPerUnit routines.
+    QString WriteBuild(const QString &name, int units, int symbolsPerUnit)
+    {
+        std::vector<TMapUnit> unitList;
+        std::vector<TMapSymbol> symbols;
+        for (int u = 0; u < units; ++u) {
+            const QString unit = QStringLiteral("Unit%1").arg(u, 2, 10, QLatin1Char('0'));
+            unitList.push_back({unit, quint32(0x100 + u)});
+            for (int s = 0; s < symbolsPerUnit; ++s)
+                symbols.push_back({quint32(u * 0x200 + s * (0x100 / symbolsPerUnit)),
+                                   unit + QStringLiteral(".Routine%1").arg(s)});
+        }
+        return WriteMapFile(WriteProject(name), unitList, symbols, quint32(units * 0x200));
+    }
+
+    // Goes on the MAP file and returns once the reader is held at its second report.
+    TReadGate &StartHeldRun(const QString &map)
+    {
+        TReadGate &gate = *FGates.emplace_back(std::make_unique<TReadGate>(2));
+        FWindow->AnalysisThread()->OnReport = gate.Hook();
+        FWindow->FEMapFile()->SetFileName(map);
+        QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+        EXPECT_TRUE(gate.WaitUntilHeld()) << "the reader never reached its second report";
+        return gate;
+    }
+
+    // Moves the fake time on and lets the window handle the timer ticks that fell due.
+    void Advance(qint64 ms)
+    {
+        FTime->Step = ms;
+        FTime->NowMs();
+        QCoreApplication::processEvents();
+    }
+
+    TRunProgressPanel &Panel() { return *FWindow->RunProgress(); }
+    QList<QWidget *> LockedWidgets()
+    {
+        return {FWindow->BBGo(),          FWindow->BBCompare(), FWindow->BBRecent(),
+                FWindow->CBGroupByName(), FWindow->VGUnits(),   FWindow->TMUnits()};
+    }
+
+    QTemporaryDir Folder;
+    QString Old;
+    QString New;
+    std::vector<std::unique_ptr<TReadGate>> FGates;
+};
+
+TEST_F(RunInBackground, HalfASecondInTheProgressShowsThenTheGridChangesOnceAtTheEnd)
+{
+    const QStringList oldRows = RootTexts();
+    TReadGate &gate = StartHeldRun(New);
+    EXPECT_TRUE(FWindow->RunActive());
+    Advance(499);
+    EXPECT_FALSE(Panel().isVisible());
+    Advance(1);
+    ASSERT_TRUE(Panel().isVisible());
+    EXPECT_EQ(Panel().LACaption()->text(), QStringLiteral("Reading Large.map..."));
+    const int value = Panel().PBRead()->value();
+    EXPECT_EQ(value, int(double(gate.HeldDone) / double(gate.HeldTotal) * Panel().PBRead()->maximum()));
+    EXPECT_GT(value, 0);
+    EXPECT_LT(value, Panel().PBRead()->maximum());
+    EXPECT_LE(
+        (Panel().geometry().center() - Grid().mapTo(FWindow.get(), Grid().rect().center())).manhattanLength(),
+        2)
+        << "over the middle of the grid";
+
+    // The window lives meanwhile: it repaints and moves, and the grid still shows the last run.
+    TPaintCounter paints;
+    Grid().installEventFilter(&paints);
+    Grid().update();
+    QCoreApplication::processEvents();
+    EXPECT_GT(paints.Paints, 0);
+    const QPoint moved = FWindow->pos() + QPoint(40, 30);
+    FWindow->move(moved);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(FWindow->pos(), moved);
+    EXPECT_EQ(RootTexts(), oldRows);
+
+    gate.Release();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    EXPECT_FALSE(Panel().isVisible());
+    EXPECT_EQ(UnitCount(), 50);
+    EXPECT_EQ(RootTexts().first(), QStringLiteral("Unit49")) << "sorted by size, largest first";
+    EXPECT_EQ(FWindow->Analysis().MapFileName(), New);
+    EXPECT_EQ(FWindow->BBRecent()->Files().first(), New);
+    for (QWidget *widget : LockedWidgets())
+        EXPECT_TRUE(widget->isEnabled()) << widget->objectName().toStdString();
+}
+
+TEST_F(RunInBackground, CancelKeepsThePreviousGridItsSortOpenedRowsAndSelection)
+{
+    struct TCase
+    {
+        const char *How;
+        std::function<void()> Cancel;
+    } cases[] = {
+        {"the panel's button", [this] { QTest::mouseClick(Panel().BBCancel(), Qt::LeftButton); }},
+        {"Escape", [this] { QTest::keyClick(FWindow->FEMapFile(), Qt::Key_Escape); }},
+    };
+    FWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FWindow.get()));
+    Grid().SortBy(0, sdAscending);
+    Root("Unit01")->SetExpanded(true);
+    Grid().SetSelectedNode(Root("Unit02"));
+    Root("Unit00")->SetSelected(true);
+    const TGridState before = TGridState::Capture(Grid());
+    const QStringList rows = RootTexts();
+    FWindow->VGUnitsSelectionChanged(&Grid());
+    const QString summary = FWindow->StatusPanel(0)->text();
+
+    for (const TCase &c : cases) {
+        TReadGate &gate = StartHeldRun(New);
+        Advance(500);
+        ASSERT_TRUE(Panel().isVisible()) << c.How;
+        c.Cancel();
+        EXPECT_TRUE(FWindow->AnalysisThread()->Progress().Cancelled()) << c.How;
+        gate.Release();
+        ASSERT_TRUE(WaitForRun(*FWindow)) << c.How;
+
+        EXPECT_LT(FWindow->AnalysisThread()->Progress().Done(), gate.HeldTotal)
+            << c.How << ": the reader stopped at its next report";
+        EXPECT_FALSE(Panel().isVisible()) << c.How;
+        const TGridState after = TGridState::Capture(Grid());
+        EXPECT_EQ(RootTexts(), rows) << c.How;
+        EXPECT_EQ(after.SortColumnIndex, before.SortColumnIndex) << c.How;
+        EXPECT_EQ(after.Opened, before.Opened) << c.How;
+        EXPECT_EQ(after.Selected, before.Selected) << c.How;
+        EXPECT_EQ(after.Current, before.Current) << c.How;
+        EXPECT_EQ(FWindow->StatusPanel(0)->text(), summary) << c.How;
+        EXPECT_EQ(FWindow->Analysis().MapFileName(), Old) << c.How;
+        EXPECT_TRUE(FWindow->BBGo()->isEnabled()) << c.How;
+    }
+}
+
+TEST_F(RunInBackground, NothingStartsASecondRunWhileOneIsOn)
+{
+    TReadGate &gate = StartHeldRun(New);
+    for (QWidget *widget : LockedWidgets())
+        EXPECT_FALSE(widget->isEnabled()) << widget->objectName().toStdString();
+    FWindow->CBAutoReload()->setChecked(true);
+    struct TCase
+    {
+        const char *Attempt;
+        std::function<void()> Start;
+    } cases[] = {
+        {"Go", [this] { FWindow->BBGoClick(); }},
+        {"a MAP file dragged in", [this] { EXPECT_FALSE(DragEnter({QUrl::fromLocalFile(Old)})); }},
+        {"a recent file chosen", [this] { FWindow->OpenMapFile(Old); }},
+        {"the analysed file written again", [this] { FWindow->MapFileChanged(New); }},
+        {"a reload", [this] { FWindow->ReloadMapFile(Old); }},
+    };
+    for (const TCase &c : cases) {
+        // A second start would also raise the thread's assertion that it is not running.
+        c.Start();
+        EXPECT_EQ(FWindow->FEMapFile()->FileName(), New) << c.Attempt;
+        EXPECT_TRUE(FWindow->RunActive()) << c.Attempt;
+    }
+    gate.Release();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    EXPECT_EQ(UnitCount(), 50) << "the first run's result";
+    EXPECT_EQ(FWindow->Analysis().MapFileName(), New);
+}
+
+TEST_F(RunInBackground, AnErrorOfTheReadingIsShownByTheWindow)
+{
+    QFile broken(WriteProject(QStringLiteral("Broken.map")));
+    ASSERT_TRUE(broken.open(QIODevice::WriteOnly));
+    broken.write(
+        "\r\n Start Length\r\n 0001:00401000 00000100 .text CODE\r\n\r\nDetailed map of segments\r\n\r\n"
+        " 0001:00000000 00000030 C=CODE     S=.text    G=(none)   M=UnitA  ALIGN=4\r\n"
+        " 0001:00000030 0000ZZZZ C=CODE     S=.text    G=(none)   M=UnitB  ALIGN=4\r\n");
+    broken.close();
+    TMessageCatcher messages;
+    FWindow->FEMapFile()->SetFileName(broken.fileName());
+    FWindow->BBGoClick();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    ASSERT_EQ(messages.Messages.size(), 1);
+    EXPECT_TRUE(messages.Messages[0].startsWith(QStringLiteral("'$0000ZZZZ' is not a valid integer value")))
+        << messages.Messages[0].toStdString();
+    EXPECT_EQ(RootTexts(), QStringList({"UnitA", "UnitB"})) << "the rows read so far";
+    EXPECT_TRUE(FWindow->BBGo()->isEnabled());
+}
+
+TEST_F(RunInBackground, ClosingTheWindowDuringARunCancelsIt)
+{
+    for (const bool resultArrives : {false, true}) {
+        if (!FWindow)
+            OpenOnOldBuild();
+        const QStringList rows = RootTexts();
+        TReadGate &gate = StartHeldRun(New);
+        FWindow->close();
+        EXPECT_TRUE(FWindow->AnalysisThread()->Progress().Cancelled());
+        gate.Release();
+        if (resultArrives) {
+            ASSERT_TRUE(WaitForRun(*FWindow));
+            EXPECT_EQ(RootTexts(), rows);
+        }
+        // The scan dialog is the window's child.
+        FScan.reset();
+        FWindow.reset();
+    }
+}
+
+} // namespace
