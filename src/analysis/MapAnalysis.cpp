@@ -209,7 +209,7 @@ void TMapAnalysis::ReadMapFile(TRunInput &Input, TReadProgress *Progress, TMapAn
     if (Progress)
         Progress->ThrowIfCancelled();
     run.Map = TMapFile::Parse(run.Text, Progress);
-    Result.CodeSegmentLength = run.Map.CodeSegmentLength;
+    Result.Totals.CodeSegmentLength = run.Map.CodeSegmentLength;
     run.FormResources = BuildFormResourceList(run.Map.FormResourceLines, *Input.ProjectUnits);
     ReadUnitRows(run, Result);
     // Mended: a damaged or binary file (a 2 GB sparse file reads as nothing) was an empty success.
@@ -278,14 +278,14 @@ void TMapAnalysis::ReadUnitRows(TUnitRun &Run, TMapAnalysisResult &Result)
         row.Read = true;
         row.Size = size;
         row.Start = unit.Start;
-        Result.TotalCodeSize += size;
-        Result.MaxCodeSize = std::max(Result.MaxCodeSize, size);
+        Result.Totals.TotalCodeSize += size;
+        Result.Totals.MaxCodeSize = std::max(Result.Totals.MaxCodeSize, size);
         Run.HighestUnitEnd = std::max(Run.HighestUnitEnd, unit.Start + size);
 
         const int form = Run.FormResources->IndexOf(unit.Name);
         if (form >= 0) {
             row.FormSize = qint32(Run.FormResources->GetObject(form));
-            Result.MaxDFMSize = std::max(Result.MaxDFMSize, *row.FormSize);
+            Result.Totals.MaxDFMSize = std::max(Result.Totals.MaxDFMSize, *row.FormSize);
         }
         const TXStringList &compiledUnits = *Run.Input.CompiledUnits;
         const int compiled = compiledUnits.IndexOf(unit.Name);
@@ -327,7 +327,8 @@ void TMapAnalysis::ReadSymbols(TUnitRun &Run, TMapAnalysisResult &Result)
         return;
     Result.ShowRoot = true;
     // Mended: without a readable segment length the end of the highest unit bounds the last symbol.
-    const qint64 endBoundary = Result.CodeSegmentLength > 0 ? Result.CodeSegmentLength : Run.HighestUnitEnd;
+    const qint64 endBoundary =
+        Result.Totals.CodeSegmentLength > 0 ? Result.Totals.CodeSegmentLength : Run.HighestUnitEnd;
     Result.Symbols.FinishSizes(Run.UnitStarts, endBoundary);
     Result.SymbolIndex.Build(Run.UnitNames);
     if (Run.Input.Grouping == TSymbolGrouping::ByName)
@@ -341,11 +342,8 @@ bool TMapAnalysis::Apply(TMapAnalysisResult Result)
     if (Result.Cancelled)
         return false;
     FMapFileName = Result.MapFileName;
-    FCodeSegmentLength = Result.CodeSegmentLength;
-    FTotalCodeSize = Result.TotalCodeSize;
-    FMaxCodeSize = Result.MaxCodeSize;
-    FMaxDFMSize = Result.MaxDFMSize;
-    FPercentFactor = FTotalCodeSize != 0 ? 100.0 / double(FTotalCodeSize) : 0;
+    FTotals = Result.Totals;
+    FPercentFactor = FTotals.TotalCodeSize != 0 ? 100.0 / double(FTotals.TotalCodeSize) : 0;
     FShowRoot = Result.ShowRoot;
     FSymbols = std::move(Result.Symbols);
     FSymbolIndex = std::move(Result.SymbolIndex);

@@ -110,11 +110,11 @@ public:
     std::optional<TCodeRange> UnitCodeRange(const TITreeNode *Unit) const;
     // Percent per byte: 100 / total code size, 0 without code.
     double PercentFactor() const { return FPercentFactor; }
-    qint64 TotalCodeSize() const { return FTotalCodeSize; }
-    qint32 MaxCodeSize() const { return FMaxCodeSize; }
-    qint32 MaxDFMSize() const { return FMaxDFMSize; }
+    qint64 TotalCodeSize() const { return FTotals.TotalCodeSize; }
+    qint32 MaxCodeSize() const { return FTotals.MaxCodeSize; }
+    qint32 MaxDFMSize() const { return FTotals.MaxDFMSize; }
     // As read from the segment table: 0 when absent, -1 when not hexadecimal.
-    qint64 CodeSegmentLength() const { return FCodeSegmentLength; }
+    qint64 CodeSegmentLength() const { return FTotals.CodeSegmentLength; }
     // True when symbols were found: unit rows can then be opened.
     bool ShowRoot() const { return FShowRoot; }
     // The MAP file of the last run as an absolute path.
@@ -160,10 +160,7 @@ private:
     // The code range of each unit row of the last run.
     std::unordered_map<const TITreeNode *, TCodeRange> FUnitRanges;
     double FPercentFactor = 0;
-    qint64 FTotalCodeSize = 0;
-    qint32 FMaxCodeSize = 1;
-    qint32 FMaxDFMSize = 1;
-    qint64 FCodeSegmentLength = 0;
+    TAnalysisTotals FTotals;
     bool FShowRoot = false;
     QString FMapFileName;
     TCollectFilesCounts FScanCounts;

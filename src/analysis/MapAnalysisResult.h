@@ -35,16 +35,23 @@ struct TUnitRowData
     QString RatioText;
 };
 
+// What a run adds up over its unit rows.
+struct TAnalysisTotals
+{
+    qint64 TotalCodeSize = 0;
+    qint32 MaxCodeSize = 1;
+    qint32 MaxDFMSize = 1;
+    // As read from the segment table: 0 when absent, -1 when not hexadecimal.
+    qint64 CodeSegmentLength = 0;
+};
+
 struct TMapAnalysisResult
 {
     QString MapFileName;             // absolute
     std::vector<TUnitRowData> Units; // in file order; on failure the rows read so far
     TCompareDataList Symbols;
     TUnitSymbolIndex SymbolIndex;
-    qint64 TotalCodeSize = 0;
-    qint32 MaxCodeSize = 1;
-    qint32 MaxDFMSize = 1;
-    qint64 CodeSegmentLength = 0;
+    TAnalysisTotals Totals;
     bool ShowRoot = false;
     // A note for the user that needs no answer (several compiled unit files of one unit).
     QString Warning;

@@ -6,6 +6,8 @@
 #include "controls/TTimerQueue.h"
 #include "support/MapFileWriter.h"
 
+#include <QEvent>
+#include <QObject>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -42,6 +44,22 @@ private:
     mutable qint64 FNow = 1000;
     mutable std::map<std::uintptr_t, TEntry> FTimers;
     std::uintptr_t FNextHandle = 1;
+};
+
+// Counts the events of one type that reach the objects it filters.
+class TEventCounter : public QObject
+{
+public:
+    explicit TEventCounter(QEvent::Type type) : FType(type) {}
+    int Count = 0;
+    bool eventFilter(QObject *, QEvent *event) override
+    {
+        Count += event->type() == FType;
+        return false;
+    }
+
+private:
+    QEvent::Type FType;
 };
 
 // Closes every modal message dialog that opens while it lives, keeping the texts it showed.

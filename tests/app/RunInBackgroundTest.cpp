@@ -39,8 +39,9 @@ TEST(RunProgressPanelTest, SaysWhatTheReaderDoesAndCancelsOnce)
         panel.SetProgress(c.Done, c.Total);
         EXPECT_EQ(panel.LACaption()->text(), QString::fromUtf8(c.Caption));
         EXPECT_EQ(panel.PBRead()->maximum(), c.Maximum) << c.Caption;
-        if (c.Maximum > 0)
+        if (c.Maximum > 0) {
             EXPECT_EQ(panel.PBRead()->value(), c.Value) << c.Caption;
+        }
     }
     panel.show();
     QTest::mouseClick(panel.BBCancel(), Qt::LeftButton);
@@ -52,18 +53,6 @@ TEST(RunProgressPanelTest, SaysWhatTheReaderDoesAndCancelsOnce)
     EXPECT_FALSE(panel.Cancelled());
     EXPECT_EQ(panel.BBCancel()->text(), QStringLiteral("Cancel"));
 }
-
-// Counts the paint events of a widget.
-class TPaintCounter : public QObject
-{
-public:
-    int Paints = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        Paints += event->type() == QEvent::Paint;
-        return false;
-    }
-};
 
 class RunInBackground : public MainWindowFixture
 {
@@ -170,11 +159,11 @@ TEST_F(RunInBackground, HalfASecondInTheProgressShowsThenTheGridChangesOnceAtThe
         << "over the middle of the grid";
 
     // The window lives meanwhile: it repaints and moves, and the grid still shows the last run.
-    TPaintCounter paints;
+    TEventCounter paints(QEvent::Paint);
     Grid().installEventFilter(&paints);
     Grid().update();
     QCoreApplication::processEvents();
-    EXPECT_GT(paints.Paints, 0);
+    EXPECT_GT(paints.Count, 0);
     const QPoint moved = FWindow->pos() + QPoint(40, 30);
     FWindow->move(moved);
     QCoreApplication::processEvents();

@@ -50,18 +50,6 @@ TEST(ScanFilesAbortTest, OnlyTheButtonEndsAScanEarly)
     EXPECT_TRUE(dialog.isVisible());
 }
 
-// Counts how often a widget is shown.
-class TShowCounter : public QObject
-{
-public:
-    int Shows = 0;
-    bool eventFilter(QObject *, QEvent *event) override
-    {
-        Shows += event->type() == QEvent::Show;
-        return false;
-    }
-};
-
 class ScanTest : public ::testing::Test
 {
 protected:
@@ -102,7 +90,7 @@ protected:
     TTemporarySettings FSettings;
     QTemporaryDir FTree;
     TFakeTime *FTime = nullptr;
-    TShowCounter FShows;
+    TEventCounter FShows{QEvent::Show};
     std::unique_ptr<TQuillonMain> FWindow;
     std::unique_ptr<TScanFilesAbort> FScan;
 };
@@ -133,7 +121,7 @@ TEST_F(ScanTest, ShortScanNeverShowsTheDialog)
     // The scan's dialog, then the progress panel of the reading that follows it.
     EXPECT_EQ(FTime->DueTimes, (std::vector<std::uint32_t>{500, 500}));
     EXPECT_GT(FTime->Readings, 2 * FolderCount);
-    EXPECT_EQ(FShows.Shows, 0);
+    EXPECT_EQ(FShows.Count, 0);
     EXPECT_TRUE(FWindow->BBGo()->isEnabled());
 }
 
@@ -149,7 +137,7 @@ TEST_F(ScanTest, LongScanShowsTheDialogOnceAndItsButtonAborts)
     };
     Go();
     EXPECT_TRUE(clicked);
-    EXPECT_EQ(FShows.Shows, 1);
+    EXPECT_EQ(FShows.Count, 1);
     EXPECT_FALSE(FScan->isVisible());
     EXPECT_LT(FTime->Readings, 2 * FolderCount) << "the descent stops at the abort";
     EXPECT_EQ(FScan->BBAbort()->text(), QStringLiteral("Aborting..."));
