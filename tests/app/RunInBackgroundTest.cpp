@@ -9,6 +9,7 @@
 #include "app/GridState.h"
 #include "app/RunProgressPanel.h"
 #include "controls/CRecentFilesButton.h"
+#include "controls/CTreemapView.h"
 #include "support/ReadGate.h"
 
 #include <QCheckBox>

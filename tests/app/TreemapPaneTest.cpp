@@ -24,6 +24,7 @@ protected:
         FWindow->FEMapFile()->SetFileName(SampleMap());
         FWindow->DEFilePath()->setText(SourceDir() + QStringLiteral("/examples/sample/"));
         QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+        EXPECT_TRUE(WaitForRun(*FWindow));
     }
     void ShowPane()
     {
@@ -125,6 +126,7 @@ TEST_F(TreemapPaneTest, ANewRunKeepsTheMapOnTheUnitItShowed)
     ASSERT_NE(Map().ZoomNode(), nullptr);
 
     QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+    EXPECT_TRUE(WaitForRun(*FWindow));
     Map().repaint();
     ASSERT_NE(Map().ZoomNode(), nullptr);
     EXPECT_EQ(Map().ZoomNode(), Root(QStringLiteral("Main")));
