@@ -547,6 +547,8 @@ void TQuillonMain::AnalysisFinished(TMapAnalysisResult result)
     const bool cancelled = result.Cancelled;
     if (!cancelled) {
         QApplication::changeOverrideCursor(Qt::WaitCursor);
+        // Mended: resolved before the project search changed the current folder; a relative name
+        // was listed and watched in the project's folder instead.
         const QString mapFileName = result.MapFileName;
         FRunSucceeded = FAnalysis->Apply(std::move(result));
         if (FRunSucceeded)

@@ -2,6 +2,7 @@
 // or chosen from the recently analysed files.
 #include "MainWindowFixture.h"
 
+#include "app/MapFileWatcher.h"
 #include "controls/CRecentFilesButton.h"
 
 #include <QCheckBox>
@@ -158,6 +159,29 @@ TEST_F(OpenMapFile, TheNewControlsAreReachedByTabAndExplainThemselves)
     EXPECT_EQ(NextByTab(FWindow->BBRecent()), static_cast<QWidget *>(FWindow->CBGroupByName()));
     EXPECT_FALSE(FWindow->BBRecent()->toolTip().isEmpty());
     EXPECT_FALSE(FWindow->FEMapFile()->toolTip().isEmpty());
+}
+
+TEST_F(OpenMapFile, ARelativeMapPathIsListedAndWatchedWhereItWasRead)
+{
+    // The run makes the project's folder, above the MAP file's, the current one.
+    OpenWindowOnSample();
+    ASSERT_TRUE(QDir(FFolder.path()).mkpath("Win32/Debug"));
+    const QString map = FFolder.filePath("Win32/Debug/App.map");
+    ASSERT_TRUE(QFile::copy(SampleMap(), map));
+    QFile project(FFolder.filePath("App.dpr"));
+    ASSERT_TRUE(project.open(QIODevice::WriteOnly));
+    project.write("program App;\r\n");
+    project.close();
+    const QString startFolder = QDir::currentPath();
+    QDir::setCurrent(FFolder.filePath("Win32/Debug"));
+    FWindow->FEMapFile()->SetFileName(QStringLiteral("App.map"));
+    FWindow->BBGoClick();
+    EXPECT_TRUE(WaitForRun(*FWindow));
+    const QString currentAfterRun = QDir::currentPath();
+    QDir::setCurrent(startFolder);
+    EXPECT_EQ(QDir(currentAfterRun), QDir(FFolder.path()));
+    EXPECT_EQ(FWindow->BBRecent()->Files().value(0), map);
+    EXPECT_EQ(FWindow->MapFileWatcher()->FileName(), map);
 }
 
 } // namespace
