@@ -390,11 +390,11 @@ void TQuillonMain::CreateFilterField()
         FEDFilter->setFocus(Qt::ShortcutFocusReason);
         FEDFilter->selectAll();
     });
-    auto *clear = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    clear->setEnabled(false);
-    connect(clear, &QShortcut::activated, this, [this] { FEDFilter->clear(); });
-    connect(FEDFilter, &QLineEdit::textChanged, this, [this, clear](const QString &text) {
-        clear->setEnabled(!text.isEmpty());
+    FFilterClear = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    FFilterClear->setEnabled(false);
+    connect(FFilterClear, &QShortcut::activated, this, [this] { FEDFilter->clear(); });
+    connect(FEDFilter, &QLineEdit::textChanged, this, [this](const QString &text) {
+        FFilterClear->setEnabled(!text.isEmpty() && !FRunActive);
         // Emptied (Esc, the clear button): the grid comes back at once.
         if (text.trimmed().isEmpty())
             ApplyFilter();
@@ -535,6 +535,7 @@ void TQuillonMain::LockInterface(bool locked)
     for (QWidget *widget :
          std::initializer_list<QWidget *>{FVGUnits, FTMUnits, FBBGo, FCBGroupByName, FBBCompare, FBBRecent})
         widget->setEnabled(!locked);
+    FFilterClear->setEnabled(!locked && !FEDFilter->text().isEmpty());
     if (!locked)
         QApplication::restoreOverrideCursor();
 }

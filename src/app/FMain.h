@@ -17,6 +17,7 @@ class QLabel;
 class QLineEdit;
 class TICCTimer;
 class QPushButton;
+class QShortcut;
 class QSplitter;
 class TBaselineColumns;
 class TDirectoryEdit;
@@ -218,6 +219,8 @@ private:
     TFileComboEdit *FFEMapFile = nullptr;
     TRecentFilesButton *FBBRecent = nullptr;
     QLineEdit *FEDFilter = nullptr;
+    // Esc in the window clears the filter, except during a run, whose progress panel takes it.
+    QShortcut *FFilterClear = nullptr;
     QLabel *FFilterPanel = nullptr;
     std::unique_ptr<TICCTimer> FFilterTimer;
     // Above 0 while rows are being replaced: the filter waits for the change to end.

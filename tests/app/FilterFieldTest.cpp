@@ -22,6 +22,7 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowActive(FWindow.get()));
         FWindow->DEFilePath()->setText(SourceDir() + QStringLiteral("/examples/sample/"));
         FWindow->OpenMapFile(SampleMap());
+        ASSERT_TRUE(WaitForRun(*FWindow));
         ASSERT_EQ(UnitCount(), 11);
     }
 
@@ -85,6 +86,7 @@ TEST_F(FilterFieldTest, SymbolRowsAreFoundInUnitsNeverOpenedAndANewRunIsFiltered
         FWindow->FilterPanel()->text().startsWith(QStringLiteral("1 row matches; 0 matching units:")));
 
     QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForRun(*FWindow));
     EXPECT_EQ(ShownRows(Grid()), (QStringList{"Main+", "  TFormMain+", "    UpdateStatus"}));
     FWindow->CBGroupByName()->setChecked(true);
     EXPECT_EQ(ShownRows(Grid()), (QStringList{"Main+", "  TFormMain+", "    UpdateStatus"}))

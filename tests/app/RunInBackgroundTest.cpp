@@ -14,6 +14,7 @@
 
 #include <QCheckBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
 
 namespace {
@@ -225,6 +226,22 @@ TEST_F(RunInBackground, CancelKeepsThePreviousGridItsSortOpenedRowsAndSelection)
         EXPECT_EQ(FWindow->Analysis().MapFileName(), Old) << c.How;
         EXPECT_TRUE(FWindow->BBGo()->isEnabled()) << c.How;
     }
+}
+
+TEST_F(RunInBackground, EscapeCancelsTheRunAlsoWhenItWouldClearTheFilter)
+{
+    FWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FWindow.get()));
+    FWindow->EDFilter()->setText(QStringLiteral("Unit0"));
+    TReadGate &gate = StartHeldRun(New);
+    Advance(500);
+    QTest::keyClick(FWindow.get(), Qt::Key_Escape);
+    EXPECT_TRUE(FWindow->AnalysisThread()->Progress().Cancelled());
+    EXPECT_EQ(FWindow->EDFilter()->text(), QStringLiteral("Unit0"));
+    gate.Release();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    QTest::keyClick(FWindow.get(), Qt::Key_Escape);
+    EXPECT_TRUE(FWindow->EDFilter()->text().isEmpty()) << "after the run Esc clears the filter again";
 }
 
 TEST_F(RunInBackground, NothingStartsASecondRunWhileOneIsOn)
