@@ -1030,6 +1030,8 @@ void TQuillonMain::FilterProgressed(bool finished)
 
 void TQuillonMain::ShowFilterSummary()
 {
+    // The map fades what the filter hides.
+    FTMUnits->RequestRepaint();
     if (!FVGUnits->Filtered()) {
         FFilterPanel->hide();
         FormResize();

@@ -16,6 +16,8 @@ constexpr int CrumbMaxWidth = 220;
 constexpr int TextPadding = 3;
 // A highlighted cell smaller than this is framed as if it were this large, so it stays visible.
 constexpr int MinFramedSize = 7;
+// How far a cell the grid's filter hides is faded towards the background.
+constexpr double FadedFraction = 0.75;
 
 // Edges rounded one by one, so that neighbouring cells share their edge without gap or overlap.
 QRect Snapped(const QRectF &r)
@@ -65,6 +67,15 @@ QString ShareText(qint64 size, qint64 total)
     const double share = total > 0 ? 100.0 * double(size) / double(total) : 0;
     return share > 0 && share < 0.005 ? QStringLiteral("< 0.01 %")
                                       : Format(QStringLiteral("%.2f %%"), {share});
+}
+
+// A row hidden in the grid (by its filter) hides everything below it.
+bool HiddenInGrid(const TITreeNode *Node)
+{
+    for (; Node; Node = Node->Parent())
+        if (Node->Hidden())
+            return true;
+    return false;
 }
 
 } // namespace
@@ -478,7 +489,11 @@ void TTreemapView::RenderCrumbBar(QPainter &canvas, QImage &buffer)
 
 void TTreemapView::RenderCell(QPainter &canvas, QImage &buffer, const TCell &cell)
 {
-    const QRgb fill = CellColor(cell.Node);
+    // What the grid's filter hides stays in place, faded, so the matches stand out where they lie.
+    const bool faded = HiddenInGrid(cell.Node);
+    QRgb fill = CellColor(cell.Node);
+    if (faded)
+        fill = MixTowards(fill, ColorToQRgb(clBtnFace), FadedFraction);
     // The right and bottom edge in a darker shade separate neighbours.
     FillPixels(buffer, cell.Rect, MixTowards(fill, qRgb(0, 0, 0), 0.35));
     const QRect inner = cell.Rect.adjusted(0, 0, -1, -1);
@@ -489,7 +504,7 @@ void TTreemapView::RenderCell(QPainter &canvas, QImage &buffer, const TCell &cel
     if (caption.isEmpty())
         return;
     const QFontMetrics metrics = fontMetrics();
-    canvas.setPen(ColorToQColor(clWindowText));
+    canvas.setPen(ColorToQColor(faded ? clBtnShadow : clWindowText));
     const int baseline = inner.top() + 1 + metrics.ascent();
     canvas.drawText(inner.left() + TextPadding, baseline, caption);
     if (cell.Nested || inner.height() < 2 * metrics.height() + 4)

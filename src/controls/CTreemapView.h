@@ -4,6 +4,8 @@
 // enough a node's own children are drawn nested under its name. Root-level nodes are drawn whole,
 // since their children may not be built until asked for; zooming into a node asks for them the way
 // the grid does when a row opens, through the model's expanding hook, without opening the row.
+// Nodes the grid hides (its filter) keep their place, faded; the owner asks for a new rendering
+// when the filter changes (RequestRepaint).
 //
 // The cells are rendered into the back buffer only when the tree, the zoom or the size changed;
 // the highlighted and the hovered cell are drawn over the composed picture at every paint, so

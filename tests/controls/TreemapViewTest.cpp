@@ -167,6 +167,36 @@ TEST_F(TreemapCells, CellsBelowAPixelAreNeitherDrawnNorHit)
     EXPECT_EQ(View->NodeHint(crumbs.front()), "Crumb0\n1 byte, < 0.01 % of the code");
 }
 
+TEST_F(TreemapCells, WhatTheGridHidesIsFadedInPlaceAndComesBackWhenShown)
+{
+    ShowThreeUnits();
+    Show();
+    const QRect before = View->CellRect(UnitB);
+    // As a filter leaves the grid: UnitB hidden; UnitA's class shown, its routine hidden.
+    UnitB->SetHidden(true);
+    View->RequestRepaint();
+    QImage image = Grabbed();
+    EXPECT_EQ(View->CellRect(UnitB), before);
+    const QRgb fadedB = Opaque(image.pixel(Inside(UnitB)));
+    EXPECT_NE(fadedB, Opaque(View->CellColor(UnitB)));
+    EXPECT_GT(qGray(fadedB), qGray(Opaque(View->CellColor(UnitB))));
+    EXPECT_EQ(Opaque(image.pixel(Inside(UnitC))), Opaque(View->CellColor(UnitC)));
+
+    ASSERT_TRUE(View->ZoomInto(UnitA));
+    TITreeNode *const create = UnitA->GetFirstChild()->GetFirstChild();
+    TITreeNode *const helper = UnitA->GetLastChild();
+    helper->SetHidden(true);
+    View->RequestRepaint();
+    image = Grabbed();
+    EXPECT_NE(Opaque(image.pixel(Inside(helper))), Opaque(View->CellColor(helper)));
+    EXPECT_EQ(Opaque(image.pixel(Inside(create))), Opaque(View->CellColor(create)));
+
+    helper->SetHidden(false);
+    View->RequestRepaint();
+    image = Grabbed();
+    EXPECT_EQ(Opaque(image.pixel(Inside(helper))), Opaque(View->CellColor(helper)));
+}
+
 TEST_F(TreemapCells, ChildrenOfAUnitThatFallShortLeaveTheRestToTheUnit)
 {
     UnitA = AddUnit("UnitA", 1000);
