@@ -800,8 +800,20 @@ bool TQuillonMain::FormHelp()
 
 void TQuillonMain::FormResize()
 {
-    const int filterWidth = FFilterPanel->isVisible() ? FFilterPanel->sizeHint().width() + 2 : 0;
-    FStatusPanels[0]->setFixedWidth(std::max(0, frameGeometry().width() - 180 - filterWidth));
+    const int designed = frameGeometry().width() - 180;
+    if (!FFilterPanel->isVisible()) {
+        FStatusPanels[0]->setFixedWidth(std::max(0, designed));
+        return;
+    }
+    // The filter's panel takes its room from the selection summary, which in turn may take the
+    // publisher panel's room beyond that panel's own text, so the summary stays readable.
+    const int filterWidth = FFilterPanel->sizeHint().width() + 2;
+    const int beyondPublisher =
+        frameGeometry().width() - FStatusPanels[1]->sizeHint().width() - 2 - filterWidth;
+    QLabel *const panel = FStatusPanels[0];
+    const int textWidth = panel->fontMetrics().horizontalAdvance(panel->text()) + 2 * panel->frameWidth() + 4;
+    const int summary = std::min(textWidth, beyondPublisher);
+    FStatusPanels[0]->setFixedWidth(std::max({0, designed - filterWidth, summary}));
 }
 
 void TQuillonMain::showEvent(QShowEvent *event)
@@ -878,6 +890,8 @@ void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
         summary += QStringLiteral(", change %1 bytes").arg(SignedNumber(changeSum));
     FStatusPanels[0]->setToolTip(QString());
     FStatusPanels[0]->setText(summary);
+    if (FFilterPanel->isVisible())
+        FormResize();
     FTMUnits->SetHighlightedNode(FVGUnits->SelectedNode());
 }
 

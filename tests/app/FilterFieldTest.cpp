@@ -66,6 +66,12 @@ TEST_F(FilterFieldTest, TypingFiltersAfterAPauseAndEscGivesTheGridBack)
               QStringLiteral("6 rows match; 4 matching units: 3.3 kB (39.22%)"));
     EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("0 units: 0.0 kB code (0.00%), 0.0 kB DFM"))
         << "the selected unit is hidden, so not selected";
+    // At the designed width the summary keeps its whole text beside the filter's panel.
+    FWindow->resize(664, FWindow->height());
+    QApplication::processEvents();
+    const QLabel *const summary = FWindow->StatusPanel(0);
+    EXPECT_GT(summary->contentsRect().width(), summary->fontMetrics().horizontalAdvance(summary->text()));
+    EXPECT_GE(FWindow->FilterPanel()->width(), FWindow->FilterPanel()->sizeHint().width());
 
     QTest::keyClick(&Field(), Qt::Key_Escape);
     EXPECT_TRUE(Field().text().isEmpty());
