@@ -8,6 +8,7 @@
 // The texts: the generator names routines M0..M6 and types T0.., so "M3" matches in every unit
 // and "T12" in most; "U1234" is one unit's name; "Create" and "Id" match nothing there.
 
+#include "BestRuns.h"
 #include "ReadFloor.h"
 #include "SyntheticMap.h"
 
@@ -23,7 +24,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 
@@ -115,37 +115,15 @@ void BM_AllRows(benchmark::State &state)
     Filter(state, true);
 }
 
-double Min(const std::vector<double> &values)
-{
-    return *std::min_element(values.begin(), values.end());
-}
-
 // Once per repetition, the best of three kept.
 void Measured(benchmark::internal::Benchmark *run)
 {
-    run->Unit(benchmark::kMillisecond)
-        ->UseRealTime()
-        ->Iterations(1)
-        ->Repetitions(3)
-        ->ComputeStatistics("min", Min)
-        ->ReportAggregatesOnly(true);
+    BestOf(run->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1), 3);
 }
 
-class TFloorReporter : public benchmark::ConsoleReporter
+class TFloorReporter : public TBestRunsReporter
 {
 public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            if (run.run_type != Run::RT_Aggregate || run.aggregate_name != "min")
-                continue;
-            const std::string key = run.run_name.function_name + "/" + run.run_name.args;
-            FSeconds[key] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            FCpuSeconds[key] = run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        }
-    }
-
     // Wall time and CPU time (on a shared machine the wall time of a busy moment says little), each
     // beside the floor's.
     void Finalize() override
@@ -163,20 +141,17 @@ public:
 private:
     void Row(const char *label, const std::string &first, const std::string &all)
     {
-        const double floor = FSeconds["BM_Floor/"];
-        const double cpuFloor = FCpuSeconds["BM_Floor/"];
+        const double floor = Seconds("BM_Floor/");
+        const double cpuFloor = CpuSeconds("BM_Floor/");
         std::printf("%-8s |", label);
         for (const std::string &key : {first, all})
-            std::printf(" %6.3f s %6.2f x, %6.3f s %6.2f x |", FSeconds[key], FSeconds[key] / floor,
-                        FCpuSeconds[key], FCpuSeconds[key] / cpuFloor);
+            std::printf(" %6.3f s %6.2f x, %6.3f s %6.2f x |", Seconds(key), Seconds(key) / floor,
+                        CpuSeconds(key), CpuSeconds(key) / cpuFloor);
         if (first == all)
             std::printf(" one read() and a memchr line split\n");
         else
             std::printf(" first screen + %d ms debounce <= 0.5 s\n", TQuillonMain::FilterDelayMs);
     }
-
-    std::map<std::string, double> FSeconds;
-    std::map<std::string, double> FCpuSeconds;
 };
 
 } // namespace

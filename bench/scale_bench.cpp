@@ -8,6 +8,7 @@
 // The two MAP files are generated once into $QUILLON_BENCH_DIR (default: the temporary folder's
 // quillon-bench-scale) and reused by later runs; generating them takes a minute and 530 MB of disk.
 
+#include "BestRuns.h"
 #include "ReadFloor.h"
 #include "SyntheticMap.h"
 
@@ -28,7 +29,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -223,23 +223,13 @@ void BM_OpenEveryUnit(benchmark::State &state)
     }
 }
 
-double Min(const std::vector<double> &values)
-{
-    return *std::min_element(values.begin(), values.end());
-}
-
 void Register(const char *name, void (*function)(benchmark::State &), int repetitions,
               benchmark::TimeUnit unit = benchmark::kMillisecond)
 {
     for (int64_t file = 0; file < int64_t(std::size(Files)); ++file)
-        benchmark::RegisterBenchmark(name, function)
-            ->Arg(file)
-            ->Unit(unit)
-            ->UseRealTime()
-            ->Iterations(1)
-            ->Repetitions(repetitions)
-            ->ComputeStatistics("min", Min)
-            ->ReportAggregatesOnly(true);
+        BestOf(
+            benchmark::RegisterBenchmark(name, function)->Arg(file)->Unit(unit)->UseRealTime()->Iterations(1),
+            repetitions);
 }
 
 struct TTarget
@@ -250,31 +240,9 @@ struct TTarget
 };
 
 // Prints the usual table and, at the end, every figure against the floor of its file.
-class TFloorReporter : public benchmark::ConsoleReporter
+class TFloorReporter : public TBestRunsReporter
 {
 public:
-    bool ReportContext(const Context &context) override { return ConsoleReporter::ReportContext(context); }
-
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        // The "min" aggregate of repeated benchmarks, the run itself of single ones.
-        for (const Run &run : runs) {
-            if (run.run_type == Run::RT_Aggregate ? run.aggregate_name != "min" : run.repetitions > 1)
-                continue;
-            const std::string key = run.run_name.function_name + "/" + run.run_name.args;
-            FSeconds[key] = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            // A child's CPU time is its counter; this process's is the benchmark's own.
-            const auto child = run.counters.find("cpu_s");
-            FCpuSeconds[key] =
-                child != run.counters.end()
-                    ? child->second.value
-                    : run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            for (const auto &[name, counter] : run.counters)
-                FCounters[key + "." + name] = counter.value;
-        }
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
@@ -285,12 +253,11 @@ public:
         for (size_t f = 0; f < std::size(Files); ++f)
             std::printf(" | %10s %10s %9s", "value", "floor", "ratio");
         std::printf(" |\n");
-        const auto find = [](const std::map<std::string, double> &values, const char *name, size_t file) {
-            const auto found = values.find(std::string(name) + "/" + std::to_string(file));
-            return found == values.end() ? -1.0 : found->second;
+        const auto key = [](const char *name, size_t file) {
+            return std::string(name) + "/" + std::to_string(file);
         };
-        const auto seconds = [&](const char *name, size_t file) { return find(FSeconds, name, file); };
-        const auto cpuSeconds = [&](const char *name, size_t file) { return find(FCpuSeconds, name, file); };
+        const auto seconds = [&](const char *name, size_t file) { return Seconds(key(name, file)); };
+        const auto cpuSeconds = [&](const char *name, size_t file) { return CpuSeconds(key(name, file)); };
         const TTarget times[] = {
             {"engine run", "BM_Engine", 2},
             {"cli report --format csv", "BM_CliCsv", 2.5},
@@ -311,12 +278,11 @@ public:
         for (const auto &peak : peaks) {
             std::printf("%-34s", peak[0]);
             for (size_t f = 0; f < std::size(Files); ++f) {
-                const auto ratio =
-                    FCounters.find(std::string(peak[1]) + "/" + std::to_string(f) + ".peak_x_file");
-                if (ratio == FCounters.end())
+                const double ratio = Counter(key(peak[1], f), "peak_x_file");
+                if (ratio < 0)
                     Row(-1, -1, "");
                 else
-                    Row(ratio->second * double(Files[f].Bytes) / 1e6, double(Files[f].Bytes) / 1e6, "MB");
+                    Row(ratio * double(Files[f].Bytes) / 1e6, double(Files[f].Bytes) / 1e6, "MB");
             }
             std::printf(" | <= 1.5 x file size\n");
         }
@@ -352,10 +318,6 @@ private:
         }
         std::printf(" | %7.3f %-2s %7.3f %-2s %7.2f x", value, unit, floor, unit, value / floor);
     }
-
-    std::map<std::string, double> FSeconds;
-    std::map<std::string, double> FCpuSeconds;
-    std::map<std::string, double> FCounters;
 };
 
 } // namespace

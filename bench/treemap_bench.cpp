@@ -9,6 +9,7 @@
 // The MAP file is generated once into $QUILLON_BENCH_DIR (default: the temporary folder's
 // quillon-bench-treemap) and reused by later runs.
 
+#include "BestRuns.h"
 #include "ReadFloor.h"
 #include "SyntheticMap.h"
 
@@ -27,7 +28,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -196,23 +196,13 @@ struct TTarget
     double Target;
 };
 
-class TFloorReporter : public benchmark::ConsoleReporter
+class TFloorReporter : public TBestRunsReporter
 {
 public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        // The best of the repetitions: on a shared machine the others measure its neighbours.
-        for (const Run &run : runs)
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "min")
-                FSeconds[run.run_name.function_name] =
-                    run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        const double floor = Value("BM_Floor");
+        const double floor = Seconds("BM_Floor/");
         std::printf("\n%-40s | %10s | %10s | %9s | target\n", "3,000 units, 900 x 700 pixels", "value",
                     "floor", "ratio");
         // A tenth of reading the file for a new picture keeps the pane smooth where the file loads
@@ -224,7 +214,7 @@ public:
             {"hover another cell", "BM_HoverAnotherCell", 0.01},
         };
         for (const TTarget &target : targets) {
-            const double value = Value(target.Benchmark);
+            const double value = Seconds(std::string(target.Benchmark) + "/");
             if (value < 0 || floor <= 0) {
                 std::printf("%-40s | %10s |\n", target.Figure, "not run");
                 continue;
@@ -233,25 +223,11 @@ public:
                         floor * 1e3, value / floor, target.Target);
         }
     }
-
-private:
-    double Value(const std::string &name) const
-    {
-        const auto found = FSeconds.find(name);
-        return found == FSeconds.end() ? -1 : found->second;
-    }
-
-    std::map<std::string, double> FSeconds;
 };
-
-double Min(const std::vector<double> &values)
-{
-    return *std::min_element(values.begin(), values.end());
-}
 
 void Repeated(benchmark::internal::Benchmark *benchmark)
 {
-    benchmark->Repetitions(5)->ComputeStatistics("min", Min)->ReportAggregatesOnly(true);
+    BestOf(benchmark, 5);
 }
 
 } // namespace
