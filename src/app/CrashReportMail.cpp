@@ -8,6 +8,7 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
 #include <QStandardPaths>
 #include <QThread>
 #include <QUrl>
@@ -19,6 +20,7 @@ namespace {
 
 const QString BodyPrompt = QStringLiteral("**Saisissez ici vos details sur le contexte de l'erreur**");
 
+#ifndef Q_OS_WIN
 QString DesktopFileExec(const QString &desktopFile)
 {
     QFile file(QStandardPaths::locate(QStandardPaths::ApplicationsLocation, desktopFile));
@@ -34,6 +36,7 @@ QString DesktopFileExec(const QString &desktopFile)
     }
     return QString();
 }
+#endif
 
 bool ReportDialogOnScreen()
 {
@@ -47,12 +50,18 @@ bool ReportDialogOnScreen()
 
 QString DefaultMailCommand()
 {
+#ifdef Q_OS_WIN
+    const QSettings command(QStringLiteral("HKEY_CLASSES_ROOT\\mailto\\shell\\open\\command"),
+                            QSettings::NativeFormat);
+    return command.value(QStringLiteral("Default")).toString();
+#else
     QProcess query;
     query.start(QStringLiteral("xdg-mime"), {QStringLiteral("query"), QStringLiteral("default"),
                                              QStringLiteral("x-scheme-handler/mailto")});
     if (!query.waitForFinished(3000) || query.exitCode() != 0)
         return QString();
     return DesktopFileExec(QString::fromUtf8(query.readAllStandardOutput()).trimmed());
+#endif
 }
 
 QString MailProgramFromCommand(const QString &command)

@@ -6,8 +6,9 @@
 
 extern const QString CrashReportSupportAddress;
 
-// The command that opens "mailto:" addresses: the Exec line of the desktop file that xdg-mime names
-// as the default handler, or empty when there is none.
+// The command that opens "mailto:" addresses, or empty when there is none: on Windows the registry's
+// "mailto\shell\open\command", elsewhere the Exec line of the desktop file that xdg-mime names as the
+// default handler.
 QString DefaultMailCommand();
 
 // The program of a command: everything before the first blank, or the text between a leading double

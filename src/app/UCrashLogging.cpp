@@ -12,10 +12,6 @@
 #include <QSettings>
 #include <QStandardPaths>
 
-#include <iconv.h>
-
-#include <cerrno>
-
 #include <mutex>
 #include <vector>
 
@@ -32,35 +28,6 @@ TLogState &LogState()
 {
     static TLogState state;
     return state;
-}
-
-// The text in the ANSI code page; characters it lacks become "?".
-QByteArray AnsiBytes(const QString &text)
-{
-    const int codePage = AnsiCodePage();
-    const QByteArray target =
-        codePage == 65001 ? QByteArrayLiteral("UTF-8") : "CP" + QByteArray::number(codePage) + "//TRANSLIT";
-    const iconv_t converter = iconv_open(target.constData(), "UTF-8");
-    if (converter == iconv_t(-1))
-        return text.toLatin1();
-    QByteArray input = text.toUtf8();
-    QByteArray output(input.size() * 4 + 16, Qt::Uninitialized);
-    char *in = input.data();
-    char *out = output.data();
-    size_t inLeft = size_t(input.size());
-    size_t outLeft = size_t(output.size());
-    while (inLeft > 0 && iconv(converter, &in, &inLeft, &out, &outLeft) == size_t(-1) && errno == EILSEQ) {
-        // Skip the whole UTF-8 sequence that has no equivalent.
-        do {
-            ++in;
-            --inLeft;
-        } while (inLeft > 0 && (uchar(*in) & 0xC0) == 0x80);
-        *out++ = '?';
-        --outLeft;
-    }
-    iconv_close(converter);
-    output.truncate(out - output.data());
-    return output;
 }
 
 QString WithTrailingSeparator(const QString &folder)
@@ -111,7 +78,7 @@ void LogToFile(const QString &category, const QString &text, const QString &data
                    QStringLiteral(" - ") + text;
     if (!data.isEmpty())
         line += QStringLiteral(" - ") + data;
-    const QByteArray bytes = AnsiBytes(line) + QByteArrayLiteral("\r\n");
+    const QByteArray bytes = TextToAnsi(line) + QByteArrayLiteral("\r\n");
 
     TLogState &state = LogState();
     const std::lock_guard<std::mutex> guard(state.Lock);
@@ -152,7 +119,12 @@ TErrorLogFolder ChooseErrorLogFolder(const QString &configured, const QStringLis
 
 void InitErrorLog()
 {
+#ifdef Q_OS_WIN
+    // The organisation's own key: QSettings would read its "OrganizationDefaults" sub-key.
+    const QSettings machine(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Brackwell"), QSettings::NativeFormat);
+#else
     const QSettings machine(QSettings::SystemScope, QStringLiteral("Brackwell"));
+#endif
     const QVariant configured = machine.value(QStringLiteral("ErrorLogPath"));
     const QString configuredFolder =
         configured.typeId() == QMetaType::QString ? configured.toString() : QString();

@@ -1,16 +1,12 @@
 #include "app/UCrashReport.h"
 
 #include "app/ExceptionInfo.h"
+#include "app/UserSession.h"
 #include "base/UVersionInfo.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFileInfo>
 #include <QSysInfo>
-
-#include <netdb.h>
-#include <pwd.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <vector>
@@ -46,45 +42,6 @@ QString FileDateText(const QDateTime &stamp)
     return text;
 }
 
-QString LoginName()
-{
-    const passwd *entry = getpwuid(getuid());
-    return entry ? QString::fromLocal8Bit(entry->pw_name) : qEnvironmentVariable("USER");
-}
-
-// The DNS domain of this machine: its canonical name without the first label.
-QString DomainName()
-{
-    addrinfo hints{};
-    hints.ai_flags = AI_CANONNAME;
-    addrinfo *found = nullptr;
-    if (getaddrinfo(QSysInfo::machineHostName().toLocal8Bit().constData(), nullptr, &hints, &found) != 0)
-        return QString();
-    const QString canonical = found->ai_canonname ? QString::fromLocal8Bit(found->ai_canonname) : QString();
-    freeaddrinfo(found);
-    const qsizetype dot = canonical.indexOf(u'.');
-    return dot < 0 ? QString() : canonical.mid(dot + 1);
-}
-
-// The remote client of this session: the SSH client's address, or the host of a non-local display.
-QString RemoteClient()
-{
-    for (const char *variable : {"SSH_CONNECTION", "SSH_CLIENT"}) {
-        const QString value = qEnvironmentVariable(variable);
-        if (!value.isEmpty())
-            return value.section(u' ', 0, 0);
-    }
-    const QString display = qEnvironmentVariable("DISPLAY");
-    const QString host = display.section(u':', 0, 0);
-    return host.isEmpty() || host == QStringLiteral("localhost") || host == QStringLiteral("unix") ? QString()
-                                                                                                   : host;
-}
-
-QString WithTrailingSeparator(const QString &folder)
-{
-    return folder.endsWith(u'/') ? folder : folder + u'/';
-}
-
 } // namespace
 
 void TApplicationCrashReporter::WriteReport(THierarchicalWriter &node) const
@@ -114,19 +71,18 @@ void TOSCrashReporter::WriteReport(THierarchicalWriter &node) const
 
 void TSessionCrashReporter::WriteReport(THierarchicalWriter &node) const
 {
-    const QString remoteClient = RemoteClient();
+    const TUserSession session = CurrentUserSession();
     THierarchicalWriter &section = node.AddNode(QStringLiteral("UserSession"));
-    section.AddNode(QStringLiteral("UserName"), LoginName());
-    section.AddNode(QStringLiteral("ComputerName"), QSysInfo::machineHostName());
-    section.AddNode(QStringLiteral("DomainName"), DomainName());
-    section.AddNode(QStringLiteral("TSESession"),
-                    remoteClient.isEmpty() ? QStringLiteral("N") : QStringLiteral("Y"));
-    section.AddNode(QStringLiteral("TSEComputerName"), remoteClient);
+    section.AddNode(QStringLiteral("UserName"), session.UserName);
+    section.AddNode(QStringLiteral("ComputerName"), session.ComputerName);
+    section.AddNode(QStringLiteral("DomainName"), session.DomainName);
+    section.AddNode(QStringLiteral("TSESession"), session.Remote ? QStringLiteral("Y") : QStringLiteral("N"));
+    section.AddNode(QStringLiteral("TSEComputerName"), session.RemoteClient);
     THierarchicalWriter &paths = section.AddNode(QStringLiteral("Paths"));
-    paths.AddNode(QStringLiteral("Windows"), QDir::rootPath());
-    paths.AddNode(QStringLiteral("System"), QStringLiteral("/usr/bin/"));
-    paths.AddNode(QStringLiteral("Temp"), WithTrailingSeparator(QDir::tempPath()));
-    paths.AddNode(QStringLiteral("ProgramFiles"), QStringLiteral("/usr/"));
+    paths.AddNode(QStringLiteral("Windows"), session.WindowsFolder);
+    paths.AddNode(QStringLiteral("System"), session.SystemFolder);
+    paths.AddNode(QStringLiteral("Temp"), session.TempFolder);
+    paths.AddNode(QStringLiteral("ProgramFiles"), session.ProgramFilesFolder);
 }
 
 void TExceptionCrashReporter::WriteReport(THierarchicalWriter &node) const

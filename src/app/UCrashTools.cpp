@@ -3,6 +3,7 @@
 #include "app/ExceptionInfo.h"
 #include "app/FCrashReport.h"
 #include "app/QuillonApplication.h"
+#include "app/SystemExceptions.h"
 #include "app/UCrashLogging.h"
 #include "app/UCrashReport.h"
 #include "base/UVersionInfo.h"
@@ -48,6 +49,9 @@ void InitCrashTools()
                    ExecutablePath() + QStringLiteral(" v") + ApplicationFullVersion());
     if (auto *application = qobject_cast<TQuillonApplication *>(QCoreApplication::instance()))
         application->OnException = HandleApplicationException;
+#ifdef Q_OS_WIN
+    InstallSystemExceptionHandler();
+#endif
     CrashToolsInstalled = true;
 }
 

@@ -1,145 +1,20 @@
 #include "base/UCharsetConvert.h"
 
+#include "base/CodePages.h"
 #include "base/Exception.h"
 #include "base/Strings.h"
 
 #include <QtEndian>
 
-#include <array>
 #include <atomic>
-#include <cerrno>
-#include <iconv.h>
 #include <map>
-#include <memory>
 #include <mutex>
 
 namespace {
 
 constexpr int CodePageUtf8 = 65001;
 constexpr int CodePageUsAscii = 20127;
-constexpr int DefaultAnsiCodePage = 1252;
 constexpr char16_t ReplacementCharacter = 0xFFFD;
-
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-constexpr const char *HostUtf16 = "UTF-16LE";
-#else
-constexpr const char *HostUtf16 = "UTF-16BE";
-#endif
-
-// iconv's name for a Windows code page number; glibc knows most of them as "CP<number>".
-QByteArray IconvNameOf(int CodePage)
-{
-    if (CodePage >= 28591 && CodePage <= 28599)
-        return "ISO-8859-" + QByteArray::number(CodePage - 28590);
-    switch (CodePage) {
-    case CodePageUtf8:
-        return "UTF-8";
-    case 65000:
-        return "UTF-7";
-    case CodePageUsAscii:
-        return "ASCII";
-    case 1200:
-        return "UTF-16LE";
-    case 1201:
-        return "UTF-16BE";
-    case 12000:
-        return "UTF-32LE";
-    case 12001:
-        return "UTF-32BE";
-    case 10000:
-        return "MACINTOSH";
-    case 20866:
-        return "KOI8-R";
-    case 21866:
-        return "KOI8-U";
-    case 20932:
-    case 51932:
-        return "EUC-JP";
-    case 51949:
-        return "EUC-KR";
-    case 50220:
-    case 50221:
-    case 50222:
-        return "ISO-2022-JP";
-    case 54936:
-        return "GB18030";
-    case 28603:
-        return "ISO-8859-13";
-    case 28605:
-        return "ISO-8859-15";
-    default:
-        return "CP" + QByteArray::number(CodePage);
-    }
-}
-
-class IconvHandle
-{
-public:
-    explicit IconvHandle(const QByteArray &FromName) : FHandle(iconv_open(HostUtf16, FromName.constData())) {}
-    ~IconvHandle()
-    {
-        if (IsOpen())
-            iconv_close(FHandle);
-    }
-    IconvHandle(const IconvHandle &) = delete;
-    IconvHandle &operator=(const IconvHandle &) = delete;
-
-    bool IsOpen() const { return FHandle != reinterpret_cast<iconv_t>(-1); }
-    iconv_t Get() const { return FHandle; }
-
-private:
-    iconv_t FHandle;
-};
-
-// How one code page is decoded. Single-byte pages become a table, so that large files decode in one
-// pass without calling iconv per byte; the others stream through iconv.
-struct TCodePageDecoder
-{
-    bool Known = false;
-    bool SingleByte = false;
-    std::array<char16_t, 256> Table{};
-    QByteArray IconvName;
-};
-
-// One byte alone: its character, -1 when the byte is undefined in the page, -2 when it does not
-// decode to exactly one UTF-16 unit on its own (a lead byte, a shift, a wide form).
-int DecodeSingleByte(iconv_t Handle, unsigned char Byte)
-{
-    iconv(Handle, nullptr, nullptr, nullptr, nullptr);
-    char In = char(Byte);
-    char16_t Out[4];
-    char *InPtr = &In;
-    size_t InLeft = 1;
-    char *OutPtr = reinterpret_cast<char *>(Out);
-    size_t OutLeft = sizeof(Out);
-    if (iconv(Handle, &InPtr, &InLeft, &OutPtr, &OutLeft) == size_t(-1))
-        return errno == EILSEQ ? -1 : -2;
-    iconv(Handle, nullptr, nullptr, &OutPtr, &OutLeft);
-    if (sizeof(Out) - OutLeft != sizeof(char16_t))
-        return -2;
-    return Out[0];
-}
-
-std::unique_ptr<TCodePageDecoder> MakeDecoder(int CodePage)
-{
-    auto Decoder = std::make_unique<TCodePageDecoder>();
-    if (CodePage <= 0)
-        return Decoder;
-    Decoder->IconvName = IconvNameOf(CodePage);
-    const IconvHandle Handle(Decoder->IconvName);
-    if (!Handle.IsOpen())
-        return Decoder;
-    Decoder->Known = true;
-    Decoder->SingleByte = true;
-    for (int Byte = 0; Byte < 256 && Decoder->SingleByte; ++Byte) {
-        const int Character = DecodeSingleByte(Handle.Get(), static_cast<unsigned char>(Byte));
-        if (Character == -2)
-            Decoder->SingleByte = false;
-        // Undefined bytes keep their own code, as the system conversion does for the ANSI pages.
-        Decoder->Table[Byte] = Character == -1 ? char16_t(Byte) : char16_t(Character);
-    }
-    return Decoder;
-}
 
 const TCodePageDecoder &DecoderFor(int CodePage)
 {
@@ -148,7 +23,7 @@ const TCodePageDecoder &DecoderFor(int CodePage)
     const std::lock_guard<std::mutex> Guard(Lock);
     auto &Slot = Decoders[CodePage];
     if (!Slot)
-        Slot = MakeDecoder(CodePage);
+        Slot = MakeCodePageDecoder(CodePage);
     return *Slot;
 }
 
@@ -158,49 +33,6 @@ QString DecodeWithTable(QByteArrayView Bytes, const std::array<char16_t, 256> &T
     QChar *Out = Result.data();
     for (const char Byte : Bytes)
         *Out++ = QChar(Table[static_cast<unsigned char>(Byte)]);
-    return Result;
-}
-
-// One pass through iconv into a buffer grown geometrically; a malformed or truncated sequence
-// becomes one replacement character and the scan goes on after its first byte.
-QString DecodeWithIconv(QByteArrayView Bytes, const QByteArray &IconvName)
-{
-    const IconvHandle Handle(IconvName);
-    if (!Handle.IsOpen())
-        return QString();
-    QString Result(Bytes.size() + 16, Qt::Uninitialized);
-    char *InPtr = const_cast<char *>(Bytes.data());
-    size_t InLeft = size_t(Bytes.size());
-    qsizetype Written = 0;
-    const auto Convert = [&](char **In, size_t *Left) {
-        char *OutPtr = reinterpret_cast<char *>(Result.data() + Written);
-        size_t OutLeft = size_t(Result.size() - Written) * sizeof(char16_t);
-        const size_t Outcome = iconv(Handle.Get(), In, Left, &OutPtr, &OutLeft);
-        const int Error = errno;
-        Written = Result.size() - qsizetype(OutLeft / sizeof(char16_t));
-        return Outcome == size_t(-1) ? Error : 0;
-    };
-    const auto Room = [&](qsizetype Units) {
-        if (Result.size() - Written < Units)
-            Result.resize(Result.size() + qMax(Units, Result.size() / 2));
-    };
-    while (InLeft > 0) {
-        const int Error = Convert(&InPtr, &InLeft);
-        if (Error == E2BIG) {
-            Room(16);
-        } else if (Error == EILSEQ || Error == EINVAL) {
-            Room(1);
-            Result[Written++] = QChar(ReplacementCharacter);
-            ++InPtr;
-            --InLeft;
-            iconv(Handle.Get(), nullptr, nullptr, nullptr, nullptr);
-        } else if (Error != 0) {
-            break;
-        }
-    }
-    for (int Attempt = 0; Attempt < 8 && Convert(nullptr, nullptr) == E2BIG; ++Attempt)
-        Room(16);
-    Result.truncate(Written);
     return Result;
 }
 
@@ -361,7 +193,7 @@ int InitialAnsiCodePage()
     const int Configured = qEnvironmentVariableIntValue("QUILLON_ANSI_CODEPAGE", &Ok);
     if (Ok && Configured > 0 && DecoderFor(Configured).Known)
         return Configured;
-    return DefaultAnsiCodePage;
+    return SystemAnsiCodePage();
 }
 
 std::atomic<int> &AnsiCodePageSetting()
@@ -444,7 +276,7 @@ QString CodePageToText(QByteArrayView Bytes, int CodePage)
         return QString();
     if (Decoder.SingleByte)
         return DecodeWithTable(Bytes, Decoder.Table);
-    return DecodeWithIconv(Bytes, Decoder.IconvName);
+    return DecodeMultiByte(Bytes, CodePage);
 }
 
 QString AnsiToText(QByteArrayView Bytes)
@@ -452,6 +284,11 @@ QString AnsiToText(QByteArrayView Bytes)
     const QString Text = CodePageToText(Bytes, AnsiCodePage());
     // Without any conversion for the configured page the bytes still come through, as Latin-1.
     return Text.isEmpty() && !Bytes.isEmpty() ? QString::fromLatin1(Bytes) : Text;
+}
+
+QByteArray TextToAnsi(const QString &Text)
+{
+    return EncodeToCodePage(Text, AnsiCodePage());
 }
 
 int AnsiCodePage()

@@ -1,7 +1,7 @@
 #pragma once
 // Turning the raw bytes of a text file into a UTF-16 string: byte-order marks, unmarked UTF-16 and
 // UTF-32, the encoding named by an XML declaration or an HTML charset, else the ANSI code page.
-// Numbered code pages are the Windows numbers, converted through iconv.
+// Numbered code pages are the Windows numbers, converted by the system (CodePages).
 
 #include <QByteArray>
 #include <QByteArrayView>
@@ -41,9 +41,12 @@ int CharsetToCodePage(QStringView Name);
 QString CodePageToText(QByteArrayView Bytes, int CodePage);
 // Bytes in the ANSI code page.
 QString AnsiToText(QByteArrayView Bytes);
+// The text in the ANSI code page; characters it lacks become their closest form or "?".
+QByteArray TextToAnsi(const QString &Text);
 
-// The system's ANSI code page: 1252 unless the environment variable QUILLON_ANSI_CODEPAGE names
-// another code page that the system can convert. Read once, process-wide.
+// The ANSI code page: the environment variable QUILLON_ANSI_CODEPAGE when it names a code page that
+// the system can convert, else the system's own (Windows) or 1252 (elsewhere: the files come from
+// Windows projects). Read once, process-wide.
 int AnsiCodePage();
 // Replaces the process-wide ANSI code page (tests, and start-up code that knows better).
 void SetAnsiCodePage(int CodePage);

@@ -1,23 +1,14 @@
 #include "base/UFileUtils.h"
 
+#include "base/FileSystemAccess.h"
 #include "base/UCharsetConvert.h"
 #include "base/XLists.h"
 
 #include <QDir>
 #include <QFile>
 
-#include <dirent.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <sys/statfs.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstring>
-#include <memory>
 #include <set>
-#include <utility>
-#include <vector>
 
 namespace {
 
@@ -91,97 +82,37 @@ bool MaskMatches(const QString &mask, qsizetype m, const QString &name, qsizetyp
     return m == mask.size();
 }
 
-struct DirCloser
-{
-    void operator()(DIR *dir) const { closedir(dir); }
-};
-
-// The kernel's views of itself: proc (whose /proc/PID/cwd and /proc/PID/root links lead back into
-// the whole tree), sysfs, cgroup, debug and tracing, security, pseudo terminals and the like.
-bool IsPseudoFileSystemType(__fsword_t type)
-{
-    static constexpr unsigned long PseudoTypes[] = {
-        0x9fa0,     // proc
-        0x62656572, // sysfs
-        0x27e0eb,   // cgroup
-        0x63677270, // cgroup2
-        0x64626720, // debugfs
-        0x74726163, // tracefs
-        0x73636673, // securityfs
-        0x6165676c, // pstore
-        0xcafe4a11, // bpf
-        0x1cd1,     // devpts
-        0x19800202, // mqueue
-        0x62656570, // configfs
-        0xde5e81e4, // efivarfs
-        0xf97cff8c, // selinuxfs
-        0x65735543, // fusectl
-        0x42494e4d, // binfmt_misc
-        0x6e736673, // nsfs
-    };
-    for (const unsigned long pseudo : PseudoTypes)
-        if (static_cast<unsigned long>(type) == pseudo)
-            return true;
-    return false;
-}
-
-// The device file system reports the type of an ordinary memory file system, so it is known by
-// being the file system mounted at /dev, when that is a file system of its own.
-dev_t DeviceFileSystem()
-{
-    struct stat dev;
-    struct stat root;
-    if (stat("/dev", &dev) != 0 || stat("/", &root) != 0 || dev.st_dev == root.st_dev)
-        return dev_t(-1);
-    return dev.st_dev;
-}
-
-bool IsPseudoFileSystem(int fd, const struct stat &folder, dev_t deviceFileSystem)
-{
-    if (folder.st_dev == deviceFileSystem)
-        return true;
-    struct statfs info;
-    return fstatfs(fd, &info) == 0 && IsPseudoFileSystemType(info.f_type);
-}
-
 class FileCollector
 {
 public:
     FileCollector(const QString &mask, TXStringList &list, const TCollectFilesProgressEvent &progress,
                   TCollectFilesCounts &counts)
-        : FMask(mask), FList(list), FProgress(progress), FCounts(counts),
-          FDeviceFileSystem(DeviceFileSystem())
+        : FMask(mask), FList(list), FProgress(progress), FCounts(counts)
     {}
 
     void Enumerate(const QString &folder, bool recurse)
     {
         if (Aborted(folder))
             return;
-        const QByteArray nativeFolder = QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder);
-        std::unique_ptr<DIR, DirCloser> dir(opendir(nativeFolder.constData()));
-        if (!dir)
-            return;
-        struct stat own;
-        if (fstat(dirfd(dir.get()), &own) != 0 || !FEntered.emplace(own.st_dev, own.st_ino).second ||
-            IsPseudoFileSystem(dirfd(dir.get()), own, FDeviceFileSystem))
+        TFolderListing listing(folder);
+        TFolderIdentity identity;
+        if (!listing.IsOpen() || !listing.Identity(identity) || !FEntered.insert(identity).second ||
+            listing.IsPseudoFileSystem())
             return;
         ++FCounts.Folders;
         int entries = 0;
-        while (const dirent *entry = readdir(dir.get())) {
+        TFolderEntry entry;
+        while (listing.Next(entry)) {
             // A folder of a million files must not hold the caller's window frozen until it is listed.
             // An abort asked for here ends the descent; the folder's own files are still listed.
             if (++entries % ProgressEntries == 0 && Aborted(folder))
                 recurse = false;
-            const char *name = entry->d_name;
-            if (IsDirectory(dir.get(), entry)) {
-                if (recurse && strcmp(name, ".") != 0 && strcmp(name, "..") != 0)
-                    Enumerate(folder + QFile::decodeName(name) + u'/', true);
-            } else {
-                const QString fileName = QFile::decodeName(name);
-                if (FMask.Matches(fileName)) {
-                    FList.Add(folder + fileName);
-                    ++FCounts.Files;
-                }
+            if (entry.IsFolder) {
+                if (recurse)
+                    Enumerate(folder + entry.Name + u'/', true);
+            } else if (FMask.Matches(entry.Name)) {
+                FList.Add(folder + entry.Name);
+                ++FCounts.Files;
             }
         }
     }
@@ -197,25 +128,13 @@ private:
         return abort;
     }
 
-    static bool IsDirectory(DIR *dir, const dirent *entry)
-    {
-        if (entry->d_type == DT_DIR)
-            return true;
-        if (entry->d_type != DT_LNK && entry->d_type != DT_UNKNOWN)
-            return false;
-        // Links are followed like any other entry; a dangling one is a file that no mask lists harmfully.
-        struct stat target;
-        return fstatat(dirfd(dir), entry->d_name, &target, 0) == 0 && S_ISDIR(target.st_mode);
-    }
-
     const TFileMask FMask;
     TXStringList &FList;
     const TCollectFilesProgressEvent &FProgress;
     TCollectFilesCounts &FCounts;
-    const dev_t FDeviceFileSystem;
     // Every folder of the walk, not only those of the current descent: links such as a sibling
     // alias or /proc/PID/cwd would otherwise have whole trees listed again.
-    std::set<std::pair<dev_t, ino_t>> FEntered;
+    std::set<TFolderIdentity> FEntered;
 };
 
 bool IsDriveLetterPath(const QString &path)
@@ -253,15 +172,11 @@ QString FirstMatchingEntry(const QString &path)
     const qsizetype slash = path.lastIndexOf(u'/');
     const QString folder = slash >= 0 ? path.left(slash + 1) : QString();
     const TFileMask mask(path.mid(slash + 1));
-    std::unique_ptr<DIR, DirCloser> dir(
-        opendir(QFile::encodeName(folder.isEmpty() ? QStringLiteral(".") : folder)));
-    if (!dir)
-        return {};
-    while (const dirent *entry = readdir(dir.get())) {
-        const QString name = QFile::decodeName(entry->d_name);
-        if (name != QLatin1String(".") && name != QLatin1String("..") && mask.Matches(name))
-            return folder + name;
-    }
+    TFolderListing listing(folder);
+    TFolderEntry entry;
+    while (listing.Next(entry))
+        if (mask.Matches(entry.Name))
+            return folder + entry.Name;
     return {};
 }
 
@@ -283,79 +198,28 @@ void CollectFiles(const QString &folder, const QString &mask, TXStringList &list
     FileCollector(mask, list, progress, counts ? *counts : ownCounts).Enumerate(start, recurse);
 }
 
-namespace {
-
-// A regular file opened for sequential reading, closed with this object. The open does not block: a
-// FIFO or device named by hostile input must not hang the reader; it is refused instead.
-class TRegularFile
-{
-public:
-    explicit TRegularFile(const QString &fileName)
-        : FFd(open(QFile::encodeName(fileName).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK))
-    {
-        if (FFd < 0) {
-            FError = QString::fromLocal8Bit(strerror(errno));
-            return;
-        }
-        if (fstat(FFd, &FInfo) != 0 || !S_ISREG(FInfo.st_mode)) {
-            FError = QStringLiteral("not a regular file");
-            close(FFd);
-            FFd = -1;
-            return;
-        }
-        posix_fadvise(FFd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    }
-    ~TRegularFile()
-    {
-        if (FFd >= 0)
-            close(FFd);
-    }
-    TRegularFile(const TRegularFile &) = delete;
-    TRegularFile &operator=(const TRegularFile &) = delete;
-
-    // -1 when the file could not be opened; Error() then says why.
-    int Fd() const { return FFd; }
-    qint64 Size() const { return qint64(FInfo.st_size); }
-    const QString &Error() const { return FError; }
-
-private:
-    int FFd;
-    struct stat FInfo = {};
-    QString FError;
-};
-
-} // namespace
-
 QByteArray LoadBytesFromFile(const QString &fileName, qint64 offset, qint64 maxCount)
 {
-    const TRegularFile file(fileName);
-    if (file.Fd() < 0)
+    TReadOnlyFile file(fileName);
+    if (!file.IsOpen())
         return {};
     const qint64 available = qMax<qint64>(0, file.Size() - qMax<qint64>(0, offset));
     const qint64 count = qMin(available, qMax<qint64>(0, maxCount));
     if (count <= 0)
         return {};
     QByteArray bytes(count, Qt::Uninitialized);
-    qint64 done = 0;
-    while (done < count) {
-        const ssize_t got = pread(file.Fd(), bytes.data() + done, size_t(count - done), offset + done);
-        if (got <= 0)
-            break;
-        done += got;
-    }
-    bytes.truncate(done);
+    bytes.truncate(qMax<qint64>(0, file.ReadAt(bytes.data(), count, offset)));
     return bytes;
 }
 
 bool ReadTextFile(const QString &fileName, TTextFileBytes &text, QString &error)
 {
     text = TTextFileBytes();
-    const TRegularFile file(fileName);
-    if (file.Fd() < 0) {
+    TReadOnlyFile file(fileName);
+    if (!file.IsOpen()) {
         error = file.Error();
         return false;
     }
-    const int fd = file.Fd();
     // Read in place into a buffer that doubles up to the file's size, never copied chunk to chunk.
     constexpr qint64 HeadSize = 64 * 1024;
     constexpr qint64 GrowthBeyondSize = 16 * 1024 * 1024;
@@ -370,11 +234,8 @@ bool ReadTextFile(const QString &fileName, TTextFileBytes &text, QString &error)
                                                 : length + GrowthBeyondSize;
             bytes.resize(qsizetype(next));
         }
-        const ssize_t got = read(fd, bytes.data() + length, size_t(bytes.size() - length));
-        if (got < 0 && errno == EINTR)
-            continue;
+        const qint64 got = file.Read(bytes.data() + length, bytes.size() - length, error);
         if (got < 0) {
-            error = QString::fromLocal8Bit(strerror(errno));
             bytes.clear();
             return false;
         }
@@ -411,14 +272,18 @@ qint64 FileSizeByName(const QString &path)
     QString entry = path;
     if (HasWildcards(path.mid(path.lastIndexOf(u'/') + 1)))
         entry = FirstMatchingEntry(path);
-    struct stat info;
-    if (entry.isEmpty() || stat(QFile::encodeName(entry).constData(), &info) != 0)
-        return -1;
-    return S_ISDIR(info.st_mode) ? 0 : qint64(info.st_size);
+    return entry.isEmpty() ? -1 : EntrySize(entry);
 }
 
 QString GetStoredFileName(const QString &path)
 {
+#ifdef Q_OS_WIN
+    const QString stored = StoredEntryName(path);
+    if (!stored.isEmpty()) {
+        const qsizetype cut = qMax(qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')), path.lastIndexOf(u':')) + 1;
+        return path.left(cut) + stored;
+    }
+#endif
     if (QFileInfo::exists(path))
         return path;
     const QString resolved = ResolveWindowsPath(path);
@@ -430,8 +295,10 @@ QString GetStoredFileName(const QString &path)
 
 QString ResolveWindowsPath(const QString &path)
 {
-    if (path.isEmpty() || IsDriveLetterPath(path))
+    if (path.isEmpty())
         return {};
+    if (IsDriveLetterPath(path))
+        return ResolveDrivePath(path);
     QString unified = path;
     unified.replace(u'\\', u'/');
     if (QFileInfo::exists(unified))

@@ -69,6 +69,7 @@ qint64 FileSizeByName(const QString &path);
 QString GetStoredFileName(const QString &path);
 
 // A path read from a Windows input file, as it exists here: "\" and "/" both separate, a component
-// that does not exist as written is matched ignoring letter case, and a drive-letter path resolves to
-// nothing. Relative paths resolve against the current folder and stay relative. Empty when missing.
+// that does not exist as written is matched ignoring letter case, and a drive-letter path resolves
+// on Windows only (elsewhere it names nothing). Relative paths resolve against the current folder
+// and stay relative. Empty when missing.
 QString ResolveWindowsPath(const QString &path);

@@ -1,7 +1,12 @@
 #include "base/UShellUtils.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QProcess>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -39,6 +44,15 @@ TShellRequest ShellRequestFor(const QString &text)
 void ExecuteShellRequest(const TShellRequest &request)
 {
     const QString program = Unquoted(request.FileName);
+#ifdef Q_OS_WIN
+    // The shell knows what opens a document, a folder, an address or a program.
+    const QString target = program.contains(u"://") || program.startsWith(u"mailto:", Qt::CaseInsensitive)
+                               ? program
+                               : QDir::toNativeSeparators(program);
+    ShellExecuteW(nullptr, L"open", reinterpret_cast<const wchar_t *>(target.utf16()),
+                  request.Parameters.isEmpty() ? nullptr : reinterpret_cast<const wchar_t *>(request.Parameters.utf16()),
+                  nullptr, SW_SHOWNORMAL);
+#else
     if (!request.Parameters.isEmpty()) {
         QProcess::startDetached(program, QProcess::splitCommand(request.Parameters));
         return;
@@ -48,6 +62,7 @@ void ExecuteShellRequest(const TShellRequest &request)
         QProcess::startDetached(program, {});
     else
         QProcess::startDetached(QStringLiteral("xdg-open"), {program});
+#endif
 }
 
 void ShellOpen(const QString &text, const TShellExecutor &execute)

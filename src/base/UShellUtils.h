@@ -19,8 +19,8 @@ using TShellExecutor = std::function<void(const TShellRequest &request)>;
 // otherwise the program ends at the first blank after the first "." (the whole text without one).
 TShellRequest ShellRequestFor(const QString &text);
 
-// Hands a request to the desktop (xdg-open for documents, folders and addresses, a detached process for
-// a program with parameters); a failure is ignored.
+// Hands a request to the desktop (on Windows the shell; elsewhere xdg-open for documents, folders and
+// addresses, a detached process for a program with parameters); a failure is ignored.
 void ExecuteShellRequest(const TShellRequest &request);
 
 // Opens the text; an empty text does nothing. Tests pass their own executor.

@@ -9,9 +9,18 @@
 
 #include <cstdio>
 
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
+#ifdef Q_OS_WIN
+    // A report is the same bytes on every system, as it is with --output: no "\r" before each "\n".
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
     QString error;
     const std::optional<TCliOptions> options = TCliOptions::Parse(app.arguments().mid(1), error);
     if (!options) {

@@ -28,8 +28,14 @@ QString ProgramArchiveFolder()
         InitStandardIconsResource();
         return ArchiveFolder;
     }
+#ifdef Q_OS_WIN
+    // The organisation's own key: QSettings would read its "OrganizationDefaults" sub-key.
+    const QSettings developerSettings(QStringLiteral("HKEY_CURRENT_USER\\Software\\Brackwell"),
+                                      QSettings::NativeFormat);
+#else
     const QSettings developerSettings(QSettings::NativeFormat, QSettings::UserScope,
                                       QStringLiteral("Brackwell"));
+#endif
     const QString library = developerSettings.value(QStringLiteral("StandardIconsDLL")).toString();
     if (library.isEmpty() || !QResource::registerResource(library, DevelopmentArchiveRoot))
         return QString();

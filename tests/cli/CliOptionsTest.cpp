@@ -7,6 +7,9 @@
 
 #include "QuillonVersion.h"
 
+#include <QFile>
+#include <QTemporaryFile>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -123,34 +126,42 @@ TEST(CliOptionsTest, VersionHelpAndUsageErrorsThroughTheProgram)
 
 namespace {
 
-// A stream in memory, read back as text.
-class TMemoryStream
+// A stream into a temporary file, read back as text (memory streams are not on every system).
+class TCapturedStream
 {
 public:
-    TMemoryStream() : FStream(open_memstream(&FBuffer, &FSize)) {}
-    ~TMemoryStream()
+    TCapturedStream()
     {
-        std::fclose(FStream);
-        std::free(FBuffer);
+        if (FFile.open())
+            FStream = std::fopen(QFile::encodeName(FFile.fileName()).constData(), "w+b");
+    }
+    ~TCapturedStream()
+    {
+        if (FStream)
+            std::fclose(FStream);
     }
     std::FILE *Stream() const { return FStream; }
     QByteArray Text() const
     {
         std::fflush(FStream);
-        return QByteArray(FBuffer, qsizetype(FSize));
+        std::fseek(FStream, 0, SEEK_END);
+        QByteArray text(std::ftell(FStream), Qt::Uninitialized);
+        std::rewind(FStream);
+        text.truncate(qsizetype(std::fread(text.data(), 1, size_t(text.size()), FStream)));
+        std::fseek(FStream, 0, SEEK_END);
+        return text;
     }
 
 private:
-    char *FBuffer = nullptr;
-    size_t FSize = 0;
-    std::FILE *FStream;
+    QTemporaryFile FFile;
+    std::FILE *FStream = nullptr;
 };
 
 } // namespace
 
 TEST(ProgressLineTest, RedrawsAtMostTenTimesASecondAndLeavesNothingBehind)
 {
-    TMemoryStream stream;
+    TCapturedStream stream;
     qint64 now = 0;
     {
         TProgressLine line(stream.Stream(), true, [&now] { return now; });
@@ -164,7 +175,7 @@ TEST(ProgressLineTest, RedrawsAtMostTenTimesASecondAndLeavesNothingBehind)
     }
     EXPECT_EQ(stream.Text().count("\r\033[K"), 11) << "erased once";
 
-    TMemoryStream pipe;
+    TCapturedStream pipe;
     {
         TProgressLine line(pipe.Stream(), false, [&now] { return now; });
         line.Show({1, 1});

@@ -10,11 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#ifndef Q_OS_WIN
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace {
 
@@ -136,6 +138,8 @@ TEST_F(CliWrongInputsTest, SeveralCompiledUnitFilesOfOneUnitAreWarnedOfOnce)
     EXPECT_TRUE(result.Out.contains("\nMain,2160,24.98,4208,9412,4.4\n"));
 }
 
+// Pseudo terminals are POSIX ones.
+#ifndef Q_OS_WIN
 namespace {
 
 // Runs the program with standard error on a pseudo terminal and standard output discarded.
@@ -191,3 +195,4 @@ TEST_F(CliWrongInputsTest, TheScanShowsItsProgressOnATerminalOnly)
     EXPECT_EQ(piped.ExitCode, 0);
     EXPECT_TRUE(piped.Err.isEmpty()) << piped.Err.toStdString();
 }
+#endif
