@@ -106,7 +106,7 @@ if [ ! -f "$qt_prefix/.complete" ]; then
     { tail -40 "$cache/qtbase-configure.log"; exit 1; }
 
   step "Building qtbase (about half an hour on two cores; later runs reuse it)"
-  nice -n 10 cmake --build "$cache/qtbase-build" -j"$jobs"
+  cmake --build "$cache/qtbase-build" -j"$jobs"
   cmake --install "$cache/qtbase-build" >/dev/null
   echo "Qt build: $((SECONDS - qt_start)) s" | tee "$qt_prefix/.complete"
 fi

@@ -21,14 +21,17 @@ QUILLON_DECLARE_EXCEPTION(EPrivilege, EExternalException)
 
 QString Address(quintptr address)
 {
-    return QStringLiteral("%1").arg(quint64(address), int(2 * sizeof(void *)), 16, QLatin1Char('0')).toUpper();
+    return QStringLiteral("%1")
+        .arg(quint64(address), int(2 * sizeof(void *)), 16, QLatin1Char('0'))
+        .toUpper();
 }
 
 QString ModuleOf(const void *address)
 {
     HMODULE module = nullptr;
     wchar_t path[MAX_PATH + 1];
-    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS | GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
+    if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS |
+                                GET_MODULE_HANDLE_EX_FLAG_UNCHANGED_REFCOUNT,
                             static_cast<LPCWSTR>(address), &module))
         return QString();
     const DWORD length = GetModuleFileNameW(module, path, MAX_PATH);
@@ -37,16 +40,16 @@ QString ModuleOf(const void *address)
 
 std::exception_ptr ExceptionFor(const EXCEPTION_RECORD &record)
 {
-    const QString at = QStringLiteral("at address %1 in module '%2'")
-                           .arg(Address(quintptr(record.ExceptionAddress)), ModuleOf(record.ExceptionAddress));
+    const QString at =
+        QStringLiteral("at address %1 in module '%2'")
+            .arg(Address(quintptr(record.ExceptionAddress)), ModuleOf(record.ExceptionAddress));
     switch (record.ExceptionCode) {
     case EXCEPTION_ACCESS_VIOLATION: {
         const bool write = record.NumberParameters >= 2 && record.ExceptionInformation[0] == 1;
         const quintptr target = record.NumberParameters >= 2 ? record.ExceptionInformation[1] : 0;
-        return std::make_exception_ptr(EAccessViolation(QStringLiteral("Access violation %1. %2 of address %3")
-                                                            .arg(at, write ? QStringLiteral("Write")
-                                                                           : QStringLiteral("Read"),
-                                                                 Address(target))));
+        return std::make_exception_ptr(EAccessViolation(
+            QStringLiteral("Access violation %1. %2 of address %3")
+                .arg(at, write ? QStringLiteral("Write") : QStringLiteral("Read"), Address(target))));
     }
     case EXCEPTION_STACK_OVERFLOW:
         return std::make_exception_ptr(EStackOverflow(QStringLiteral("Stack overflow ") + at));
@@ -56,9 +59,11 @@ std::exception_ptr ExceptionFor(const EXCEPTION_RECORD &record)
     case EXCEPTION_ILLEGAL_INSTRUCTION:
         return std::make_exception_ptr(EPrivilege(QStringLiteral("Privileged instruction ") + at));
     default:
-        return std::make_exception_ptr(EExternalException(
-            QStringLiteral("External exception %1 ").arg(quint32(record.ExceptionCode), 8, 16, QLatin1Char('0')).toUpper() +
-            at));
+        return std::make_exception_ptr(
+            EExternalException(QStringLiteral("External exception %1 ")
+                                   .arg(quint32(record.ExceptionCode), 8, 16, QLatin1Char('0'))
+                                   .toUpper() +
+                               at));
     }
 }
 

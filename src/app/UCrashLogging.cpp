@@ -121,7 +121,8 @@ void InitErrorLog()
 {
 #ifdef Q_OS_WIN
     // The organisation's own key: QSettings would read its "OrganizationDefaults" sub-key.
-    const QSettings machine(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Brackwell"), QSettings::NativeFormat);
+    const QSettings machine(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Brackwell"),
+                            QSettings::NativeFormat);
 #else
     const QSettings machine(QSettings::SystemScope, QStringLiteral("Brackwell"));
 #endif

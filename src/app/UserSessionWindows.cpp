@@ -70,12 +70,13 @@ QString RemoteClientName()
     return client;
 }
 
-template<typename Call> QString SystemFolder(Call call)
+template <typename Call> QString SystemFolder(Call call)
 {
     wchar_t folder[MAX_PATH + 1];
     const UINT length = call(folder, UINT(std::size(folder)));
-    return length == 0 || length > MAX_PATH ? QString()
-                                            : WithTrailingBackslash(QString::fromWCharArray(folder, int(length)));
+    return length == 0 || length > MAX_PATH
+               ? QString()
+               : WithTrailingBackslash(QString::fromWCharArray(folder, int(length)));
 }
 
 } // namespace
@@ -92,10 +93,14 @@ TUserSession CurrentUserSession()
     session.SystemFolder = SystemFolder(GetSystemDirectoryW);
     wchar_t temp[MAX_PATH + 2];
     const DWORD tempLength = GetTempPathW(DWORD(std::size(temp)), temp);
-    session.TempFolder = tempLength == 0 ? QString() : WithTrailingBackslash(LongPath(QString::fromWCharArray(temp, int(tempLength))));
-    const QSettings versionKey(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion"),
-                               QSettings::NativeFormat);
+    session.TempFolder =
+        tempLength == 0 ? QString()
+                        : WithTrailingBackslash(LongPath(QString::fromWCharArray(temp, int(tempLength))));
+    const QSettings versionKey(
+        QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Microsoft\\Windows\\CurrentVersion"),
+        QSettings::NativeFormat);
     const QString programFiles = versionKey.value(QStringLiteral("ProgramFilesDir")).toString();
-    session.ProgramFilesFolder = programFiles.isEmpty() ? QString() : WithTrailingBackslash(LongPath(programFiles));
+    session.ProgramFilesFolder =
+        programFiles.isEmpty() ? QString() : WithTrailingBackslash(LongPath(programFiles));
     return session;
 }

@@ -64,7 +64,8 @@ QByteArray IconvNameOf(int CodePage)
 class IconvHandle
 {
 public:
-    IconvHandle(const char *ToName, const QByteArray &FromName) : FHandle(iconv_open(ToName, FromName.constData()))
+    IconvHandle(const char *ToName, const QByteArray &FromName)
+        : FHandle(iconv_open(ToName, FromName.constData()))
     {}
     ~IconvHandle()
     {
@@ -167,7 +168,8 @@ QString DecodeMultiByte(QByteArrayView Bytes, int CodePage)
 
 QByteArray EncodeToCodePage(const QString &Text, int CodePage)
 {
-    const QByteArray Target = CodePage == 65001 ? QByteArrayLiteral("UTF-8") : IconvNameOf(CodePage) + "//TRANSLIT";
+    const QByteArray Target =
+        CodePage == 65001 ? QByteArrayLiteral("UTF-8") : IconvNameOf(CodePage) + "//TRANSLIT";
     const IconvHandle Handle(Target.constData(), QByteArrayLiteral("UTF-8"));
     if (!Handle.IsOpen())
         return Text.toLatin1();

@@ -105,7 +105,8 @@ QByteArray EncodeToCodePage(const QString &Text, int CodePage)
     if (Text.isEmpty())
         return QByteArray();
     const auto *Wide = reinterpret_cast<const wchar_t *>(Text.utf16());
-    const int Length = WideCharToMultiByte(UINT(CodePage), 0, Wide, int(Text.size()), nullptr, 0, nullptr, nullptr);
+    const int Length =
+        WideCharToMultiByte(UINT(CodePage), 0, Wide, int(Text.size()), nullptr, 0, nullptr, nullptr);
     if (Length <= 0)
         return Text.toLatin1();
     QByteArray Result(Length, Qt::Uninitialized);

@@ -38,8 +38,7 @@ struct TFolderListing::TState
 TFolderListing::TFolderListing(const QString &folder) : FState(std::make_unique<TState>())
 {
     FState->Folder = folder.isEmpty() ? QStringLiteral(".") : folder;
-    const QString pattern =
-        (FState->Folder.endsWith(u'/') ? FState->Folder : FState->Folder + u'/') + u'*';
+    const QString pattern = (FState->Folder.endsWith(u'/') ? FState->Folder : FState->Folder + u'/') + u'*';
     // The basic information level leaves out the short names nobody asked for.
     FState->Find = FindFirstFileExW(NativePath(pattern).c_str(), FindExInfoBasic, &FState->Found,
                                     FindExSearchNameMatch, nullptr, FIND_FIRST_EX_LARGE_FETCH);

@@ -280,7 +280,8 @@ QString GetStoredFileName(const QString &path)
 #ifdef Q_OS_WIN
     const QString stored = StoredEntryName(path);
     if (!stored.isEmpty()) {
-        const qsizetype cut = qMax(qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')), path.lastIndexOf(u':')) + 1;
+        const qsizetype cut =
+            qMax(qMax(path.lastIndexOf(u'/'), path.lastIndexOf(u'\\')), path.lastIndexOf(u':')) + 1;
         return path.left(cut) + stored;
     }
 #endif

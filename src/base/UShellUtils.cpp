@@ -50,7 +50,9 @@ void ExecuteShellRequest(const TShellRequest &request)
                                ? program
                                : QDir::toNativeSeparators(program);
     ShellExecuteW(nullptr, L"open", reinterpret_cast<const wchar_t *>(target.utf16()),
-                  request.Parameters.isEmpty() ? nullptr : reinterpret_cast<const wchar_t *>(request.Parameters.utf16()),
+                  request.Parameters.isEmpty()
+                      ? nullptr
+                      : reinterpret_cast<const wchar_t *>(request.Parameters.utf16()),
                   nullptr, SW_SHOWNORMAL);
 #else
     if (!request.Parameters.isEmpty()) {

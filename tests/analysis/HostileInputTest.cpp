@@ -17,8 +17,8 @@
 #include <QTemporaryDir>
 
 #ifdef Q_OS_WIN
-#include <windows.h>
 #include <psapi.h>
+#include <windows.h>
 #else
 #include <sys/resource.h>
 #include <sys/stat.h>

@@ -217,7 +217,8 @@ TEST(CharsetConvertDeathTest, AnsiCodePageComesFromTheEnvironment)
     {
         const char *Value;
         int Expected;
-    } Cases[] = {{"1251", 1251}, {"932", 932}, {"", System}, {"abc", System}, {"4711", System}, {"-5", System}};
+    } Cases[] = {{"1251", 1251},  {"932", 932},     {"", System},
+                 {"abc", System}, {"4711", System}, {"-5", System}};
     for (const auto &Case : Cases) {
         qputenv("QUILLON_ANSI_CODEPAGE", Case.Value);
         EXPECT_EXIT(std::_Exit(AnsiCodePage() == Case.Expected ? 0 : 1), ::testing::ExitedWithCode(0), "")
