@@ -9,6 +9,9 @@
 #
 #   scripts/build-windows.sh [--no-wine]
 #
+# It prints how long the Qt build and the whole run took. The Qt build takes the longest (half an
+# hour on two free cores); run the script under nice to leave the machine to others meanwhile.
+#
 # QUILLON_WINDOWS_CACHE  cache folder (default ~/.cache/quillon-windows): Qt source, build, install
 # QUILLON_WINDOWS_OUT    output folder (default build-windows/ in the source tree)
 set -euo pipefail
@@ -25,8 +28,8 @@ step() { printf '\n== %s\n' "$*"; }
 
 # --- Debian packages ------------------------------------------------------------------------------
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-          binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools libgl-dev googletest
-          libgtest-dev dpkg-dev wine wine64 xvfb xauth x11-utils x11-apps netpbm zip)
+          binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools libgl-dev googletest dpkg-dev
+          wine wine64 xvfb xauth x11-utils x11-apps netpbm zip)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -76,8 +79,9 @@ if [ ! -f "$qt_prefix/.complete" ]; then
     echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] http://deb.debian.org/debian bookworm main" \
       >"$apt_dir/sources.list"
     apt_opts=(-o "Dir::Etc::sourcelist=$apt_dir/sources.list" -o Dir::Etc::sourceparts=-
-              -o "Dir::State::Lists=$apt_dir/lists" -o APT::Get::List-Cleanup=0
-              -o APT::Sandbox::User=root)
+              -o "Dir::State::Lists=$apt_dir/lists" -o APT::Get::List-Cleanup=0)
+    # As root, apt's own user could not read the script's folders.
+    [ "$(id -u)" -eq 0 ] && apt_opts+=(-o APT::Sandbox::User=root)
     apt-get "${apt_opts[@]}" update -qq
     rm -rf "$cache/download"/*
     (cd "$cache/download" && apt-get "${apt_opts[@]}" source -qq "qt6-base=$qt_version")
