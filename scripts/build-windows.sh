@@ -129,7 +129,8 @@ cmake -G Ninja -S "$source_dir" -B "$build" \
   -DQUILLON_BUILD_BENCH=OFF \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v wine)" >"$out/configure.log" 2>&1 ||
   { tail -40 "$out/configure.log"; exit 1; }
-cmake --build "$build" -j"$jobs"
+cmake --build "$build" -j"$jobs" --target quillon quillon-cli base_tests tree_tests analysis_tests \
+  report_tests cli_tests
 
 step "Laying out $dist"
 rm -rf "$dist"
@@ -228,9 +229,11 @@ echo "$compared MAP files compared."
 
 step "quillon.exe on the sample, under Wine and Xvfb"
 screenshot=$out/quillon-wine.png
+registry=$out/quillon-registry.txt
 sample=$source_dir/examples/sample
 env -u WINEPATH xvfb-run -a -s "-screen 0 1100x760x24" bash -c '
   wine "$1" "$2" --search-dir "$3" --go &
+  program=$!
   window=""
   for _ in $(seq 1 120); do
     window=$(xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"Quillon v.*/\1/p" | head -1)
@@ -240,9 +243,20 @@ env -u WINEPATH xvfb-run -a -s "-screen 0 1100x760x24" bash -c '
   # The analysis of the sample takes a moment; then the grid is painted.
   sleep 10
   [ -n "$window" ] && xwd -silent -id "$window" | xwdtopnm 2>/dev/null | pnmtopng >"$4"
+  # Closed as a user closes it, the window stores its place and its fields in the registry.
+  wine taskkill /im quillon.exe >/dev/null 2>&1
+  for _ in $(seq 1 30); do kill -0 "$program" 2>/dev/null || break; sleep 1; done
+  wine reg query "HKCU\\Software\\Brackwell\\Quillon" /s >"$5" 2>&1
   wineserver -k
   [ -n "$window" ]' _ "$dist/quillon.exe" "$(to_windows "$sample/SampleApp.map")" "$(to_windows "$sample")" \
-  "$screenshot" && echo "Screenshot: $screenshot" || failures+=("the window under Wine")
+  "$screenshot" "$registry" && echo "Screenshot: $screenshot" || failures+=("the window under Wine")
+if grep -q "FEMapFile" "$registry"; then
+  echo "Stored in HKEY_CURRENT_USER\\Software\\Brackwell\\Quillon:"
+  tr -d '\r' <"$registry" | sed -n 's/^ \{4\}/  /p'
+else
+  cat "$registry" 2>/dev/null || true
+  failures+=("the settings in the registry")
+fi
 
 echo
 echo "Whole script: $((SECONDS - script_start)) s"
