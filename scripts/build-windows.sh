@@ -27,7 +27,7 @@ script_start=$SECONDS
 step() { printf '\n== %s\n' "$*"; }
 
 # --- Debian packages ------------------------------------------------------------------------------
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools libgl-dev googletest dpkg-dev
           wine wine64 xvfb xauth x11-utils x11-apps netpbm zip)
 missing=()
