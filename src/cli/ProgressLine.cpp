@@ -1,5 +1,11 @@
 #include "cli/ProgressLine.h"
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -8,6 +14,18 @@ namespace {
 constexpr char EraseLine[] = "\r\033[K";
 
 } // namespace
+
+bool StandardErrorIsTerminal()
+{
+#ifdef Q_OS_WIN
+    // A console shows the sequences as text unless it is told to read them.
+    const HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
+    DWORD mode = 0;
+    return GetConsoleMode(error, &mode) && SetConsoleMode(error, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+#else
+    return isatty(STDERR_FILENO) != 0;
+#endif
+}
 
 TProgressLine::TProgressLine(std::FILE *Stream, bool Enabled, TClock Clock)
     : FStream(Stream), FEnabled(Enabled), FClock(std::move(Clock))

@@ -9,6 +9,10 @@
 #include <cstdio>
 #include <functional>
 
+// True when standard error is a terminal that understands the sequences the line is drawn with; on
+// Windows a console, switched to those sequences here.
+bool StandardErrorIsTerminal();
+
 class TProgressLine
 {
 public:

@@ -13,8 +13,6 @@
 #include <QElapsedTimer>
 #include <QFileInfo>
 
-#include <unistd.h>
-
 #include <unordered_set>
 
 using namespace Qt::Literals::StringLiterals;
@@ -136,7 +134,7 @@ int RunReport(TCliOptions options)
     analysis.SetGrouping(options.Grouping);
     QElapsedTimer clock;
     clock.start();
-    TProgressLine progress(stderr, isatty(STDERR_FILENO) != 0, [&clock] { return clock.elapsed(); });
+    TProgressLine progress(stderr, StandardErrorIsTerminal(), [&clock] { return clock.elapsed(); });
     analysis.OnMessage = [&progress](TMapAnalysis *, const QString &message) {
         progress.Erase();
         PrintError(message);
