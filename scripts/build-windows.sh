@@ -182,7 +182,7 @@ export WINEPATH="$WINEPATH;$(to_windows /usr/x86_64-w64-mingw32/lib)"
 failures=()
 
 step "The engine's test programs under Wine"
-ctest --test-dir "$build" --output-on-failure || failures+=("engine test programs")
+ctest --test-dir "$build" --output-on-failure -j"$jobs" || failures+=("engine test programs")
 
 step "quillon-cli.exe against the Linux build, byte for byte"
 # QUILLON_LINUX_CLI names a quillon-cli built from the same source; otherwise one is built here.
