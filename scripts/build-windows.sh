@@ -89,6 +89,11 @@ if [ ! -f "$qt_prefix/.complete" ]; then
     rm -rf "$cache/download"
   fi
 
+  # QtGui has the DirectWrite font database only with Direct2D, but the Windows platform plugin
+  # asks for it with DirectWrite 3 alone: without Direct2D it would not link.
+  sed -i 's/^#if QT_CONFIG(directwrite3)$/#if QT_CONFIG(directwrite3) \&\& QT_CONFIG(direct2d)/' \
+    "$qt_src/src/plugins/platforms/windows/qwindowsintegration.cpp"
+
   step "Configuring qtbase $qt_upstream for x86_64 MinGW"
   # -O1: half the compile time of Qt's own -O3, and fast enough for a program that reads files.
   # Trimmed to what Quillon links (Core, Gui, Widgets, Test, the Windows platform plugin; the
@@ -121,6 +126,7 @@ build=$out/build
 dist=$out/Quillon
 wine_prefix=$cache/wine
 step "Cross-building quillon.exe, quillon-cli.exe and the engine's tests"
+mkdir -p "$out"
 # Tests run under Wine through CTest's emulator; the benchmarks need Google Benchmark, which has no
 # Windows package.
 cmake -G Ninja -S "$source_dir" -B "$build" \
