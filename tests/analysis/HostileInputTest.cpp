@@ -17,8 +17,10 @@
 #include <QTemporaryDir>
 
 #ifdef Q_OS_WIN
-#include <psapi.h>
+// windows.h first: psapi.h needs its types.
 #include <windows.h>
+
+#include <psapi.h>
 #else
 #include <sys/resource.h>
 #include <sys/stat.h>
