@@ -18,8 +18,10 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
 #ifdef Q_OS_WIN
-    // A report is the same bytes on every system, as it is with --output: no "\r" before each "\n".
+    // A report and the messages are the same bytes on every system, as with --output: no "\r"
+    // before each "\n".
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
 #endif
     QString error;
     const std::optional<TCliOptions> options = TCliOptions::Parse(app.arguments().mid(1), error);

@@ -170,7 +170,7 @@ TEST_F(HostileMap, TextEndsAtTheFirstNulByte)
     QByteArray withNul = FSample;
     withNul[publics] = '\0';
     // A damaged file: the rows read before the NUL stay, and the message names its line.
-    const RunResult result = Analyse(Write("nul.map", withNul));
+    const RunResult result = Analyse(Write("with-nul.map", withNul));
     EXPECT_FALSE(result.ok);
     ASSERT_FALSE(result.messages.isEmpty()); // after the missing project file's
     EXPECT_TRUE(result.messages.last().endsWith(QStringLiteral("a NUL byte ends its text (MAP file line %1).")

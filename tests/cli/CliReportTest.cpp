@@ -49,7 +49,9 @@ TEST(CliReportTest, CsvOfTheSample)
 
 TEST(CliReportTest, JsonWithSymbolTreesInDisplayOrder)
 {
-    QTemporaryDir dir;
+    // Beside the sources, so that a relative path leads there (on Windows the temporary folder may lie
+    // on another drive).
+    QTemporaryDir dir(QStringLiteral(QUILLON_BINARY_DIR "/relative-XXXXXX"));
     // Relative paths are taken from the folder the tool starts in, though the analysis moves to the
     // project's folder.
     const TCliResult result = RunCli({"report", QDir(dir.path()).relativeFilePath(Sample), "--format", "json",
