@@ -243,8 +243,10 @@ step "quillon.exe on the sample, under Wine and Xvfb"
 screenshot=$out/quillon-wine.png
 registry=$out/quillon-registry.txt
 sample=$source_dir/examples/sample
-# A Wine server left from the tests has no display: the window needs one started under Xvfb.
+# A Wine server left from the tests has no display: the window needs one started under Xvfb. The
+# old one must be gone first, or the program connects to it and its window lands on no display.
 wineserver -k 2>/dev/null || true
+wineserver -w 2>/dev/null || true
 env -u WINEPATH xvfb-run -a -s "-screen 0 1100x760x24" bash -c '
   wine "$1" "$2" --search-dir "$3" --go &
   program=$!
