@@ -14,6 +14,14 @@ double MinOf(const std::vector<double> &values);
 // Repeated: the best of Repetitions runs is reported, alone.
 void BestOf(benchmark::internal::Benchmark *benchmark, int repetitions);
 
+// A figure a reporter prints: the benchmark that measures it and its target, a ratio to the floor.
+struct TTarget
+{
+    const char *Figure;
+    const char *Benchmark;
+    double Target;
+};
+
 class TBestRunsReporter : public benchmark::ConsoleReporter
 {
 public:

@@ -232,13 +232,6 @@ void Register(const char *name, void (*function)(benchmark::State &), int repeti
             repetitions);
 }
 
-struct TTarget
-{
-    const char *Figure;
-    const char *Benchmark;
-    double Target;
-};
-
 // Prints the usual table and, at the end, every figure against the floor of its file.
 class TFloorReporter : public TBestRunsReporter
 {

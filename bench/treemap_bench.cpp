@@ -189,13 +189,6 @@ void BM_HoverAnotherCell(benchmark::State &state)
     }
 }
 
-struct TTarget
-{
-    const char *Figure;
-    const char *Benchmark;
-    double Target;
-};
-
 class TFloorReporter : public TBestRunsReporter
 {
 public:
