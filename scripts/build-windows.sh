@@ -243,6 +243,8 @@ step "quillon.exe on the sample, under Wine and Xvfb"
 screenshot=$out/quillon-wine.png
 registry=$out/quillon-registry.txt
 sample=$source_dir/examples/sample
+# Named before the Wine server goes: winepath would start a new one, without a display.
+program_args=("$dist/quillon.exe" "$(to_windows "$sample/SampleApp.map")" "$(to_windows "$sample")")
 # A Wine server left from the tests has no display: the window needs one started under Xvfb. The
 # old one must be gone first, or the program connects to it and its window lands on no display.
 wineserver -k 2>/dev/null || true
@@ -264,8 +266,7 @@ env -u WINEPATH xvfb-run -a -s "-screen 0 1100x760x24" bash -c '
   for _ in $(seq 1 30); do kill -0 "$program" 2>/dev/null || break; sleep 1; done
   wine reg query "HKCU\\Software\\Brackwell\\Quillon" /s >"$5" 2>&1
   wineserver -k
-  [ -n "$window" ]' _ "$dist/quillon.exe" "$(to_windows "$sample/SampleApp.map")" "$(to_windows "$sample")" \
-  "$screenshot" "$registry" && echo "Screenshot: $screenshot" || failures+=("the window under Wine")
+  [ -n "$window" ]' _ "${program_args[@]}" "$screenshot" "$registry" && echo "Screenshot: $screenshot" || failures+=("the window under Wine")
 if grep -q "FEMapFile" "$registry"; then
   echo "Stored in HKEY_CURRENT_USER\\Software\\Brackwell\\Quillon:"
   tr -d '\r' <"$registry" | sed -n 's/^ \{4\}/  /p'
