@@ -3,6 +3,7 @@
 // own symbols, not the table's), in both groupings, and the last unit against the first. The
 // engine and quillon-cli against the floor of reading the file are measured by scale_bench.
 
+#include "BestRuns.h"
 #include "SyntheticMap.h"
 
 #include "analysis/MapAnalysis.h"
@@ -151,35 +152,22 @@ BENCHMARK(BM_OpenFirstUnit_Among1500000)->Unit(benchmark::kMicrosecond)->UseReal
 BENCHMARK(BM_OpenLastUnit_Among1500000)->Unit(benchmark::kMicrosecond)->UseRealTime();
 
 // Prints the usual table and, at the end, the ratios the targets are stated in.
-class TRatioReporter : public benchmark::ConsoleReporter
+class TRatioReporter : public TBestRunsReporter
 {
 public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs) {
-            FTimes[run.benchmark_name()] =
-                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-        }
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
         std::printf("\nRatios against opening the same unit among 15,000 symbols:\n");
-        const double small = FTimes["BM_OpenUnit1000_Among15000/real_time"];
+        const double small = Seconds("BM_OpenUnit1000_Among15000/");
         std::printf("  open 1000 of 1.5M / of 15000  %6.2f x  (target 3)\n",
-                    FTimes["BM_OpenUnit1000_Among1500000/real_time"] / small);
+                    Seconds("BM_OpenUnit1000_Among1500000/") / small);
         std::printf("  the same, grouped by name     %6.2f x  (target 3)\n",
-                    FTimes["BM_OpenUnit1000_Among1500000_ByName/real_time"] /
-                        FTimes["BM_OpenUnit1000_Among15000_ByName/real_time"]);
+                    Seconds("BM_OpenUnit1000_Among1500000_ByName/") /
+                        Seconds("BM_OpenUnit1000_Among15000_ByName/"));
         std::printf("  open last / first unit        %6.2f x\n",
-                    FTimes["BM_OpenLastUnit_Among1500000/real_time"] /
-                        FTimes["BM_OpenFirstUnit_Among1500000/real_time"]);
+                    Seconds("BM_OpenLastUnit_Among1500000/") / Seconds("BM_OpenFirstUnit_Among1500000/"));
     }
-
-private:
-    std::map<std::string, double> FTimes;
 };
 
 } // namespace

@@ -5,6 +5,7 @@
 //   and comparing every unit's symbols / analysing both (target 1.5: a comparison costs little more
 //   than the two analyses).
 
+#include "BestRuns.h"
 #include "ReadFloor.h"
 #include "SyntheticMap.h"
 
@@ -18,7 +19,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 
 namespace {
@@ -107,34 +107,23 @@ BENCHMARK(BM_Engine_AnalyseBoth)->Unit(benchmark::kMillisecond)->UseRealTime()->
 BENCHMARK(BM_Engine_CompareUnits)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 BENCHMARK(BM_Engine_CompareSymbols)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(2);
 
-class TRatioReporter : public benchmark::ConsoleReporter
+class TRatioReporter : public TBestRunsReporter
 {
 public:
-    void ReportRuns(const std::vector<Run> &runs) override
-    {
-        ConsoleReporter::ReportRuns(runs);
-        for (const Run &run : runs)
-            FTimes[run.benchmark_name()] = run.GetAdjustedRealTime();
-    }
-
     void Finalize() override
     {
         ConsoleReporter::Finalize();
-        const auto time = [this](const char *name) {
-            return FTimes[std::string(name) + "/iterations:2/real_time"];
-        };
+        const auto time = [this](const char *name) { return Seconds(std::string(name) + "/"); };
         const double floor = time("BM_Baseline_ReadAndSplitBoth");
         const double both = time("BM_Engine_AnalyseBoth");
-        std::printf("\nRatios against the floor (both files read and split into lines, %.0f ms):\n", floor);
+        std::printf("\nRatios against the floor (both files read and split into lines, %.0f ms):\n",
+                    floor * 1e3);
         std::printf("  analysing both             %6.2f x\n", both / floor);
         std::printf("  comparing the units        %6.2f x\n", time("BM_Engine_CompareUnits") / floor);
         std::printf("  comparing every symbol     %6.2f x\n", time("BM_Engine_CompareSymbols") / floor);
         std::printf("  every symbol / analysing both  %6.2f x  (target 1.5)\n",
                     time("BM_Engine_CompareSymbols") / both);
     }
-
-private:
-    std::map<std::string, double> FTimes;
 };
 
 } // namespace
