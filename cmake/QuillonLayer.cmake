@@ -24,6 +24,9 @@ function(quillon_layer name dir)
   endif()
 endfunction()
 
+# The real MAP files and executables the tests read when they are there; a worktree elsewhere names it.
+set(QUILLON_CORPUS_DIR "${CMAKE_SOURCE_DIR}/../shared/corpus" CACHE PATH "The corpus of real MAP files and executables")
+
 # One test program per layer: every tests/<layer>/*.cpp, the shared test main, and GoogleTest.
 function(quillon_layer_tests name dir)
   cmake_parse_arguments(T "WIDGETS" "" "DEPS" ${ARGN})
@@ -43,7 +46,7 @@ function(quillon_layer_tests name dir)
   endif()
   target_compile_definitions(${name} PRIVATE
     QUILLON_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-    QUILLON_CORPUS_DIR="${CMAKE_SOURCE_DIR}/../shared/corpus"
+    QUILLON_CORPUS_DIR="${QUILLON_CORPUS_DIR}"
     QUILLON_BINARY_DIR="${CMAKE_BINARY_DIR}")
   if(CMAKE_CROSSCOMPILING)
     # One test per program: every start of a cross-built program pays for its emulator's start.
