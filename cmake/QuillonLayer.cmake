@@ -24,6 +24,10 @@ function(quillon_layer name dir)
   endif()
 endfunction()
 
+# The real MAP files, executables and sources the tests read when they are there (a worktree lies
+# elsewhere than the checkout beside them).
+set(QUILLON_CORPUS_DIR "${CMAKE_SOURCE_DIR}/../shared/corpus" CACHE PATH "The corpus of real Delphi builds")
+
 # One test program per layer: every tests/<layer>/*.cpp, the shared test main, and GoogleTest.
 function(quillon_layer_tests name dir)
   cmake_parse_arguments(T "WIDGETS" "" "DEPS" ${ARGN})
@@ -43,7 +47,7 @@ function(quillon_layer_tests name dir)
   endif()
   target_compile_definitions(${name} PRIVATE
     QUILLON_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-    QUILLON_CORPUS_DIR="${CMAKE_SOURCE_DIR}/../shared/corpus"
+    QUILLON_CORPUS_DIR="${QUILLON_CORPUS_DIR}"
     QUILLON_BINARY_DIR="${CMAKE_BINARY_DIR}")
   if(CMAKE_CROSSCOMPILING)
     # One test per program: every start of a cross-built program pays for its emulator's start.
