@@ -218,9 +218,10 @@ struct TCommand
 
 const TCommand Commands[] = {
     {u"report", TCliCommand::Report, AddReportOptions, CheckReportOptions,
-     uR"help(quillon-cli report MAPFILE [--search-dir DIR] [--symbols] [--filter TEXT]
-                   [--format table|csv|json|html] [--group-by address|name]
-                   [--strict] [--wide] [-o FILE])help",
+     uR"help(quillon-cli report MAPFILE [--search-dir DIR] [--symbols]
+                   [--format table|csv|json|html] [--filter TEXT]
+                   [--group-by address|name] [--strict] [--wide]
+                   [-o FILE])help",
      uR"help(report: how much compiled code each unit of a Delphi project contributes,
 read from the linker's detailed MAP file. The analysis is the one of the desktop
 program: the project file (.dpr, or .dpk for a package) is searched from the MAP
@@ -275,8 +276,9 @@ first; units of equal size keep their MAP order.
   table: aligned columns with thousands separators and a total line; with
          --symbols each unit's tree is indented below it.)help"},
     {u"diff", TCliCommand::Diff, AddDiffOptions, CheckDiffOptions,
-     uR"help(quillon-cli diff OLD.map NEW.map [--symbols] [--all] [--wide] [-o FILE]
-                 [--format table|csv|json|markdown] [--group-by address|name])help",
+     uR"help(quillon-cli diff OLD.map NEW.map [--symbols] [--all] [--wide]
+                 [--format table|csv|json|markdown]
+                 [--group-by address|name] [-o FILE])help",
      uR"help(diff: what changed from one build to the next. Units are matched by name
 ignoring letter case; a unit of one build only has size 0 in the other. Every
 unit is listed, largest absolute change first, ties by name; its status is
@@ -308,10 +310,11 @@ the unit's tree ("TFoo.Create"); overloads of one name are summed.
             --symbols their changed symbols indented below them.)help"},
     {u"check", TCliCommand::Check, AddCheckOptions, CheckCheckOptions,
      uR"help(quillon-cli check MAPFILE [--baseline OLD.map] [--max-total SIZE]
-                  [--max-unit PATTERN=SIZE]... [--max-group PATTERN=SIZE]...
+                  [--max-unit PATTERN=SIZE]...
+                  [--max-group PATTERN=SIZE]...
                   [--max-growth SIZE|PCT] [--max-unit-growth SIZE|PCT]
-                  [--budgets FILE] [--strict] [--format text|json|markdown]
-                  [-o FILE])help",
+                  [--budgets FILE] [--strict]
+                  [--format text|json|markdown] [-o FILE])help",
      uR"help(check: holds the build to size budgets, for build pipelines. Each budget
 prints a line naming it, what it measured, its limit and the actual value, and
 by how much it is over or how much room (headroom) is left; a last line counts
