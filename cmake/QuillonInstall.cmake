@@ -1,5 +1,5 @@
 # The install tree and the Debian package: both programs, the desktop entry with its MAP file type,
-# the program's icon in every drawn size, and the manual page of quillon-cli made from its --help.
+# the program's icon in every drawn size, and the manual pages of both programs made from their --help.
 include(GNUInstallDirs)
 
 install(TARGETS quillon quillon-cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -11,20 +11,27 @@ foreach(size 16 32 48 64 128 256)
           DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps RENAME quillon.png)
 endforeach()
 
-# Made from the program's own help text, so it lists every command, option and exit code it has.
-set(QUILLON_MAN_PAGE ${CMAKE_BINARY_DIR}/man/quillon-cli.1.gz)
+# Made from each program's own help text, so that they list every command, option and exit code the
+# programs have: quillon-cli(1) and quillon(1), the window's options (quillon --help needs no display).
 string(TIMESTAMP QUILLON_MAN_DATE "%Y-%m-%d" UTC)
-add_custom_command(
-  OUTPUT ${QUILLON_MAN_PAGE}
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-  COMMAND sh -c "set -e; \"$1\" --help | awk -v version=\"$2\" -v date=\"$3\" -f \"$4\" | gzip -9n > \"$5\""
-          sh $<TARGET_FILE:quillon-cli> ${PROJECT_VERSION} ${QUILLON_MAN_DATE}
-          ${CMAKE_SOURCE_DIR}/packaging/help-to-man.awk ${QUILLON_MAN_PAGE}
-  DEPENDS quillon-cli ${CMAKE_SOURCE_DIR}/packaging/help-to-man.awk
-  COMMENT "Writing the manual page of quillon-cli from its --help"
-  VERBATIM)
-add_custom_target(quillon_man_page ALL DEPENDS ${QUILLON_MAN_PAGE})
-install(FILES ${QUILLON_MAN_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+set(QUILLON_MAN_PAGES)
+function(quillon_man_page program summary)
+  set(page ${CMAKE_BINARY_DIR}/man/${program}.1.gz)
+  add_custom_command(
+    OUTPUT ${page}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND sh -c "set -e; \"$1\" --help | awk -v program=\"$2\" -v summary=\"$3\" -v version=\"$4\" -v date=\"$5\" -f \"$6\" | gzip -9n > \"$7\""
+            sh $<TARGET_FILE:${program}> ${program} ${summary} ${PROJECT_VERSION} ${QUILLON_MAN_DATE}
+            ${CMAKE_SOURCE_DIR}/packaging/help-to-man.awk ${page}
+    DEPENDS ${program} ${CMAKE_SOURCE_DIR}/packaging/help-to-man.awk
+    COMMENT "Writing the manual page of ${program} from its --help"
+    VERBATIM)
+  set(QUILLON_MAN_PAGES ${QUILLON_MAN_PAGES} ${page} PARENT_SCOPE)
+endfunction()
+quillon_man_page(quillon-cli "report, compare and check the compiled code size of each unit of a Delphi project")
+quillon_man_page(quillon "show how much compiled code each unit of a Delphi project contributes")
+add_custom_target(quillon_man_page ALL DEPENDS ${QUILLON_MAN_PAGES})
+install(FILES ${QUILLON_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 set(CPACK_PACKAGE_NAME quillon)
 set(CPACK_PACKAGE_VENDOR "Brackwell")

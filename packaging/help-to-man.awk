@@ -1,8 +1,9 @@
-# Turns the text of "quillon-cli --help" into its manual page, so the page can never disagree with
+# Turns the text of a program's --help into its manual page, so the page can never disagree with
 # the program. The usage lines up to the first blank line are the synopsis; a line of its own that
 # ends in ":" starts a section; a paragraph that begins with a command's name and ":" starts a
 # subsection; everything else is kept as laid out, in no-fill mode.
-# Variables: version (the program's version), date (the page's date).
+# Variables: program (its name), summary (the NAME line's description), version (the program's
+# version), date (the page's date).
 function roff(line) {
     gsub(/\\/, "\\e", line)
     gsub(/-/, "\\-", line)
@@ -11,9 +12,12 @@ function roff(line) {
     return line
 }
 BEGIN {
-    print ".TH QUILLON\\-CLI 1 \"" date "\" \"quillon\\-cli " version "\" \"User Commands\""
+    # The help is laid out for an 80-column terminal with its own indents: the page keeps them,
+    # without the body's usual indent that would push its lines past 80.
+    print ".nr IN 0n"
+    print ".TH " roff(toupper(program)) " 1 \"" date "\" \"" roff(program) " " version "\" \"User Commands\""
     print ".SH NAME"
-    print "quillon\\-cli \\- report how much compiled code each unit of a Delphi project contributes"
+    print roff(program) " \\- " roff(summary)
     print ".SH SYNOPSIS"
     print ".nf"
     part = "synopsis"
@@ -29,7 +33,7 @@ part == "synopsis" {
     # Continuation lines keep their indent relative to the text after "Usage: ".
     if (!sub(/^Usage: /, ""))
         sub(/^       /, "")
-    if ($1 == "quillon-cli" && $2 ~ /^[a-z]/)
+    if ($1 == program && $2 ~ /^[a-z]/)
         commands[$2] = 1
     print roff($0)
     next

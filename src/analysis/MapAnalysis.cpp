@@ -141,10 +141,25 @@ bool TMapAnalysis::Run(const QString &MapFileName, const std::optional<QString> 
 {
     FFailure = afNone;
     FErrorMessage.clear();
+    FIncompleteWarning.clear();
     std::optional<TRunInput> input = Prepare(MapFileName, SearchFolder);
     if (!input)
         return false;
     return Apply(Read(std::move(*input)));
+}
+
+bool TMapAnalysis::RunOnStream(const QString &StreamName, QByteArray Text,
+                               const std::optional<QString> &SearchFolder)
+{
+    FFailure = afNone;
+    FErrorMessage.clear();
+    FIncompleteWarning.clear();
+    TRunInput input;
+    input.MapFileName = StreamName;
+    input.StreamText = std::move(Text);
+    input.Grouping = FGrouping;
+    ScanAndReadProject(SearchFolder, false, input);
+    return Apply(Read(std::move(input)));
 }
 
 std::optional<TMapAnalysis::TRunInput> TMapAnalysis::Prepare(const QString &MapFileName,
@@ -157,19 +172,27 @@ std::optional<TMapAnalysis::TRunInput> TMapAnalysis::Prepare(const QString &MapF
     // file is read.
     input.MapFileName = QFileInfo(MapFileName).absoluteFilePath();
     input.Grouping = FGrouping;
+    ScanAndReadProject(SearchFolder, true, input);
+    return input;
+}
+
+void TMapAnalysis::ScanAndReadProject(const std::optional<QString> &SearchFolder, bool ReadProject,
+                                      TRunInput &Input)
+{
     CatchFailure(
         [&] {
-            const QString &mapFile = input.MapFileName;
-            BuildProjectUnitPaths(mapFile, *input.ProjectUnits, [this, &mapFile](const QString &message) {
-                if (OnProjectFileMissing)
-                    OnProjectFileMissing(this, ProjectFileNameFor(mapFile), QFileInfo(mapFile).path() + u'/');
-                else
-                    DoMessage(message);
-            });
-            ScanCompiledUnits(SearchFolder, input);
+            const QString &mapFile = Input.MapFileName;
+            if (ReadProject)
+                BuildProjectUnitPaths(mapFile, *Input.ProjectUnits, [this, &mapFile](const QString &message) {
+                    if (OnProjectFileMissing)
+                        OnProjectFileMissing(this, ProjectFileNameFor(mapFile),
+                                             QFileInfo(mapFile).path() + u'/');
+                    else
+                        DoMessage(message);
+                });
+            ScanCompiledUnits(SearchFolder, Input);
         },
-        input.MapFileName, input.Failure, input.ErrorMessage);
-    return input;
+        Input.MapFileName, Input.Failure, Input.ErrorMessage);
 }
 
 TMapAnalysisResult TMapAnalysis::Read(TRunInput Input, TReadProgress *Progress)
@@ -205,7 +228,15 @@ void TMapAnalysis::ReadMapFile(TRunInput &Input, TReadProgress *Progress, TMapAn
 {
     const QString &mapFileName = Input.MapFileName;
     TUnitRun run(Input);
-    run.Text = TMapText::LoadFromFile(mapFileName);
+    if (Input.StreamText) {
+        if (Input.StreamText->size() > TMapText::MaxSize)
+            throw EMapFileError(Format(u"MAP File \"%s\" is too large (%d bytes)."_s,
+                                       {mapFileName, qlonglong(Input.StreamText->size())}));
+        run.Text = TMapText::FromBytes(std::move(*Input.StreamText));
+        Input.StreamText.reset();
+    } else {
+        run.Text = TMapText::LoadFromFile(mapFileName);
+    }
     if (Progress)
         Progress->ThrowIfCancelled();
     run.Map = TMapFile::Parse(run.Text, Progress);
@@ -224,7 +255,12 @@ void TMapAnalysis::ReadMapFile(TRunInput &Input, TReadProgress *Progress, TMapAn
             u"MAP File \"%s\" lists no code units: a detailed MAP file is needed. In Delphi set Project "
             u"Options > Linking > Map file to \"Detailed\" and build the project again."_s,
             {mapFileName}));
-    Result.Warning = AmbiguousCompiledUnitsWarning(run);
+    const QString ambiguous = AmbiguousCompiledUnitsWarning(run);
+    if (!ambiguous.isEmpty())
+        Result.Warnings << ambiguous;
+    Result.IncompleteWarning = IncompleteMapWarning(run, Result);
+    if (!Result.IncompleteWarning.isEmpty())
+        Result.Warnings << Result.IncompleteWarning;
     ReadSymbols(run, Result);
     if (Progress)
         Progress->ThrowIfCancelled();
@@ -316,6 +352,26 @@ QString TMapAnalysis::AmbiguousCompiledUnitsWarning(const TUnitRun &Run)
                   {qlonglong(units.size()), units.size() == 1 ? u"unit has"_s : u"units have"_s, names});
 }
 
+// Every MAP file the linker finishes ends with its entry point, and its units' code covers the code
+// segment but for alignment: a file cut short (a failed build, a half-copied artifact) lacks one or
+// both, and its sizes would pass for a smaller build.
+QString TMapAnalysis::IncompleteMapWarning(const TUnitRun &Run, const TMapAnalysisResult &Result)
+{
+    QStringList lacks;
+    if (!Run.Map.EndsWithEntryPoint)
+        lacks << u"it does not end with its \"Program entry point at\" line"_s;
+    const qint64 segment = Result.Totals.CodeSegmentLength;
+    const qint64 units = Result.Totals.TotalCodeSize;
+    if (segment > 0 && double(units) < 0.99 * double(segment))
+        lacks << Format(u"its units' code adds up to %d bytes, %.1f %% of the code segment's %d"_s,
+                        {qlonglong(units), 100.0 * double(units) / double(segment), qlonglong(segment)});
+    if (lacks.isEmpty())
+        return {};
+    return Format(u"MAP File \"%s\" looks incomplete: %s. Its sizes may be those of part of the build; "
+                  u"build the project again or copy the whole file."_s,
+                  {Run.Input.MapFileName, lacks.join(u", and "_s)});
+}
+
 void TMapAnalysis::ReadSymbols(TUnitRun &Run, TMapAnalysisResult &Result)
 {
     if (Run.Map.UnreadableSymbolLine >= 0)
@@ -363,8 +419,10 @@ bool TMapAnalysis::Apply(TMapAnalysisResult Result)
         FGrid.SortBy(1, sdDescending);
     FGrid.EndUpdate();
 
-    if (!Result.Warning.isEmpty() && OnWarning)
-        OnWarning(this, Result.Warning);
+    FIncompleteWarning = Result.IncompleteWarning;
+    if (OnWarning)
+        for (const QString &warning : Result.Warnings)
+            OnWarning(this, warning);
     if (Result.Failure != afNone) {
         Fail(Result.Failure, Result.ErrorMessage);
         return false;

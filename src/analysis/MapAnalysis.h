@@ -35,7 +35,10 @@ public:
     // What Prepare hands to Read: the MAP file and the side files found for it.
     struct TRunInput
     {
-        QString MapFileName; // absolute
+        QString MapFileName; // absolute, or the name of the stream
+        // The text of a MAP file read from a stream (standard input, a pipe), read in its file's
+        // place.
+        std::optional<QByteArray> StreamText;
         TSymbolGrouping Grouping = TSymbolGrouping::ByAddress;
         std::unique_ptr<TXStringList> ProjectUnits = NewXStringList();
         std::unique_ptr<TXStringList> CompiledUnits = NewXStringList();
@@ -69,6 +72,9 @@ public:
     // the message went to OnMessage, the rows read so far stay with their percentages computed
     // over them, and the grid is not sorted.
     bool Run(const QString &MapFileName, const std::optional<QString> &SearchFolder);
+    // Run on a MAP file read from a stream (standard input, a pipe), named StreamName in messages and
+    // results. A stream has no folder: no project file is looked for.
+    bool RunOnStream(const QString &StreamName, QByteArray Text, const std::optional<QString> &SearchFolder);
 
     // The first part of Run, on the grid's thread: the MAP file tested (none after its message
     // when it is missing), the project file read and the search folder scanned, with their
@@ -123,13 +129,17 @@ public:
     const TCollectFilesCounts &ScanCounts() const { return FScanCounts; }
     TFailure Failure() const { return FFailure; }
     const QString &ErrorMessage() const { return FErrorMessage; }
+    // The warning of a MAP file that lacks its end or part of its units (a build that failed, a copy
+    // cut short); empty when the file is whole. Reported through OnWarning too.
+    const QString &IncompleteWarning() const { return FIncompleteWarning; }
 
     // Messages for the user: a missing MAP or project file, an unusable search folder, the error that
     // ended a run.
     TMessageEvent OnMessage;
     // Called instead of OnMessage when no project file was found above the MAP file's folder.
     TProjectFileMissingEvent OnProjectFileMissing;
-    // Notes that need no answer: several compiled unit files of one unit below the search folder.
+    // Notes that need no answer: several compiled unit files of one unit below the search folder,
+    // a MAP file that looks incomplete (always the last, so that a status bar keeps it).
     TMessageEvent OnWarning;
     // Around the compiled unit scan (the window arms and disarms its progress dialog there).
     TNotifyEvent OnScanStarting;
@@ -149,6 +159,8 @@ private:
     static void ReadMapFile(TRunInput &Input, TReadProgress *Progress, TMapAnalysisResult &Result);
     static void ReadUnitRows(TUnitRun &Run, TMapAnalysisResult &Result);
     static QString AmbiguousCompiledUnitsWarning(const TUnitRun &Run);
+    static QString IncompleteMapWarning(const TUnitRun &Run, const TMapAnalysisResult &Result);
+    void ScanAndReadProject(const std::optional<QString> &SearchFolder, bool ReadProject, TRunInput &Input);
     static void ReadSymbols(TUnitRun &Run, TMapAnalysisResult &Result);
     void AddUnitRows(const std::vector<TUnitRowData> &Units);
     void Fail(TFailure Failure, const QString &Message);
@@ -166,4 +178,5 @@ private:
     TCollectFilesCounts FScanCounts;
     TFailure FFailure = afNone;
     QString FErrorMessage;
+    QString FIncompleteWarning;
 };

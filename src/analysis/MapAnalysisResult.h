@@ -7,6 +7,7 @@
 #include "analysis/UnitSymbolIndex.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <exception>
 #include <optional>
@@ -53,8 +54,12 @@ struct TMapAnalysisResult
     TUnitSymbolIndex SymbolIndex;
     TAnalysisTotals Totals;
     bool ShowRoot = false;
-    // A note for the user that needs no answer (several compiled unit files of one unit).
-    QString Warning;
+    // Notes for the user that need no answer (several compiled unit files of one unit), the
+    // incomplete MAP file's last.
+    QStringList Warnings;
+    // What an incomplete MAP file lacks (its last line, part of its units), as its warning says;
+    // empty for a whole file. Its figures are then not to be trusted.
+    QString IncompleteWarning;
     TAnalysisFailure Failure = afNone;
     QString ErrorMessage;
     // The run was cancelled: nothing of it is to be shown.

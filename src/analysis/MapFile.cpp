@@ -161,6 +161,17 @@ bool SymbolLine(QByteArrayView line, const char *textStart, bool rvaBase, TSymbo
 
 enum class TSection { Units, PublicsByName, PublicsByValue, Done };
 
+QByteArrayView LastNonBlankLine(QByteArrayView text)
+{
+    qsizetype end = text.size();
+    while (end > 0 && quint8(text[end - 1]) <= 32)
+        --end;
+    qsizetype start = end;
+    while (start > 0 && text[start - 1] != '\n' && text[start - 1] != '\r')
+        --start;
+    return text.sliced(start, end - start);
+}
+
 } // namespace
 
 QByteArrayView MapLineAddressText(QByteArrayView line)
@@ -245,6 +256,8 @@ TMapFile TMapFile::Parse(const TMapText &text, TReadProgress *progress)
 
     if (progress)
         progress->Report(textSize, textSize);
+    map.EndsWithEntryPoint =
+        TrimControls(LastNonBlankLine(text.Bytes())).startsWith("Program entry point at");
     map.FormResourceLines.reserve(qsizetype(formLines.size()));
     for (auto it = formLines.rbegin(); it != formLines.rend(); ++it)
         map.FormResourceLines.append(QString::fromUtf8(*it));

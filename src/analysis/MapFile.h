@@ -44,6 +44,9 @@ struct TMapFile
     // The first symbol line (from 0) whose "Rva+Base" column is missing or not hexadecimal; -1 when
     // every one could be read.
     qsizetype UnreadableSymbolLine = -1;
+    // The last line that is not blank begins with "Program entry point at", as in every MAP file
+    // the linker finished writing.
+    bool EndsWithEntryPoint = false;
     // Lines ending with ".dfm", from the last line of the file back to the first "Bound " line that
     // also ends with ".dfm".
     QStringList FormResourceLines;

@@ -12,6 +12,15 @@ bool IsMapFileName(const QString &path)
     return QFileInfo(path).suffix().compare(u"map"_s, Qt::CaseInsensitive) == 0;
 }
 
+bool IsProjectOrExecutableName(const QString &path)
+{
+    const QString suffix = QFileInfo(path).suffix();
+    for (const QString &named : {u"dpr"_s, u"dpk"_s, u"exe"_s, u"dll"_s, u"bpl"_s})
+        if (suffix.compare(named, Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
 TMapFileSearch FindMapFileFor(const QString &path)
 {
     static const char16_t *const OutputFolders[] = {u"", u"Win32/Debug/", u"Win32/Release/", u"Win64/Debug/",

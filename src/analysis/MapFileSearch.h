@@ -14,6 +14,9 @@ struct TMapFileSearch
 
 // True when the path's extension is ".map" in any letter case.
 bool IsMapFileName(const QString &path);
+// True for the name of a project or an executable (.dpr, .dpk, .exe, .dll or .bpl in any letter
+// case): its MAP file is looked for in its place. A file of any other name is the MAP file itself.
+bool IsProjectOrExecutableName(const QString &path);
 
 // Looks for the file's name with the extension ".map" beside it, then in Win32/Debug,
 // Win32/Release, Win64/Debug and Win64/Release below its folder; folder names match in any letter

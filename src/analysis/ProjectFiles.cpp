@@ -74,26 +74,33 @@ QString ProjectFileNameFor(const QString &mapFileName)
     return PathChangeExt(PathFileName(mapFileName), u".dpr"_s);
 }
 
+QString FindProjectFile(const QString &mapFileName)
+{
+    const QString programName = ProjectFileNameFor(mapFileName);
+    const QString packageName = PathChangeExt(programName, u".dpk"_s);
+    QString folder = mapFileName.left(LastSeparator(mapFileName, mapFileName.size()) + 1);
+    for (;;) {
+        for (const QString &name : {programName, packageName}) {
+            const QString projectFile = ResolveWindowsPath(folder + name);
+            if (!projectFile.isEmpty())
+                return projectFile;
+        }
+        const QString parent = ParentFolder(folder);
+        if (parent.isEmpty() || parent == folder)
+            return {};
+        folder = parent;
+    }
+}
+
 void BuildProjectUnitPaths(const QString &mapFileName, TXStringList &Units, const TAnalysisMessageProc &Warn)
 {
-    const QString projectName = ProjectFileNameFor(mapFileName);
-    const qsizetype separator = LastSeparator(mapFileName, mapFileName.size());
-    QString folder = mapFileName.left(separator + 1);
-    QString projectFile;
-    for (;;) {
-        projectFile = ResolveWindowsPath(folder + projectName);
-        if (!projectFile.isEmpty())
-            break;
-        const QString parent = ParentFolder(folder);
-        if (parent.isEmpty() || parent == folder) {
-            if (Warn)
-                Warn(
-                    Format(u"Couldn't locate project file (%s).\r\nsizes for DFM with relative paths will be "
-                           u"incorrect."_s,
-                           {projectName}));
-            return;
-        }
-        folder = parent;
+    const QString projectFile = FindProjectFile(mapFileName);
+    if (projectFile.isEmpty()) {
+        if (Warn)
+            Warn(Format(u"Couldn't locate project file (%s).\r\nsizes for DFM with relative paths will be "
+                        u"incorrect."_s,
+                        {ProjectFileNameFor(mapFileName)}));
+        return;
     }
 
     // A failure to change the folder is ignored: relative form paths then resolve where they can.

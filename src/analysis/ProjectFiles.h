@@ -15,11 +15,14 @@ class TXStringList;
 
 using TAnalysisMessageProc = std::function<void(const QString &Message)>;
 
-// Finds the project file (the MAP file's name with ".dpr") in the MAP file's folder or the nearest
-// folder above it, makes that folder the current one (it stays so, and relative form-resource paths
-// resolve there), and fills Units with one "name=source path" item per unit clause. When there is no
-// project file it reports so through Warn and leaves Units empty. Raises the string list's error when
-// the project file exists but cannot be read.
+// The project file of a MAP file: its name with ".dpr", or ".dpk" for a package, in the MAP file's
+// folder or the nearest folder above it; empty when there is none.
+QString FindProjectFile(const QString &mapFileName);
+
+// Finds the project file (FindProjectFile), makes that folder the current one (it stays so, and relative
+// form-resource paths resolve there), and fills Units with one "name=source path" item per unit clause. When
+// there is no project file it reports so through Warn and leaves Units empty. Raises the string list's error
+// when the project file exists but cannot be read.
 void BuildProjectUnitPaths(const QString &mapFileName, TXStringList &Units, const TAnalysisMessageProc &Warn);
 
 // The project file's name without folder: the MAP file's name with the extension ".dpr".

@@ -17,3 +17,10 @@ struct TLaunchOptions
 };
 
 TLaunchOptions ParseLaunchOptions(const QStringList &arguments);
+
+// "--help" (or "-h") and "--version", answered before any window or display exists.
+enum class TLaunchQuestion { None, Help, Version };
+TLaunchQuestion LaunchQuestionOf(int argc, const char *const *argv);
+// What `quillon --help` prints; the manual page quillon(1) is made from it. Lines fit 80 columns.
+QString LaunchHelpText();
+QString LaunchVersionText();

@@ -11,8 +11,21 @@
 #include <QStyleFactory>
 #include <QTimer>
 
+#include <cstdio>
+
 int main(int argc, char **argv)
 {
+    // Answered before the application object, which needs a display.
+    switch (LaunchQuestionOf(argc, argv)) {
+    case TLaunchQuestion::Help:
+        std::fputs(LaunchHelpText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case TLaunchQuestion::Version:
+        std::fputs(LaunchVersionText().toLocal8Bit().constData(), stdout);
+        return 0;
+    case TLaunchQuestion::None:
+        break;
+    }
     TQuillonApplication application(argc, argv);
     TQuillonApplication::setOrganizationName(QStringLiteral("Brackwell"));
     TQuillonApplication::setApplicationName(QStringLiteral("Quillon"));

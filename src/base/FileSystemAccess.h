@@ -75,6 +75,22 @@ private:
 // The size of what the path names: a folder gives 0, nothing -1.
 qint64 EntrySize(const QString &path);
 
+// One file, the same whatever path, symbolic link or hard link names it.
+struct TFileIdentity
+{
+    quint64 Volume = 0;
+    quint64 IndexHigh = 0;
+    quint64 IndexLow = 0;
+    auto operator<=>(const TFileIdentity &) const = default;
+};
+// The identity of what the path names, links followed; false when nothing is there or the system
+// cannot tell.
+bool FileIdentityOf(const QString &path, TFileIdentity &identity);
+// True when the path names, links followed, something that is neither a regular file nor a folder:
+// a pipe, a socket or a device. Such a file can be read only once, as a stream, and cannot be
+// replaced by a rename.
+bool IsStreamEntry(const QString &path);
+
 #ifdef Q_OS_WIN
 // The name of the entry the path names as the file system stores it (its letter case, its long
 // form); empty when there is none.

@@ -197,6 +197,22 @@ qint64 EntrySize(const QString &path)
     return S_ISDIR(info.st_mode) ? 0 : qint64(info.st_size);
 }
 
+bool FileIdentityOf(const QString &path, TFileIdentity &identity)
+{
+    struct stat info;
+    if (stat(QFile::encodeName(path).constData(), &info) != 0)
+        return false;
+    identity = {quint64(info.st_dev), 0, quint64(info.st_ino)};
+    return true;
+}
+
+bool IsStreamEntry(const QString &path)
+{
+    struct stat info;
+    return stat(QFile::encodeName(path).constData(), &info) == 0 && !S_ISREG(info.st_mode) &&
+           !S_ISDIR(info.st_mode);
+}
+
 QString ResolveDrivePath(const QString &)
 {
     // No drive letters here: the file is missing.

@@ -173,6 +173,41 @@ qint64 EntrySize(const QString &path)
     return (qint64(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
 }
 
+namespace {
+
+// The entry the path names, links followed, opened for nothing but its attributes.
+HANDLE OpenForAttributes(const QString &path)
+{
+    return CreateFileW(NativePath(path).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                       nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+}
+
+} // namespace
+
+bool FileIdentityOf(const QString &path, TFileIdentity &identity)
+{
+    const HANDLE file = OpenForAttributes(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION info;
+    const bool known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    if (!known)
+        return false;
+    identity = {info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow};
+    return true;
+}
+
+bool IsStreamEntry(const QString &path)
+{
+    const HANDLE file = OpenForAttributes(path);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    const DWORD type = GetFileType(file);
+    CloseHandle(file);
+    return type == FILE_TYPE_PIPE || type == FILE_TYPE_CHAR;
+}
+
 QString StoredEntryName(const QString &path)
 {
     WIN32_FIND_DATAW found;

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <algorithm>
 #include <cstring>
 #include <set>
 
@@ -257,6 +258,40 @@ bool ReadTextFile(const QString &fileName, TTextFileBytes &text, QString &error)
     }
     bytes.truncate(qsizetype(length));
     return true;
+}
+
+bool ReadStream(const QString &fileName, QByteArray &bytes, qint64 maxSize, QString &error)
+{
+    bytes.clear();
+    QFile stream(fileName);
+    const bool opened =
+        fileName.isEmpty() ? stream.open(stdin, QIODevice::ReadOnly) : stream.open(QIODevice::ReadOnly);
+    if (!opened) {
+        error = stream.errorString();
+        return false;
+    }
+    constexpr qint64 ChunkSize = 1 << 20;
+    for (;;) {
+        const qint64 length = bytes.size();
+        if (length > maxSize) {
+            bytes.clear();
+            error = QStringLiteral("more than %1 bytes").arg(maxSize);
+            return false;
+        }
+        // Doubled, so that a stream of hundreds of megabytes is not copied chunk by chunk.
+        if (bytes.capacity() < length + ChunkSize)
+            bytes.reserve(qsizetype(std::max(2 * qint64(bytes.capacity()), length + ChunkSize)));
+        bytes.resize(qsizetype(length + ChunkSize));
+        const qint64 got = stream.read(bytes.data() + length, ChunkSize);
+        if (got < 0) {
+            bytes.clear();
+            error = stream.errorString();
+            return false;
+        }
+        bytes.truncate(qsizetype(length + got));
+        if (got == 0)
+            return true;
+    }
 }
 
 QString LoadTextFromFile(const QString &fileName)

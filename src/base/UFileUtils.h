@@ -57,6 +57,10 @@ struct TTextFileBytes
 // that a binary or sparse file is read only that far. Only regular files are read, opened without
 // blocking. Returns false with the reason in `error` when the file cannot be read.
 bool ReadTextFile(const QString &fileName, TTextFileBytes &text, QString &error);
+// A stream named by the user (a pipe, process substitution's /dev/fd path, a device; standard input
+// when `fileName` is empty) read once to its end, without the NUL test of a text file. Refuses more
+// than `maxSize` bytes. Returns false with the reason in `error` when it cannot be read.
+bool ReadStream(const QString &fileName, QByteArray &bytes, qint64 maxSize, QString &error);
 // At most `maxCount` bytes of a regular file from `offset`; empty when it cannot be opened.
 QByteArray LoadBytesFromFile(const QString &fileName, qint64 offset = 0, qint64 maxCount = INT32_MAX);
 // The file's text decoded with encoding detection (the ANSI code page as fallback); line breaks kept.

@@ -1,41 +1,57 @@
 #include "cli/BudgetCheck.h"
 
-#include "cli/OutputText.h"
-
 #include <cmath>
+#include <optional>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-QString Percent(double value)
+qint64 LimitBytes(const TSizeLimit &Limit, qint64 Base)
 {
-    return QString::number(value, 'f', 2) + u'%';
+    return qint64(std::floor(Limit.BytesOf(Base)));
 }
 
-QString LimitText(const TSizeLimit &Limit, double Bytes)
+TBudgetResult Result(const TSizeBudget &Budget, const QString &Subject, qint64 Limit, qint64 Actual)
 {
-    const QString bytes = Thousands(qint64(std::floor(Bytes)));
-    return Limit.IsPercent ? u"%1 (%2%)"_s.arg(bytes, QString::number(Limit.Percent)) : bytes;
+    TBudgetResult result;
+    result.Budget = &Budget;
+    result.Subject = Subject;
+    result.Limit = Limit;
+    result.Actual = Actual;
+    result.Held = Actual <= Limit;
+    return result;
 }
 
-QString Broken(const TSizeBudget &Budget, const QString &Actual, const QString &Limit)
+TBudgetResult Unmatched(const TSizeBudget &Budget)
 {
-    return u"budget broken: %1: %2, over the limit of %3"_s.arg(Budget.Origin, Actual, Limit);
+    TBudgetResult result;
+    result.Budget = &Budget;
+    result.Matched = false;
+    result.Subject = u"no unit matches %1"_s.arg(Budget.Pattern);
+    result.Limit = LimitBytes(Budget.Limit, 0);
+    return result;
 }
 
-QString GrowthText(const QString &What, qint64 OldSize, qint64 Growth)
+// Every unit's result, the broken ones kept, or the one with the least room when all hold.
+std::vector<TBudgetResult> PerUnit(const std::vector<TBudgetResult> &all)
 {
-    const QString share =
-        OldSize > 0
-            ? u" (%1 of %2)"_s.arg(Percent(100.0 * double(Growth) / double(OldSize)), Thousands(OldSize))
-            : QString();
-    return u"%1 grew by %2 bytes%3"_s.arg(What, Thousands(Growth), share);
+    std::vector<TBudgetResult> broken;
+    const TBudgetResult *tightest = nullptr;
+    for (const TBudgetResult &result : all) {
+        if (!result.Held)
+            broken.push_back(result);
+        if (!tightest || result.Delta() > tightest->Delta())
+            tightest = &result;
+    }
+    if (!broken.empty() || !tightest)
+        return broken;
+    return {*tightest};
 }
 
 } // namespace
 
-QStringList BudgetBreaches(const TSizeBudget &Budget, const std::vector<TUnitChange> &Units)
+std::vector<TBudgetResult> EvaluateBudget(const TSizeBudget &Budget, const std::vector<TUnitChange> &Units)
 {
     qint64 oldTotal = 0;
     qint64 newTotal = 0;
@@ -43,38 +59,52 @@ QStringList BudgetBreaches(const TSizeBudget &Budget, const std::vector<TUnitCha
         oldTotal += unit.OldSize;
         newTotal += unit.NewSize;
     }
-    QStringList lines;
     switch (Budget.Kind) {
     case TBudgetKind::MaxTotal:
-        if (double(newTotal) > Budget.Limit.BytesOf(0))
-            lines << Broken(Budget, u"the total code size is %1 bytes"_s.arg(Thousands(newTotal)),
-                            LimitText(Budget.Limit, Budget.Limit.BytesOf(0)));
-        break;
-    case TBudgetKind::MaxUnit:
-        for (const TUnitChange &unit : Units)
-            if (double(unit.NewSize) > Budget.Limit.BytesOf(0) &&
-                MatchesUnitPattern(Budget.Pattern, unit.Name))
-                lines << Broken(Budget, u"unit %1 is %2 bytes"_s.arg(unit.Name, Thousands(unit.NewSize)),
-                                LimitText(Budget.Limit, Budget.Limit.BytesOf(0)));
-        break;
+        return {Result(Budget, u"the total code size"_s, LimitBytes(Budget.Limit, 0), newTotal)};
     case TBudgetKind::MaxGrowth: {
-        const double limit = Budget.Limit.BytesOf(oldTotal);
-        const qint64 growth = newTotal - oldTotal;
-        if (double(growth) > limit)
-            lines << Broken(Budget, GrowthText(u"the total code size"_s, oldTotal, growth),
-                            LimitText(Budget.Limit, limit));
-        break;
+        TBudgetResult result = Result(Budget, u"the growth of the total code size"_s,
+                                      LimitBytes(Budget.Limit, oldTotal), newTotal - oldTotal);
+        result.Base = oldTotal;
+        return {result};
     }
-    case TBudgetKind::MaxUnitGrowth:
+    case TBudgetKind::MaxGroup: {
+        qint64 sum = 0;
+        bool matched = false;
+        for (const TUnitChange &unit : Units)
+            if (!unit.NewRows.empty() && MatchesUnitPattern(Budget.Pattern, unit.Name)) {
+                sum += unit.NewSize;
+                matched = true;
+            }
+        if (!matched)
+            return {Unmatched(Budget)};
+        return {Result(Budget, u"the sum of the units %1"_s.arg(Budget.Pattern), LimitBytes(Budget.Limit, 0),
+                       sum)};
+    }
+    case TBudgetKind::MaxUnit: {
+        std::vector<TBudgetResult> all;
+        for (const TUnitChange &unit : Units)
+            if (!unit.NewRows.empty() && MatchesUnitPattern(Budget.Pattern, unit.Name)) {
+                all.push_back(
+                    Result(Budget, u"unit "_s + unit.Name, LimitBytes(Budget.Limit, 0), unit.NewSize));
+                all.back().Unit = unit.Name;
+            }
+        if (all.empty())
+            return {Unmatched(Budget)};
+        return PerUnit(all);
+    }
+    case TBudgetKind::MaxUnitGrowth: {
+        std::vector<TBudgetResult> all;
         for (const TUnitChange &unit : Units) {
             if (Budget.Limit.IsPercent && unit.OldRows.empty())
                 continue;
-            const double limit = Budget.Limit.BytesOf(unit.OldSize);
-            if (double(unit.Delta()) > limit)
-                lines << Broken(Budget, GrowthText(u"unit "_s + unit.Name, unit.OldSize, unit.Delta()),
-                                LimitText(Budget.Limit, limit));
+            all.push_back(Result(Budget, u"the growth of unit "_s + unit.Name,
+                                 LimitBytes(Budget.Limit, unit.OldSize), unit.Delta()));
+            all.back().Unit = unit.Name;
+            all.back().Base = unit.OldSize;
         }
-        break;
+        return PerUnit(all);
     }
-    return lines;
+    }
+    return {};
 }

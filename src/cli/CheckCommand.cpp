@@ -3,18 +3,19 @@
 #include "analysis/BuildComparison.h"
 #include "base/UFileUtils.h"
 #include "cli/BudgetCheck.h"
+#include "cli/BufferedWriter.h"
+#include "cli/CheckReport.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
-
-#include <cstdio>
 
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-// The budgets of the file appended to Budgets; the exit code when the file cannot be used.
+// The budgets of the file appended to Budgets (and its "strict" to Strict); the exit code when the
+// file cannot be used.
 int AddFileBudgets(const QString &FileName, const QString &ShownName, bool HasBaseline,
-                   std::vector<TSizeBudget> &Budgets)
+                   std::vector<TSizeBudget> &Budgets, bool &Strict)
 {
     TTextFileBytes text;
     QString error;
@@ -32,6 +33,7 @@ int AddFileBudgets(const QString &FileName, const QString &ShownName, bool HasBa
             text.Bytes.count('\n') + 1));
         return ecUsage;
     }
+    Strict = Strict || file.Strict;
     for (const TSizeBudget &budget : file.Budgets) {
         if (budget.NeedsBaseline() && !HasBaseline) {
             PrintError(budget.Origin + u": needs --baseline OLD.map"_s);
@@ -42,10 +44,25 @@ int AddFileBudgets(const QString &FileName, const QString &ShownName, bool HasBa
     return ecSuccess;
 }
 
-void PrintLine(const QString &Line)
+QByteArray Formatted(TReportFormat Format, const TCheckOutcome &Outcome)
 {
-    std::fprintf(stdout, "%s\n", Line.toLocal8Bit().constData());
+    switch (Format) {
+    case TReportFormat::Json:
+        return CheckJson(Outcome);
+    case TReportFormat::Markdown:
+        return CheckMarkdown(Outcome);
+    default:
+        return CheckText(Outcome);
+    }
 }
+
+// The outcome as one block: its lines are few, and a half-written file must not pass for a result.
+class TCheckWriter : public TBufferedWriter
+{
+public:
+    using TBufferedWriter::TBufferedWriter;
+    void Put(QByteArrayView Bytes) { Write(Bytes); }
+};
 
 } // namespace
 
@@ -53,13 +70,27 @@ int RunCheck(TCliOptions options)
 {
     const bool hasBaseline = !options.BaselineMapFile.isEmpty();
     std::vector<TSizeBudget> budgets = options.Budgets;
+    bool strict = options.Strict;
     if (!options.BudgetsFile.isEmpty()) {
-        const int read = AddFileBudgets(options.BudgetsFile, options.BudgetsFile, hasBaseline, budgets);
+        const int read =
+            AddFileBudgets(options.BudgetsFile, options.BudgetsFile, hasBaseline, budgets, strict);
         if (read != ecSuccess)
             return read;
     }
-    const QString mapFile = StartFolderPath(options.MapFile);
-    const QString baselineFile = StartFolderPath(options.BaselineMapFile);
+    const QString mapFile = StartFolderPath(MapFileOf(options.MapFile));
+    if (mapFile.isEmpty())
+        return ecMapUnreadable;
+    const QString baselineFile =
+        hasBaseline ? StartFolderPath(MapFileOf(options.BaselineMapFile)) : QString();
+    if (hasBaseline && baselineFile.isEmpty())
+        return ecMapUnreadable;
+    QStringList inputs = InputsOf(mapFile) << options.MapFile << options.BudgetsFile;
+    if (hasBaseline)
+        inputs << InputsOf(baselineFile) << options.BaselineMapFile;
+    const int refused = TCommandOutput::Refuse(options.OutputFile, inputs);
+    if (refused != ecSuccess)
+        return refused;
+    options.OutputFile = StartFolderPath(options.OutputFile);
 
     TAnalysedBuild current;
     int analysed = current.Run(mapFile);
@@ -74,16 +105,19 @@ int RunCheck(TCliOptions options)
     }
 
     const std::vector<TUnitChange> units = CompareUnits(baseline.Grid, current.Grid);
-    int broken = 0;
-    for (const TSizeBudget &budget : budgets) {
-        const QStringList breaches = BudgetBreaches(budget, units);
-        broken += !breaches.isEmpty();
-        for (const QString &line : breaches)
-            PrintLine(line);
-    }
-    const int count = int(budgets.size());
-    PrintLine(broken ? u"%1 of %2 budgets broken"_s.arg(broken).arg(count)
-                     : u"%1 budget%2 held"_s.arg(count).arg(count == 1 ? u""_s : u"s"_s));
-    std::fflush(stdout);
-    return broken ? ecBudgetBroken : ecSuccess;
+    TCheckOutcome outcome;
+    outcome.Budgets = int(budgets.size());
+    outcome.Strict = strict;
+    for (const TSizeBudget &budget : budgets)
+        for (TBudgetResult &result : EvaluateBudget(budget, units))
+            outcome.Results.push_back(std::move(result));
+
+    TCommandOutput output;
+    if (!output.Open(options.OutputFile))
+        return ecOutputFailed;
+    TCheckWriter writer(output.Device());
+    writer.Put(Formatted(options.Format, outcome));
+    if (!output.Finish(writer))
+        return ecOutputFailed;
+    return outcome.Held() ? ecSuccess : ecBudgetBroken;
 }

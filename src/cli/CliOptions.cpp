@@ -8,17 +8,31 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-std::optional<TReportFormat> FormatNamed(const QString &name)
+struct TFormatName
 {
-    if (name == u"table")
-        return TReportFormat::Table;
-    if (name == u"csv")
-        return TReportFormat::Csv;
-    if (name == u"json")
-        return TReportFormat::Json;
-    if (name == u"html")
-        return TReportFormat::Html;
-    return std::nullopt;
+    const char16_t *Name;
+    TReportFormat Format;
+};
+constexpr TFormatName FormatNames[] = {
+    {u"table", TReportFormat::Table}, {u"csv", TReportFormat::Csv},           {u"json", TReportFormat::Json},
+    {u"html", TReportFormat::Html},   {u"markdown", TReportFormat::Markdown}, {u"text", TReportFormat::Table},
+};
+
+// "--format" with the formats a command writes, named as its help names them.
+void AddFormatOption(TCommandLine &line, TCliOptions &options, QStringList accepted)
+{
+    line.AddOption(u"format"_s, QChar(), [&options, accepted](const QString &value, QString &error) {
+        if (accepted.contains(value))
+            for (const TFormatName &format : FormatNames)
+                if (value == QStringView(format.Name)) {
+                    options.Format = format.Format;
+                    return true;
+                }
+        const QString last = accepted.last();
+        error = u"unknown format \"%1\": use %2 or %3"_s.arg(
+            value, accepted.mid(0, accepted.size() - 1).join(u", "_s), last);
+        return false;
+    });
 }
 
 // The options every command and the bare program accept.
@@ -26,19 +40,6 @@ void AddCommonOptions(TCommandLine &line, TCliOptions &options)
 {
     line.AddFlag(u"help"_s, u'h', [&options] { options.Help = true; });
     line.AddFlag(u"version"_s, QChar(), [&options] { options.Version = true; });
-}
-
-void AddFormatOption(TCommandLine &line, TCliOptions &options)
-{
-    line.AddOption(u"format"_s, QChar(), [&options](const QString &value, QString &error) {
-        const auto format = FormatNamed(value);
-        if (!format) {
-            error = u"unknown format \"%1\": use table, csv, json or html"_s.arg(value);
-            return false;
-        }
-        options.Format = *format;
-        return true;
-    });
 }
 
 void AddGroupByOption(TCommandLine &line, TCliOptions &options)
@@ -65,6 +66,11 @@ void AddOutputOption(TCommandLine &line, TCliOptions &options)
     });
 }
 
+void AddFlag(TCommandLine &line, const QString &name, bool &flag)
+{
+    line.AddFlag(name, QChar(), [&flag] { flag = true; });
+}
+
 // The one positional argument of a command that reads one MAP file.
 void SetOneMapFile(TCommandLine &line, TCliOptions &options, const QString &command)
 {
@@ -84,22 +90,25 @@ void AddReportOptions(TCommandLine &line, TCliOptions &options)
         options.SearchDir = value;
         return true;
     });
-    AddFormatOption(line, options);
-    line.AddFlag(u"symbols"_s, QChar(), [&options] { options.Symbols = true; });
+    AddFormatOption(line, options, {u"table"_s, u"csv"_s, u"json"_s, u"html"_s});
+    AddFlag(line, u"symbols"_s, options.Symbols);
     AddGroupByOption(line, options);
     line.AddOption(u"filter"_s, QChar(), [&options](const QString &value, QString &) {
         options.Filter = value;
         return true;
     });
+    AddFlag(line, u"strict"_s, options.Strict);
+    AddFlag(line, u"wide"_s, options.Wide);
     AddOutputOption(line, options);
     SetOneMapFile(line, options, u"report"_s);
 }
 
 void AddDiffOptions(TCommandLine &line, TCliOptions &options)
 {
-    AddFormatOption(line, options);
-    line.AddFlag(u"symbols"_s, QChar(), [&options] { options.Symbols = true; });
-    line.AddFlag(u"all"_s, QChar(), [&options] { options.All = true; });
+    AddFormatOption(line, options, {u"table"_s, u"csv"_s, u"json"_s, u"markdown"_s});
+    AddFlag(line, u"symbols"_s, options.Symbols);
+    AddFlag(line, u"all"_s, options.All);
+    AddFlag(line, u"wide"_s, options.Wide);
     AddGroupByOption(line, options);
     AddOutputOption(line, options);
     line.SetPositional([&options](const QString &value, QString &error) {
@@ -118,7 +127,8 @@ void AddCheckOptions(TCommandLine &line, TCliOptions &options)
         options.BaselineMapFile = value;
         return true;
     });
-    for (const QString &name : {u"max-total"_s, u"max-unit"_s, u"max-growth"_s, u"max-unit-growth"_s})
+    for (const QString &name :
+         {u"max-total"_s, u"max-unit"_s, u"max-group"_s, u"max-growth"_s, u"max-unit-growth"_s})
         line.AddOption(name, QChar(), [&options, name](const QString &value, QString &error) {
             const std::optional<TSizeBudget> budget =
                 ParseBudget(name, value, u"--%1 %2"_s.arg(name, value), error);
@@ -130,6 +140,9 @@ void AddCheckOptions(TCommandLine &line, TCliOptions &options)
         options.BudgetsFile = value;
         return true;
     });
+    AddFlag(line, u"strict"_s, options.Strict);
+    AddFormatOption(line, options, {u"text"_s, u"json"_s, u"markdown"_s});
+    AddOutputOption(line, options);
     SetOneMapFile(line, options, u"check"_s);
 }
 
@@ -137,7 +150,7 @@ void AddCheckOptions(TCommandLine &line, TCliOptions &options)
 bool CheckReportOptions(const TCliOptions &options, QString &error)
 {
     if (options.MapFile.isEmpty()) {
-        error = u"report needs a MAP file (try --help)"_s;
+        error = u"report needs a MAP file (try report --help)"_s;
         return false;
     }
     if (options.Symbols && options.Format == TReportFormat::Csv) {
@@ -150,15 +163,16 @@ bool CheckReportOptions(const TCliOptions &options, QString &error)
 bool CheckDiffOptions(const TCliOptions &options, QString &error)
 {
     if (options.MapFile.isEmpty()) {
-        error = u"diff needs the old and the new MAP file (try --help)"_s;
+        error = u"diff needs the old and the new MAP file (try diff --help)"_s;
         return false;
     }
-    if (options.Format == TReportFormat::Html) {
-        error = u"diff has no html format: use table, csv or json"_s;
+    if (options.MapFile == u"-" && options.BaselineMapFile == u"-") {
+        error = u"only one of the MAP files can be read from standard input (\"-\")"_s;
         return false;
     }
     if (options.Symbols && options.Format == TReportFormat::Csv) {
-        error = u"--symbols cannot be used with --format csv: csv has one row per unit (use table or json)"_s;
+        error = u"--symbols cannot be used with --format csv: csv has one row per unit (use table, json or "
+                u"markdown)"_s;
         return false;
     }
     return true;
@@ -167,12 +181,16 @@ bool CheckDiffOptions(const TCliOptions &options, QString &error)
 bool CheckCheckOptions(const TCliOptions &options, QString &error)
 {
     if (options.MapFile.isEmpty()) {
-        error = u"check needs a MAP file (try --help)"_s;
+        error = u"check needs a MAP file (try check --help)"_s;
+        return false;
+    }
+    if (options.MapFile == u"-" && options.BaselineMapFile == u"-") {
+        error = u"only one of the MAP files can be read from standard input (\"-\")"_s;
         return false;
     }
     if (options.Budgets.empty() && options.BudgetsFile.isEmpty()) {
-        error =
-            u"check needs a budget: --max-total, --max-unit, --max-growth, --max-unit-growth or --budgets"_s;
+        error = u"check needs a budget: --max-total, --max-unit, --max-group, --max-growth, "
+                u"--max-unit-growth or --budgets"_s;
         return false;
     }
     for (const TSizeBudget &budget : options.Budgets) {
@@ -184,20 +202,222 @@ bool CheckCheckOptions(const TCliOptions &options, QString &error)
     return true;
 }
 
-// A command: its name, the options it adds to the common ones, and the check of their combination.
+// A command: its name, the options it adds to the common ones, the check of their combination and
+// its help: the usage lines (continuation lines indented as they are shown) and the text from its
+// "name:" paragraph on. A new command is one more entry; a new option is its line in AddOptions,
+// its line in the usage and its paragraph in the help.
 struct TCommand
 {
     const char16_t *Name;
     TCliCommand Command;
     void (*AddOptions)(TCommandLine &line, TCliOptions &options);
     bool (*Check)(const TCliOptions &options, QString &error);
+    const char16_t *Usage;
+    const char16_t *Help;
 };
 
 const TCommand Commands[] = {
-    {u"report", TCliCommand::Report, AddReportOptions, CheckReportOptions},
-    {u"diff", TCliCommand::Diff, AddDiffOptions, CheckDiffOptions},
-    {u"check", TCliCommand::Check, AddCheckOptions, CheckCheckOptions},
+    {u"report", TCliCommand::Report, AddReportOptions, CheckReportOptions,
+     uR"help(quillon-cli report MAPFILE [--search-dir DIR] [--symbols]
+                   [--format table|csv|json|html] [--filter TEXT]
+                   [--group-by address|name] [--strict] [--wide]
+                   [-o FILE])help",
+     uR"help(report: how much compiled code each unit of a Delphi project contributes,
+read from the linker's detailed MAP file. The analysis is the one of the desktop
+program: the project file (.dpr, or .dpk for a package) is searched from the MAP
+file's folder upwards and its folder becomes the current one, bound form
+resources (.dfm) are sized, and compiled unit files (.dcu) are looked for below
+--search-dir (no scan without it). Units are listed by compiled size, largest
+first; units of equal size keep their MAP order.
+
+  --search-dir DIR   scan DIR and its sub-folders for *.dcu files (the "Ratio
+                     DCU size" column); pseudo file systems (/proc, /sys...)
+                     are not entered, and each folder is listed once however
+                     many links lead to it
+  --format FORMAT    table (default, for people), csv, json or html
+  --symbols          add each unit's symbol tree (namespaces, classes, routines
+                     with sizes), in display order, as opening the unit's row
+                     in the grid shows it (table and json; html always has
+                     them; csv has no trees)
+  --group-by GROUPING
+                     address (default): the public symbols that lie in the
+                     unit's code, the bytes before the first of them as
+                     "[no public symbol]", adding up to the unit's code size;
+                     name: the symbols whose name begins with the unit's name
+                     (compilers up to Delphi 2005 write names without their
+                     unit)
+  --filter TEXT      the rows the window's filter shows for TEXT: the units
+                     whose names contain it, ignoring case, and the units
+                     holding symbol rows whose names contain it; with --symbols
+                     (and in html) each unit's tree keeps only the matching
+                     rows, the rows holding them and everything below a
+                     matching row (a matching unit keeps its whole tree);
+                     "[no public symbol]" and "< MetaData >" rows stand for no
+                     name and never match
+  --strict           fail with exit code 3, writing nothing, when the MAP file
+                     looks incomplete (without it the report is written with a
+                     warning)
+  --wide             table: names in full, however wide the table gets (they
+                     are cut with an ellipsis to fit 80 columns otherwise)
+  -o, --output FILE  write the report to FILE instead of standard output
+
+  csv:   the header unit,code_size,percent,dfm_size,dcu_size,ratio, then one row
+         per unit: its name (quoted where needed), code size in bytes,
+         percentage of the total code with two decimals, form resource size (0
+         when none), compiled unit file size (0 when none) and the ratio of the
+         two sizes as the grid shows it ("-" without a .dcu file).
+  json:  {"map", "code_segment_length", "total_code_size", "units": [{"name",
+         "code_size", "percent", "dfm_size", "dcu_size", "ratio", "symbols":
+         [{"name", "size", "children": [...]}]}]}; "symbols" only with
+         --symbols.
+  html:  one page that works offline in any browser: a treemap to zoom into,
+         the table of units that open into their symbol trees, and a search
+         over every name; the json report with symbols is embedded in it.
+  table: aligned columns with thousands separators and a total line; with
+         --symbols each unit's tree is indented below it.)help"},
+    {u"diff", TCliCommand::Diff, AddDiffOptions, CheckDiffOptions,
+     uR"help(quillon-cli diff OLD.map NEW.map [--symbols] [--all] [--wide]
+                 [--format table|csv|json|markdown]
+                 [--group-by address|name] [-o FILE])help",
+     uR"help(diff: what changed from one build to the next. Units are matched by name
+ignoring letter case; a unit of one build only has size 0 in the other. Every
+unit is listed, largest absolute change first, ties by name; its status is
+added, removed, grown, shrunk or unchanged. Symbols are matched by their path in
+the unit's tree ("TFoo.Create"); overloads of one name are summed.
+
+  --symbols          add each unit's changed symbols, in the same order (table,
+                     json and markdown)
+  --format FORMAT    table (default), csv, json or markdown
+  --all              table: list the unchanged units too
+  --wide             table: names in full (cut with an ellipsis to fit 80
+                     columns otherwise)
+  --group-by GROUPING  how each unit's tree is built, as for report (address by
+                     default)
+  -o, --output FILE  write to FILE instead of standard output
+
+  csv:      the header unit,old_size,new_size,delta,status, then one row per
+            unit.
+  json:     {"old", "new", "old_total", "new_total", "delta", "units": [{"name",
+            "old_size", "new_size", "delta", "status", "symbols": [{"name",
+            "old_size", "new_size", "delta"}]}]}; "symbols" only with
+            --symbols. A name is spelled as in the new build (as in the old
+            one for removed units).
+  markdown: a pull request comment: the totals first, then a table of the
+            largest changes and, with --symbols, the largest symbol changes in
+            a collapsed section; it stays within the size of a GitHub comment
+            (the changes left out are counted).
+  table:    the changed units with signed changes and a total line; with
+            --symbols their changed symbols indented below them.)help"},
+    {u"check", TCliCommand::Check, AddCheckOptions, CheckCheckOptions,
+     uR"help(quillon-cli check MAPFILE [--baseline OLD.map] [--max-total SIZE]
+                  [--max-unit PATTERN=SIZE]...
+                  [--max-group PATTERN=SIZE]...
+                  [--max-growth SIZE|PCT] [--max-unit-growth SIZE|PCT]
+                  [--budgets FILE] [--strict]
+                  [--format text|json|markdown] [-o FILE])help",
+     uR"help(check: holds the build to size budgets, for build pipelines. Each budget
+prints a line naming it, what it measured, its limit and the actual value, and
+by how much it is over or how much room (headroom) is left; a last line counts
+the broken ones. A per-unit budget prints a line per unit over its limit, or,
+when all hold, the one with the least room. A budget whose pattern matches no
+unit is said so on a line of its own: it holds, unless --strict.
+
+  --baseline OLD.map          the build to measure growth against (the growth
+                              budgets need it)
+  --max-total SIZE            the total code size
+  --max-unit PATTERN=SIZE     every unit whose name matches PATTERN ("*" any
+                              text, "?" one character, letter case ignored:
+                              "Vcl.*=400K"); may be repeated, as may every
+                              budget
+  --max-group PATTERN=SIZE    the sum of the units whose names match PATTERN
+                              ("Id*=600K": all of Indy together)
+  --max-growth SIZE|PCT       growth of the total code size; PCT of the
+                              baseline's total
+  --max-unit-growth SIZE|PCT  growth of each unit; PCT of the unit's old size
+                              (a unit new in this build is held by SIZE limits
+                              only)
+  --budgets FILE              budgets from FILE: one per line, written as the
+                              option without its dashes ("max-unit
+                              Vcl.*=400K"); a line "strict" is --strict; "#"
+                              begins a comment
+  --strict                    a budget that matches no unit breaks
+  --format FORMAT             text (default), json or markdown
+  -o, --output FILE           write to FILE instead of standard output
+
+  SIZE is bytes with an optional K, M or G (1024-based, any case, decimals
+  allowed: "1.5M"); PCT is a number followed by "%".
+
+  json:     {"budgets": [{"budget", "kind", "subject", "unit", "limit",
+            "actual", "delta", "held", "matched"}], "held", "broken",
+            "unmatched"}: "delta" is actual less limit (negative: the
+            headroom); a budget that matches no unit has no "actual" and
+            "delta" (null). The exit code is the text's.
+  markdown: the same as a table for a pull request comment.)help"},
 };
+
+// What every command shares, after the commands' own help.
+constexpr char16_t CommonHelp[] = uR"help(MAP files:
+  A MAP file is named by its path, whatever its extension. A project (.dpr,
+  .dpk) or an executable (.exe, .dll, .bpl) named in its place has its MAP file
+  looked for: the file of the same name with ".map" beside it, then in
+  Win32/Debug, Win32/Release, Win64/Debug and Win64/Release below its folder;
+  the one used is named on standard error. "-" reads the MAP file from standard
+  input; a pipe or a /dev/fd path (as "<(git show main:App.map)" gives) is
+  read once as a stream, and no project file is looked for then.
+
+  A MAP file that does not end with its "Program entry point at" line, or
+  whose units' code falls short of its code segment's length by more than 1 %,
+  looks incomplete (a failed build, a copy cut short): report warns (and fails
+  with --strict), diff and check fail with exit code 3.
+
+Outputs:
+  "-o -" is standard output. An output file is written beside its target and
+  put in its place only when the command succeeded: a failed or interrupted
+  run leaves the old file as it was. An output that is one of the files the
+  command reads (by any path or link) is refused with exit code 64.
+
+Options:
+  -h, --help         the help; after a command, that command's help
+  --version          the program's name and version
+  Options take their value as "--option value" or "--option=value"; "--" ends
+  the options.
+
+Messages go to standard error: errors, and warnings that leave the report valid
+(no project file found, several .dcu files of one unit below DIR, an incomplete
+MAP file). While DIR is scanned, a progress line counts folders and files when
+standard error is a terminal.
+
+Getting a detailed MAP file from Delphi:
+  Project Options > Linking > Map file: choose "Detailed" (the page is called
+  Linker in old versions), then build the project again. The MAP file is
+  written beside the executable. A MAP file with the segments only, or a file
+  that is not a MAP file, lists no code units: the run then fails with exit
+  code 3.
+
+Exit codes:
+  0   success (a missing project file, several .dcu files of one unit and, for
+      report, an incomplete MAP file are only warnings); diff: also when the
+      builds differ; check: every budget holds
+  1   report, diff: the output could not be written; check: a budget is broken
+      (or the output could not be written)
+  2   a MAP file (or the project file, or the budgets file) does not exist or
+      cannot be read, no MAP file was found for the project or executable
+      named, or the search folder does not exist or is not a folder
+  3   a MAP file is malformed (the message names the line), is not a detailed
+      MAP file, or looks incomplete (diff, check, report --strict)
+  64  usage error: an unknown option, a bad size, a bad line of the budgets
+      file, an output that is one of the inputs
+)help";
+
+QString UsageLines(const TCommand &command, bool first)
+{
+    QString lines;
+    for (const QString &line : QString::fromUtf16(command.Usage).split(u'\n')) {
+        lines += (first ? u"Usage: "_s : u"       "_s) + line + u'\n';
+        first = false;
+    }
+    return lines;
+}
 
 } // namespace
 
@@ -247,119 +467,18 @@ QString TCliOptions::VersionText()
         .arg(QUILLON_VERSION_PATCH);
 }
 
-QString TCliOptions::HelpText()
+QString TCliOptions::HelpText(TCliCommand Command)
 {
-    return uR"(Usage: quillon-cli report MAPFILE [--search-dir DIR] [--format table|csv|json|html]
-                          [--symbols] [--group-by address|name] [--filter TEXT] [-o FILE]
-       quillon-cli diff OLD.map NEW.map [--symbols] [--format table|csv|json] [--all]
-                        [--group-by address|name] [-o FILE]
-       quillon-cli check MAPFILE [--baseline OLD.map] [--max-total SIZE]
-                         [--max-unit PATTERN=SIZE]... [--max-growth SIZE|PCT]
-                         [--max-unit-growth SIZE|PCT] [--budgets FILE]
-       quillon-cli --help | --version
-
-report: how much compiled code each unit of a Delphi project contributes, read from the
-linker's detailed MAP file. The analysis is the one of the desktop program: the project file
-(.dpr) is searched from the MAP file's folder upwards and its folder becomes the current one,
-bound form resources (.dfm) are sized, and compiled unit files (.dcu) are looked for below
---search-dir (no scan without it). Units are listed by compiled size, largest first; units of
-equal size keep their MAP order.
-
-A MAP file named on the command line may also be the project (.dpr) or the executable: the MAP
-file of the same name is looked for beside it, then in Win32/Debug, Win32/Release, Win64/Debug
-and Win64/Release below its folder; the one used is named on standard error.
-
-  --search-dir DIR   scan DIR and its sub-folders for *.dcu files (the "Ratio DCU size" column);
-                     pseudo file systems (/proc, /sys...) are not entered, and each folder is
-                     listed once however many links lead to it
-  --format FORMAT    table (default, for people), csv, json or html
-  --symbols          add each unit's symbol tree (namespaces, classes, routines with sizes),
-                     in display order, as opening the unit's row in the grid shows it
-                     (table and json; html always has them; csv has no trees)
-  --group-by GROUPING
-                     address (default): the public symbols that lie in the unit's code, the
-                     bytes before the first of them as "[no public symbol]", adding up to the
-                     unit's code size; name: the symbols whose name begins with the unit's name
-                     (compilers up to Delphi 2005 write names without their unit)
-  --filter TEXT      the rows the window's filter shows for TEXT: the units whose names
-                     contain it, ignoring case, and the units holding symbol rows whose names
-                     contain it; with --symbols (and in html) each unit's tree keeps only the
-                     matching rows, the rows holding them and everything below a matching
-                     row (a matching unit keeps its whole tree); "[no public symbol]" and
-                     "< MetaData >" rows stand for no name and never match
-  -o, --output FILE  write the report to FILE instead of standard output
-
-  csv:   the header unit,code_size,percent,dfm_size,dcu_size,ratio, then one row per unit:
-         its name (quoted where needed), code size in bytes, percentage of the total code with
-         two decimals, form resource size (0 when none), compiled unit file size (0 when none)
-         and the ratio of the two sizes as the grid shows it ("-" without a .dcu file).
-  json:  {"map", "code_segment_length", "total_code_size", "units": [{"name", "code_size",
-         "percent", "dfm_size", "dcu_size", "ratio", "symbols": [{"name", "size",
-         "children": [...]}]}]}; "symbols" only with --symbols.
-  html:  one page that works offline in any browser: a treemap to zoom into, the table of units
-         that open into their symbol trees, and a search over every name; the json report with
-         symbols is embedded in it.
-  table: aligned columns with thousands separators and a total line; with --symbols each
-         unit's tree is indented below it.
-
-diff: what changed from one build to the next. Units are matched by name ignoring letter case;
-a unit of one build only has size 0 in the other. Every unit is listed, largest absolute change
-first, ties by name; its status is added, removed, grown, shrunk or unchanged. Symbols are
-matched by their path in the unit's tree ("TFoo.Create"); overloads of one name are summed.
-
-  --symbols          add each unit's changed symbols, in the same order (table and json only)
-  --format FORMAT    table (default), csv or json
-  --all              table: list the unchanged units too
-  --group-by GROUPING  how each unit's tree is built, as for report (address by default)
-  -o, --output FILE  write to FILE instead of standard output
-
-  csv:   the header unit,old_size,new_size,delta,status, then one row per unit.
-  json:  {"old", "new", "old_total", "new_total", "delta", "units": [{"name", "old_size",
-         "new_size", "delta", "status", "symbols": [{"name", "old_size", "new_size",
-         "delta"}]}]}; "symbols" only with --symbols. A name is spelled as in the new build
-         (as in the old one for removed units).
-  table: the changed units with signed changes and a total line; with --symbols their changed
-         symbols indented below them.
-
-check: holds the build to size budgets, for build pipelines. Each broken budget prints one
-line naming the budget, its limit and the actual value; a last line counts them.
-
-  --baseline OLD.map          the build to measure growth against (the growth budgets need it)
-  --max-total SIZE            the total code size
-  --max-unit PATTERN=SIZE     every unit whose name matches PATTERN ("*" any text, "?" one
-                              character, letter case ignored: "Vcl.*=400K"); may be repeated,
-                              as may every budget
-  --max-growth SIZE|PCT       growth of the total code size; PCT of the baseline's total
-  --max-unit-growth SIZE|PCT  growth of each unit; PCT of the unit's old size (a unit new in
-                              this build is held by SIZE limits only)
-  --budgets FILE              budgets from FILE: one per line, written as the option without
-                              its dashes ("max-unit Vcl.*=400K"); "#" begins a comment
-
-  SIZE is bytes with an optional K, M or G (1024-based, any case, decimals allowed: "1.5M");
-  PCT is a number followed by "%".
-
-  -h, --help         this text
-  --version          the program's name and version
-Options take their value as "--option value" or "--option=value"; "--" ends the options.
-
-Messages go to standard error: errors, and warnings that leave the report valid (no project
-file found, several .dcu files of one unit below DIR). While DIR is scanned, a progress line
-counts folders and files when standard error is a terminal.
-
-Getting a detailed MAP file from Delphi:
-  Project Options > Linking > Map file: choose "Detailed" (the page is called Linker in old
-  versions), then build the project again. The MAP file is written beside the executable.
-  A MAP file with the segments only, or a file that is not a MAP file, lists no code units:
-  the run then fails with exit code 3.
-
-Exit codes:
-  0   success (a missing project file and several .dcu files of one unit are only warnings);
-      diff: also when the builds differ; check: every budget holds
-  1   report, diff: the output could not be written; check: a budget is broken
-  2   a MAP file (or the project file, or the budgets file) does not exist or cannot be read,
-      no MAP file was found for the project or executable named, or the search folder does
-      not exist or is not a folder
-  3   a MAP file is malformed (the message names the line) or is not a detailed MAP file
-  64  usage error: an unknown option, a bad size, a bad line of the budgets file
-)"_s;
+    for (const TCommand &command : Commands)
+        if (command.Command == Command)
+            return UsageLines(command, true) + u'\n' + QString::fromUtf16(command.Help) + u"\n\n"_s +
+                   QString::fromUtf16(CommonHelp);
+    QString usage;
+    for (const TCommand &command : Commands)
+        usage += UsageLines(command, usage.isEmpty());
+    usage += u"       quillon-cli [COMMAND] --help | --version\n"_s;
+    QString help = usage + u'\n';
+    for (const TCommand &command : Commands)
+        help += QString::fromUtf16(command.Help) + u"\n\n"_s;
+    return help + QString::fromUtf16(CommonHelp);
 }

@@ -13,7 +13,8 @@
 
 enum class TCliCommand { None, Report, Diff, Check };
 
-enum class TReportFormat { Table, Csv, Json, Html };
+// The formats a command may write; each command accepts some of them. Table is check's text.
+enum class TReportFormat { Table, Csv, Json, Html, Markdown };
 
 struct TCliOptions
 {
@@ -28,13 +29,18 @@ struct TCliOptions
     TSymbolGrouping Grouping = TSymbolGrouping::ByAddress; // report and diff: how a unit's tree is built
     QString Filter;                                        // report: --filter (empty: every unit)
     bool All = false;                                      // diff: unchanged units in the table too
-    QString OutputFile;                                    // standard output when empty
-    std::vector<TSizeBudget> Budgets;                      // check: those given as options, in their order
-    QString BudgetsFile;                                   // check: --budgets (empty without)
+    bool Wide = false;                                     // report and diff tables: names never cut
+    // report: an incomplete MAP file fails the run; check: a budget matching no unit fails it.
+    bool Strict = false;
+    QString OutputFile;               // standard output when empty or "-"
+    std::vector<TSizeBudget> Budgets; // check: those given as options, in their order
+    QString BudgetsFile;              // check: --budgets (empty without)
 
     // Arguments without the program name. Sets Error and returns nothing on a usage error.
     static std::optional<TCliOptions> Parse(const QStringList &arguments, QString &error);
-    static QString HelpText();
+    // The help of one command, or of the whole program (every command) for None. Lines fit 80
+    // columns; the manual page is made from the whole program's.
+    static QString HelpText(TCliCommand Command = TCliCommand::None);
     // The program's name and version, as --version prints it.
     static QString VersionText();
 };

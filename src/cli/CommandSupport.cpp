@@ -1,6 +1,10 @@
 #include "cli/CommandSupport.h"
 
 #include "analysis/MapFileSearch.h"
+#include "analysis/MapText.h"
+#include "analysis/ProjectFiles.h"
+#include "base/FileSystemAccess.h"
+#include "base/UFileUtils.h"
 #include "cli/BufferedWriter.h"
 #include "cli/CliOptions.h"
 
@@ -22,9 +26,14 @@ void PrintWarning(const QString &Message)
     PrintError(u"warning: "_s + Message);
 }
 
+bool IsStandardStream(const QString &Named)
+{
+    return Named == u"-";
+}
+
 QString MapFileOf(const QString &Named)
 {
-    if (IsMapFileName(Named))
+    if (IsStandardStream(Named) || !IsProjectOrExecutableName(Named) || IsStreamEntry(Named))
         return Named;
     const TMapFileSearch search = FindMapFileFor(Named);
     if (search.MapFile.isEmpty()) {
@@ -36,10 +45,44 @@ QString MapFileOf(const QString &Named)
     return search.MapFile;
 }
 
+QStringList InputsOf(const QString &MapFile)
+{
+    if (IsStandardStream(MapFile)) {
+#ifdef Q_OS_WIN
+        return {};
+#else
+        return {u"/dev/stdin"_s};
+#endif
+    }
+    QStringList inputs{MapFile};
+    if (!IsStreamEntry(MapFile)) {
+        const QString project = FindProjectFile(QFileInfo(MapFile).absoluteFilePath());
+        if (!project.isEmpty())
+            inputs << project;
+    }
+    return inputs;
+}
+
 int ExitCodeOf(TMapAnalysis::TFailure Failure)
 {
     return Failure == TMapAnalysis::afMalformed || Failure == TMapAnalysis::afNotDetailed ? ecMapMalformed
                                                                                           : ecMapUnreadable;
+}
+
+int RunAnalysis(TMapAnalysis &Analysis, const QString &MapFile, const std::optional<QString> &SearchFolder)
+{
+    const bool standardInput = IsStandardStream(MapFile);
+    if (!standardInput && !IsStreamEntry(MapFile))
+        return Analysis.Run(MapFile, SearchFolder) ? ecSuccess : ExitCodeOf(Analysis.Failure());
+    QByteArray text;
+    QString error;
+    if (!ReadStream(standardInput ? QString() : MapFile, text, TMapText::MaxSize, error)) {
+        PrintError(u"MAP File \"%1\" cannot be read: %2"_s.arg(standardInput ? u"standard input"_s : MapFile,
+                                                               error));
+        return ecMapUnreadable;
+    }
+    return Analysis.RunOnStream(MapFile, std::move(text), SearchFolder) ? ecSuccess
+                                                                        : ExitCodeOf(Analysis.Failure());
 }
 
 TAnalysedBuild::TAnalysedBuild()
@@ -50,34 +93,69 @@ TAnalysedBuild::TAnalysedBuild()
     Analysis.OnWarning = [](TMapAnalysis *, const QString &) {};
 }
 
-int TAnalysedBuild::Run(const QString &Named)
+int TAnalysedBuild::Run(const QString &MapFile)
 {
-    const QString mapFile = MapFileOf(Named);
-    if (mapFile.isEmpty())
-        return ecMapUnreadable;
-    return Analysis.Run(mapFile, std::nullopt) ? ecSuccess : ExitCodeOf(Analysis.Failure());
+    const int analysed = RunAnalysis(Analysis, MapFile, std::nullopt);
+    if (analysed != ecSuccess)
+        return analysed;
+    if (!Analysis.IncompleteWarning().isEmpty()) {
+        PrintError(Analysis.IncompleteWarning());
+        return ecMapMalformed;
+    }
+    return ecSuccess;
 }
 
 QString StartFolderPath(const QString &Path)
 {
-    return Path.isEmpty() ? Path : QFileInfo(Path).absoluteFilePath();
+    return Path.isEmpty() || IsStandardStream(Path) ? Path : QFileInfo(Path).absoluteFilePath();
 }
 
-bool OpenOutput(QFile &Output, const QString &FileName)
+int TCommandOutput::Refuse(const QString &FileName, const QStringList &Inputs)
 {
-    const bool opened = FileName.isEmpty() ? Output.open(stdout, QIODevice::WriteOnly)
-                                           : (Output.setFileName(FileName),
-                                              Output.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    if (!opened)
-        PrintError(u"cannot write \"%1\": %2"_s.arg(FileName, Output.errorString()));
-    return opened;
+    if (FileName.isEmpty() || IsStandardStream(FileName))
+        return ecSuccess;
+    const QString input = TSafeOutputFile::InputNamedBy(FileName, Inputs);
+    if (input.isEmpty())
+        return ecSuccess;
+    PrintError(u"the output \"%1\" is \"%2\", which this run reads: refusing to overwrite it (name "
+               u"another output file)"_s.arg(FileName, input));
+    return ecUsage;
 }
 
-bool FinishOutput(TBufferedWriter &Writer, QFile &Output, const QString &FileName)
+bool TCommandOutput::Open(const QString &FileName)
 {
-    if (Writer.Finish() && Output.flush())
+    FFileName = FileName;
+    QString error;
+    if (FileName.isEmpty() || IsStandardStream(FileName)) {
+        if (FStandardOutput.open(stdout, QIODevice::WriteOnly))
+            return true;
+        error = FStandardOutput.errorString();
+    } else {
+        FFile = std::make_unique<TSafeOutputFile>(FileName);
+        if (FFile->Open(error))
+            return true;
+        FFile.reset();
+    }
+    PrintError(u"cannot write \"%1\": %2"_s.arg(FileName.isEmpty() ? u"-"_s : FileName, error));
+    return false;
+}
+
+QIODevice &TCommandOutput::Device()
+{
+    if (FFile)
+        return FFile->Device();
+    return FStandardOutput;
+}
+
+bool TCommandOutput::Finish(TBufferedWriter &Writer)
+{
+    QString error;
+    if (!Writer.Finish())
+        error = Device().errorString();
+    else if (FFile ? FFile->Commit(error) : FStandardOutput.flush())
         return true;
-    PrintError(u"cannot write \"%1\": %2"_s.arg(FileName.isEmpty() ? u"standard output"_s : FileName,
-                                                Output.errorString()));
+    else if (!FFile)
+        error = FStandardOutput.errorString();
+    PrintError(u"cannot write \"%1\": %2"_s.arg(FFile ? FFileName : u"standard output"_s, error));
     return false;
 }

@@ -1,12 +1,17 @@
 #pragma once
 // What the commands share: messages on standard error, the MAP file of a project named instead of
-// it, one analysed build, the output file.
+// it, MAP files read from standard input or a pipe, one analysed build, the output file.
 
 #include "analysis/MapAnalysis.h"
+#include "base/SafeOutputFile.h"
 #include "tree/TreeGridModel.h"
 
 #include <QFile>
 #include <QString>
+#include <QStringList>
+
+#include <memory>
+#include <optional>
 
 class TBufferedWriter;
 
@@ -14,30 +19,59 @@ class TBufferedWriter;
 void PrintError(const QString &Message);
 void PrintWarning(const QString &Message);
 
-// The MAP file of a project or executable named instead of it (the one used is named on standard
-// error); empty, after the message, when there is none.
+// "-", the name of standard input and output on the command line.
+bool IsStandardStream(const QString &Named);
+
+// The MAP file named on the command line: "-" and streams (pipes, /dev/fd paths) as they are, the
+// MAP file of a project or executable (the one used is named on standard error), any other file
+// itself whatever its extension. Empty, after the message, when a project's or executable's MAP
+// file is not found.
 QString MapFileOf(const QString &Named);
+
+// The files a run of the MAP file reads that an output must never replace: the MAP file and its
+// project file (standard input where it is a file).
+QStringList InputsOf(const QString &MapFile);
 
 // The exit code of a failed run.
 int ExitCodeOf(TMapAnalysis::TFailure Failure);
 
+// Runs the analysis of MapFile (a result of MapFileOf): a stream is read once to its end first.
+// ecSuccess, or the exit code after the message.
+int RunAnalysis(TMapAnalysis &Analysis, const QString &MapFile, const std::optional<QString> &SearchFolder);
+
 // A MAP file analysed by the engine into a grid of its own, for the commands that compare builds:
 // neither form sizes nor compiled units are shown, so only the error that stops a run is printed.
+// An incomplete MAP file fails the run: a comparison or a budget would pass on part of a build.
 struct TAnalysedBuild
 {
     TTreeGridModel Grid;
     TMapAnalysis Analysis{Grid};
 
     TAnalysedBuild();
-    // ecSuccess, or the exit code after the message. Named may be a project or an executable.
-    int Run(const QString &Named);
+    // ecSuccess, or the exit code after the message. MapFile is a result of MapFileOf.
+    int Run(const QString &MapFile);
 };
 
 // The analysis makes a project's folder the current one: paths given relative to the folder the
-// tool was started in are fixed before it runs. An empty path stays empty.
+// tool was started in are fixed before it runs. An empty path and "-" stay as they are.
 QString StartFolderPath(const QString &Path);
 
-// Standard output when FileName is empty; false after printing why it cannot be written.
-bool OpenOutput(QFile &Output, const QString &FileName);
-// Writes what is buffered; false after printing why it could not be written.
-bool FinishOutput(TBufferedWriter &Writer, QFile &Output, const QString &FileName);
+// Where a command writes: standard output for an empty name or "-", otherwise a file replaced only
+// when the command succeeded (TSafeOutputFile).
+class TCommandOutput
+{
+public:
+    // ecSuccess, or ecUsage after the message when FileName is one of the files the run reads.
+    static int Refuse(const QString &FileName, const QStringList &Inputs);
+    // False after printing why it cannot be written.
+    bool Open(const QString &FileName);
+    QIODevice &Device();
+    // Writes what is buffered and puts the file in place; false after printing why it could not be
+    // written (the file is then as it was).
+    bool Finish(TBufferedWriter &Writer);
+
+private:
+    QString FFileName;
+    QFile FStandardOutput;
+    std::unique_ptr<TSafeOutputFile> FFile;
+};

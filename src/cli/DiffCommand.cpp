@@ -15,6 +15,8 @@ std::unique_ptr<TDiffWriter> NewWriter(const TCliOptions &options, QIODevice &ou
         return NewCsvDiffWriter(output);
     case TReportFormat::Json:
         return NewJsonDiffWriter(output);
+    case TReportFormat::Markdown:
+        return NewMarkdownDiffWriter(output);
     case TReportFormat::Table:
     case TReportFormat::Html: // refused with the options
         break;
@@ -22,15 +24,24 @@ std::unique_ptr<TDiffWriter> NewWriter(const TCliOptions &options, QIODevice &ou
     qsizetype nameWidth = 0;
     for (const TUnitChange &unit : units)
         nameWidth = std::max(nameWidth, unit.Name.size());
-    return NewTableDiffWriter(output, options.All, nameWidth);
+    return NewTableDiffWriter(output, options.All, nameWidth, options.Wide);
 }
 
 } // namespace
 
 int RunDiff(TCliOptions options)
 {
-    const QString oldMap = StartFolderPath(options.BaselineMapFile);
-    const QString newMap = StartFolderPath(options.MapFile);
+    const QString oldMap = StartFolderPath(MapFileOf(options.BaselineMapFile));
+    if (oldMap.isEmpty())
+        return ecMapUnreadable;
+    const QString newMap = StartFolderPath(MapFileOf(options.MapFile));
+    if (newMap.isEmpty())
+        return ecMapUnreadable;
+    const int refused =
+        TCommandOutput::Refuse(options.OutputFile, InputsOf(oldMap) + InputsOf(newMap)
+                                                       << options.BaselineMapFile << options.MapFile);
+    if (refused != ecSuccess)
+        return refused;
     options.OutputFile = StartFolderPath(options.OutputFile);
 
     TAnalysedBuild oldBuild;
@@ -54,10 +65,10 @@ int RunDiff(TCliOptions options)
     for (const TUnitChange &unit : units)
         totals.ChangedUnits += unit.Status != TUnitStatus::Unchanged;
 
-    QFile output;
-    if (!OpenOutput(output, options.OutputFile))
+    TCommandOutput output;
+    if (!output.Open(options.OutputFile))
         return ecOutputFailed;
-    const std::unique_ptr<TDiffWriter> writer = NewWriter(options, output, units);
+    const std::unique_ptr<TDiffWriter> writer = NewWriter(options, output.Device(), units);
     writer->Begin(totals);
     for (const TUnitChange &unit : units) {
         if (options.Symbols) {
@@ -70,5 +81,5 @@ int RunDiff(TCliOptions options)
         }
     }
     writer->End(totals);
-    return FinishOutput(*writer, output, options.OutputFile) ? ecSuccess : ecOutputFailed;
+    return output.Finish(*writer) ? ecSuccess : ecOutputFailed;
 }

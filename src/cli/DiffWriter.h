@@ -31,6 +31,9 @@ public:
 
 std::unique_ptr<TDiffWriter> NewJsonDiffWriter(QIODevice &Output);
 std::unique_ptr<TDiffWriter> NewCsvDiffWriter(QIODevice &Output);
+// A pull request comment: the totals, the largest unit changes and, given symbols, the largest
+// symbol changes in a collapsed section, within the size of a GitHub comment.
+std::unique_ptr<TDiffWriter> NewMarkdownDiffWriter(QIODevice &Output);
 // Changed units only (a unit whose size stayed but whose symbols changed counts as changed) unless
-// All; NameWidth is the width of the first column.
-std::unique_ptr<TDiffWriter> NewTableDiffWriter(QIODevice &Output, bool All, qsizetype NameWidth);
+// All; NameWidth is the width of the first column, longer names cut to it unless Wide.
+std::unique_ptr<TDiffWriter> NewTableDiffWriter(QIODevice &Output, bool All, qsizetype NameWidth, bool Wide);

@@ -62,6 +62,22 @@ QString SignedThousands(qint64 Value)
     return Value > 0 ? u'+' + Thousands(Value) : Thousands(Value);
 }
 
+QString MarkdownCell(const QString &Text)
+{
+    QString cell = Text;
+    return cell.replace(u'|', u"\\|"_s);
+}
+
+QString CutName(const QString &Name, qsizetype Width)
+{
+    if (Name.size() <= Width || Width < 1)
+        return Name;
+    qsizetype kept = Width - 1;
+    if (kept > 0 && Name[kept - 1].isHighSurrogate())
+        --kept;
+    return Name.left(kept) + u'\u2026';
+}
+
 QString NameCell(const QString &Name, qsizetype Width)
 {
     if (Name.size() <= Width)

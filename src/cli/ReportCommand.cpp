@@ -39,9 +39,10 @@ std::unique_ptr<TReportWriter> NewWriter(const TCliOptions &options, const TMapA
     case TReportFormat::Html:
         return NewHtmlReportWriter(output, HtmlReportFacts(analysis));
     case TReportFormat::Table:
+    case TReportFormat::Markdown: // refused with the options
         break;
     }
-    return NewTableReportWriter(output);
+    return NewTableReportWriter(output, options.Wide, options.Symbols);
 }
 
 // Builds the unit's symbol rows as opening the row builds them, sorted as the grid's Resort would
@@ -113,9 +114,14 @@ void WriteUnits(TMapAnalysis &analysis, TTreeGridModel &grid, TReportWriter &wri
 
 int RunReport(TCliOptions options)
 {
+    const QString named = options.MapFile;
     options.MapFile = MapFileOf(options.MapFile);
     if (options.MapFile.isEmpty())
         return ecMapUnreadable;
+    // Refused before anything runs: the output would replace a file the run reads.
+    const int refused = TCommandOutput::Refuse(options.OutputFile, InputsOf(options.MapFile) << named);
+    if (refused != ecSuccess)
+        return refused;
     // The analysis makes the project's folder the current one: paths given relative to the folder
     // the tool was started in are fixed first.
     if (options.SearchDir) {
@@ -148,11 +154,14 @@ int RunReport(TCliOptions options)
         progress.Show(analysis.ScanCounts());
     };
     analysis.OnScanFinished = [&progress](TMapAnalysis *) { progress.Erase(); };
-    if (!analysis.Run(options.MapFile, options.SearchDir))
-        return ExitCodeOf(analysis.Failure());
+    const int analysed = RunAnalysis(analysis, options.MapFile, options.SearchDir);
+    if (analysed != ecSuccess)
+        return analysed;
+    if (options.Strict && !analysis.IncompleteWarning().isEmpty())
+        return ecMapMalformed;
 
-    QFile output;
-    if (!OpenOutput(output, options.OutputFile))
+    TCommandOutput output;
+    if (!output.Open(options.OutputFile))
         return ecOutputFailed;
     const TNameFilter filter(options.Filter);
     const std::vector<TITreeNode *> units = FilteredUnits(analysis, grid, filter);
@@ -160,10 +169,10 @@ int RunReport(TCliOptions options)
     for (TITreeNode *unit : units)
         rows.push_back(TUnitReportRow::Of(unit, analysis.PercentFactor()));
 
-    const std::unique_ptr<TReportWriter> writer = NewWriter(options, analysis, output);
+    const std::unique_ptr<TReportWriter> writer = NewWriter(options, analysis, output.Device());
     writer->Begin(analysis, rows);
     WriteUnits(analysis, grid, *writer, options.Symbols || options.Format == TReportFormat::Html, filter,
                units, rows);
     writer->End();
-    return FinishOutput(*writer, output, options.OutputFile) ? ecSuccess : ecOutputFailed;
+    return output.Finish(*writer) ? ecSuccess : ecOutputFailed;
 }

@@ -41,4 +41,5 @@ std::unique_ptr<TReportWriter> NewCsvReportWriter(QIODevice &Output);
 // The self-contained HTML page: the JSON report with symbols, embedded, and the page that shows it.
 std::unique_ptr<TReportWriter> NewHtmlReportWriter(QIODevice &Output, const THtmlReportFacts &Facts);
 std::unique_ptr<TReportWriter> NewJsonReportWriter(QIODevice &Output, bool WithSymbols);
-std::unique_ptr<TReportWriter> NewTableReportWriter(QIODevice &Output);
+// Names longer than the name column of an 80-column table are cut unless Wide.
+std::unique_ptr<TReportWriter> NewTableReportWriter(QIODevice &Output, bool Wide, bool WithSymbols);

@@ -17,10 +17,9 @@ struct TBudgetName
     TBudgetKind Kind;
 };
 constexpr TBudgetName BudgetNames[] = {
-    {u"max-total", TBudgetKind::MaxTotal},
-    {u"max-unit", TBudgetKind::MaxUnit},
-    {u"max-growth", TBudgetKind::MaxGrowth},
-    {u"max-unit-growth", TBudgetKind::MaxUnitGrowth},
+    {u"max-total", TBudgetKind::MaxTotal},   {u"max-unit", TBudgetKind::MaxUnit},
+    {u"max-growth", TBudgetKind::MaxGrowth}, {u"max-unit-growth", TBudgetKind::MaxUnitGrowth},
+    {u"max-group", TBudgetKind::MaxGroup},
 };
 
 std::optional<TBudgetKind> BudgetKindNamed(QStringView Name)
@@ -112,14 +111,15 @@ std::optional<TSizeBudget> ParseBudget(const QString &Name, const QString &Value
 {
     const std::optional<TBudgetKind> kind = BudgetKindNamed(Name);
     if (!kind) {
-        Error = u"unknown budget \"%1\" (use max-total, max-unit, max-growth or max-unit-growth)"_s.arg(Name);
+        Error = u"unknown budget \"%1\" (use max-total, max-unit, max-group, max-growth or max-unit-growth)"_s
+                    .arg(Name);
         return std::nullopt;
     }
     TSizeBudget budget;
     budget.Kind = *kind;
     budget.Origin = Origin;
     QString size = Value;
-    if (budget.Kind == TBudgetKind::MaxUnit) {
+    if (budget.HasPattern()) {
         const qsizetype equals = Value.lastIndexOf(u'=');
         if (equals <= 0) {
             Error = u"needs PATTERN=SIZE (as Vcl.*=400K), not \"%1\""_s.arg(Value);
@@ -147,6 +147,10 @@ TBudgetFile ReadBudgets(QByteArrayView Text, const QString &FileName)
         const QList<QStringView> words = Words(line);
         if (words.isEmpty())
             continue;
+        if (words.size() == 1 && words[0] == u"strict") {
+            file.Strict = true;
+            continue;
+        }
         const QString origin = u"%1:%2"_s.arg(FileName).arg(lineNumber);
         QString error;
         std::optional<TSizeBudget> budget;

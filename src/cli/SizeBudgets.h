@@ -9,6 +9,8 @@
 //     max-unit Vcl.*=400K       # every VCL unit
 //     max-growth 2%
 //     max-unit-growth 16K
+//     max-group Id*=600K        # every Indy unit together
+//     strict                    # a budget that matches no unit fails the check
 //
 // "#" begins a comment, blank lines are skipped, the keyword and the value are separated by blanks.
 
@@ -34,12 +36,12 @@ struct TSizeLimit
 // AllowPercent also PCT, a number followed by "%". Sets Error and returns none for anything else.
 std::optional<TSizeLimit> ParseSizeLimit(const QString &Text, bool AllowPercent, QString &Error);
 
-enum class TBudgetKind { MaxTotal, MaxUnit, MaxGrowth, MaxUnitGrowth };
+enum class TBudgetKind { MaxTotal, MaxUnit, MaxGrowth, MaxUnitGrowth, MaxGroup };
 
 struct TSizeBudget
 {
     TBudgetKind Kind = TBudgetKind::MaxTotal;
-    QString Pattern; // the unit names a max-unit budget applies to
+    QString Pattern; // the unit names a max-unit or max-group budget applies to
     TSizeLimit Limit;
     // Where it was written, for the report of a broken budget: "--max-unit Vcl.*=400K", or
     // "budgets.txt:3: max-unit Vcl.*=400K".
@@ -49,11 +51,13 @@ struct TSizeBudget
     {
         return Kind == TBudgetKind::MaxGrowth || Kind == TBudgetKind::MaxUnitGrowth;
     }
+    bool HasPattern() const { return Kind == TBudgetKind::MaxUnit || Kind == TBudgetKind::MaxGroup; }
 };
 
-// True for "max-total", "max-unit", "max-growth" and "max-unit-growth".
+// True for "max-total", "max-unit", "max-growth", "max-unit-growth" and "max-group".
 bool IsBudgetName(QStringView Name);
-// The budget named Name (without dashes) with its Value: SIZE, PATTERN=SIZE for max-unit, SIZE or
+// The budget named Name (without dashes) with its Value: SIZE, PATTERN=SIZE for max-unit and
+// max-group, SIZE or
 // PCT for the growth budgets. Sets Error and returns none when the value is bad.
 std::optional<TSizeBudget> ParseBudget(const QString &Name, const QString &Value, const QString &Origin,
                                        QString &Error);
@@ -61,6 +65,8 @@ std::optional<TSizeBudget> ParseBudget(const QString &Name, const QString &Value
 struct TBudgetFile
 {
     std::vector<TSizeBudget> Budgets;
+    // The file holds the keyword "strict": a budget that matches no unit fails the check.
+    bool Strict = false;
     int ErrorLine = 0; // 1-based; 0 when every line is sound
     QString Error;     // names the file and the line
 };

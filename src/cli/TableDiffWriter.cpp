@@ -2,6 +2,8 @@
 
 #include "cli/OutputText.h"
 
+#include <algorithm>
+
 using namespace Qt::Literals::StringLiterals;
 
 namespace {
@@ -9,14 +11,17 @@ namespace {
 class TTableDiffWriter : public TDiffWriter
 {
 public:
-    TTableDiffWriter(QIODevice &Output, bool All, qsizetype NameWidth)
-        : TDiffWriter(Output), FAll(All), FNameWidth(std::max<qsizetype>(NameWidth, 20))
+    TTableDiffWriter(QIODevice &Output, bool All, qsizetype NameWidth, bool Wide)
+        : TDiffWriter(Output), FAll(All), FWide(Wide),
+          FNameWidth(Wide ? std::max<qsizetype>(NameWidth, 20)
+                          : std::clamp<qsizetype>(NameWidth, 20, NarrowNameWidth))
     {}
 
     void Begin(const TDiffTotals &Totals) override
     {
-        FNameWidth = std::max(FNameWidth, TotalLabel(Totals).size());
-        Line(u"Unit"_s, u"Old size"_s, u"New size"_s, u"Change"_s, u"Status"_s);
+        const qsizetype label = TotalLabel(Totals).size();
+        FNameWidth = std::max(FNameWidth, FWide ? label : std::min(label, NarrowNameWidth));
+        Line(u"Unit"_s, false, u"Old size"_s, u"New size"_s, u"Change"_s, u"Status"_s);
         Rule();
     }
 
@@ -25,46 +30,53 @@ public:
         const bool symbolsChanged = Symbols && !Symbols->empty();
         if (!FAll && Unit.Status == TUnitStatus::Unchanged && !symbolsChanged)
             return;
-        Line(Unit.Name, Thousands(Unit.OldSize), Thousands(Unit.NewSize), SignedThousands(Unit.Delta()),
-             UnitStatusName(Unit.Status));
+        Line(Unit.Name, FWide, Thousands(Unit.OldSize), Thousands(Unit.NewSize),
+             SignedThousands(Unit.Delta()), UnitStatusName(Unit.Status));
         if (Symbols)
             for (const TSizeChange &symbol : *Symbols)
-                Line(u"  "_s + symbol.Name, Thousands(symbol.OldSize), Thousands(symbol.NewSize),
+                Line(u"  "_s + symbol.Name, FWide, Thousands(symbol.OldSize), Thousands(symbol.NewSize),
                      SignedThousands(symbol.Delta()), QString());
     }
 
     void End(const TDiffTotals &Totals) override
     {
         Rule();
-        Line(TotalLabel(Totals), Thousands(Totals.OldSize), Thousands(Totals.NewSize),
+        Line(TotalLabel(Totals), true, Thousands(Totals.OldSize), Thousands(Totals.NewSize),
              SignedThousands(Totals.NewSize - Totals.OldSize), QString());
     }
 
 private:
+    // The name column that keeps a table within 80 columns: the other columns take 50.
+    static constexpr qsizetype NarrowNameWidth = 30;
+
     static QString TotalLabel(const TDiffTotals &Totals)
     {
         return u"Total (%1 units, %2 changed)"_s.arg(Totals.Units).arg(Totals.ChangedUnits);
     }
 
-    void Line(const QString &name, const QString &oldSize, const QString &newSize, const QString &change,
-              const QString &status)
+    // A name that does not fit is cut, or given a line of its own when Whole.
+    void Line(const QString &name, bool whole, const QString &oldSize, const QString &newSize,
+              const QString &change, const QString &status)
     {
-        QString line = NameCell(name, FNameWidth) + u"  "_s + oldSize.rightJustified(13) + u"  "_s +
-                       newSize.rightJustified(13) + u"  "_s + change.rightJustified(12) + u"  "_s + status;
+        const QString nameCell =
+            whole ? NameCell(name, FNameWidth) : CutName(name, FNameWidth).leftJustified(FNameWidth);
+        QString line = nameCell + u"  "_s + oldSize.rightJustified(11) + u"  "_s +
+                       newSize.rightJustified(11) + u"  "_s + change.rightJustified(11) + u"  "_s + status;
         while (line.endsWith(u' '))
             line.chop(1);
         WriteText(line + u'\n');
     }
 
-    void Rule() { WriteText(QString(FNameWidth + 55, u'-') + u'\n'); }
+    void Rule() { WriteText(QString(FNameWidth + 50, u'-') + u'\n'); }
 
     const bool FAll;
+    const bool FWide;
     qsizetype FNameWidth;
 };
 
 } // namespace
 
-std::unique_ptr<TDiffWriter> NewTableDiffWriter(QIODevice &Output, bool All, qsizetype NameWidth)
+std::unique_ptr<TDiffWriter> NewTableDiffWriter(QIODevice &Output, bool All, qsizetype NameWidth, bool Wide)
 {
-    return std::make_unique<TTableDiffWriter>(Output, All, NameWidth);
+    return std::make_unique<TTableDiffWriter>(Output, All, NameWidth, Wide);
 }

@@ -12,7 +12,9 @@ namespace {
 class TTableReportWriter : public TReportWriter
 {
 public:
-    using TReportWriter::TReportWriter;
+    TTableReportWriter(QIODevice &Output, bool Wide, bool WithSymbols)
+        : TReportWriter(Output), FWide(Wide), FWithSymbols(WithSymbols)
+    {}
 
     void Begin(const TMapAnalysis &Analysis, const std::vector<TUnitReportRow> &Rows) override
     {
@@ -25,13 +27,16 @@ public:
             FTotalCode += row.CodeSize;
             FTotalDfm += row.DfmSize;
         }
-        Line(u"Unit"_s, u"Compiled size"_s, u"%"_s, u"DFM size"_s, u"Ratio DCU size"_s);
+        // Symbol names come later, one unit at a time: a narrow table with them takes its full width.
+        if (!FWide)
+            FNameWidth = FWithSymbols ? NarrowNameWidth : std::min(FNameWidth, NarrowNameWidth);
+        Line(u"Unit"_s, false, u"Compiled size"_s, u"%"_s, u"DFM size"_s, u"Ratio DCU size"_s);
         WriteText(QString(FNameWidth + 50, u'-') + u'\n');
     }
 
     void Unit(const TUnitReportRow &Row, const TITreeNode *Symbols) override
     {
-        Line(Row.Name, Thousands(Row.CodeSize), Row.Percent + u" %"_s,
+        Line(Row.Name, FWide, Thousands(Row.CodeSize), Row.Percent + u" %"_s,
              Row.DfmSize ? Thousands(Row.DfmSize) : u"-"_s, Row.Ratio);
         if (Symbols)
             Tree(Symbols, 1);
@@ -40,17 +45,22 @@ public:
     void End() override
     {
         WriteText(QString(FNameWidth + 50, u'-') + u'\n');
-        Line(u"Total (%1 units)"_s.arg(FUnitCount), Thousands(FTotalCode),
+        Line(u"Total (%1 units)"_s.arg(FUnitCount), true, Thousands(FTotalCode),
              Format(u"%.2f %%"_s, {double(FTotalCode) * FPercentFactor}), Thousands(FTotalDfm), QString());
     }
 
 private:
-    void Line(const QString &name, const QString &size, const QString &percent, const QString &dfm,
-              const QString &ratio)
+    // The name column that keeps a table within 80 columns: the other columns take 52.
+    static constexpr qsizetype NarrowNameWidth = 28;
+
+    // A name that does not fit is cut, or given a line of its own when Whole.
+    void Line(const QString &name, bool whole, const QString &size, const QString &percent,
+              const QString &dfm, const QString &ratio)
     {
-        QString line = NameCell(name, FNameWidth) + u"  "_s + size.rightJustified(13) + u"  "_s +
-                       percent.rightJustified(8) + u"  "_s + dfm.rightJustified(9) + u"  "_s +
-                       ratio.rightJustified(14);
+        const QString nameCell =
+            whole ? NameCell(name, FNameWidth) : CutName(name, FNameWidth).leftJustified(FNameWidth);
+        QString line = nameCell + u"  "_s + size.rightJustified(13) + u"  "_s + percent.rightJustified(8) +
+                       u"  "_s + dfm.rightJustified(9) + u"  "_s + ratio.rightJustified(14);
         while (line.endsWith(u' '))
             line.chop(1);
         WriteText(line + u'\n');
@@ -60,12 +70,14 @@ private:
     {
         for (const TITreeNode *child = Parent->GetFirstShownChild(); child;
              child = child->NextShownSibling()) {
-            Line(QString(2 * depth, u' ') + child->Text(), Thousands(child->Tag()),
+            Line(QString(2 * depth, u' ') + child->Text(), FWide, Thousands(child->Tag()),
                  Format(u"%.2f %%"_s, {double(child->Tag()) * FPercentFactor}), QString(), QString());
             Tree(child, depth + 1);
         }
     }
 
+    const bool FWide;
+    const bool FWithSymbols;
     double FPercentFactor = 0;
     qint64 FUnitCount = 0;
     qint64 FTotalCode = 0;
@@ -75,7 +87,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<TReportWriter> NewTableReportWriter(QIODevice &Output)
+std::unique_ptr<TReportWriter> NewTableReportWriter(QIODevice &Output, bool Wide, bool WithSymbols)
 {
-    return std::make_unique<TTableReportWriter>(Output);
+    return std::make_unique<TTableReportWriter>(Output, Wide, WithSymbols);
 }

@@ -20,6 +20,7 @@ int main(int argc, char **argv)
 #ifdef Q_OS_WIN
     // A report and the messages are the same bytes on every system, as with --output: no "\r"
     // before each "\n".
+    _setmode(_fileno(stdin), _O_BINARY);
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
 #endif
@@ -30,7 +31,7 @@ int main(int argc, char **argv)
         return ecUsage;
     }
     if (options->Help) {
-        std::fputs(TCliOptions::HelpText().toLocal8Bit().constData(), stdout);
+        std::fputs(TCliOptions::HelpText(options->Command).toLocal8Bit().constData(), stdout);
         return ecSuccess;
     }
     if (options->Version) {

@@ -108,6 +108,7 @@ TEST(CorpusTest, EveryRealMapFile)
                                  QDir(QUILLON_CORPUS_DIR).relativeFilePath(mapFile).section(u'/', 0, 0);
         const QSet<QString> forms = FilesBelow(caseRoot, "dfm");
         EXPECT_GT(analysis.CodeSegmentLength(), 0) << "the linker's H suffix is read";
+        EXPECT_EQ(analysis.IncompleteWarning(), QString()) << "every finished MAP file is whole";
         double percent = 0;
         int units = 0;
         int opened = 0;

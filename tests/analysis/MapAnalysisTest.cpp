@@ -42,7 +42,7 @@ QByteArray MapText(const std::vector<TUnitSpec> &units,
     text += "\r\nBound resource files\r\n\r\n";
     for (const QString &form : forms)
         text += form.toUtf8() + "\r\n";
-    return text;
+    return text + "\r\nProgram entry point at 0001:00000000\r\n";
 }
 
 class MapAnalysisTest : public ::testing::Test
@@ -326,7 +326,8 @@ TEST_F(MapAnalysisTest, SeveralCompiledUnitFilesOfOneUnitGiveOneWarning)
     QStringList warnings;
     Analysis.OnWarning = [&warnings](TMapAnalysis *, const QString &warning) { warnings << warning; };
 
-    const QString map = Write("App.map", MapText(units, {}));
+    // Eight units of 16 bytes fill the code segment.
+    const QString map = Write("App.map", MapText(units, {}, {}, "00000080H"));
     ASSERT_TRUE(Analysis.Run(map, Dir.path()));
     EXPECT_TRUE(Messages.isEmpty()) << Messages.join('\n').toStdString();
     EXPECT_EQ(warnings,

@@ -78,7 +78,7 @@ TEST(CliOptionsTest, UsageErrorsSayWhatIsWrong)
         {{}, "missing command (try --help)"},
         {{"--symbols"}, "unknown option --symbols (try --help)"},
         {{"reprot", "A.map"}, "unknown command \"reprot\" (try --help)"},
-        {{"report"}, "report needs a MAP file (try --help)"},
+        {{"report"}, "report needs a MAP file (try report --help)"},
         {{"report", "A.map", "B.map"}, "unexpected argument \"B.map\": report reads one MAP file"},
         {{"report", "A.map", "--fast"}, "unknown option --fast (try --help)"},
         {{"report", "A.map", "-x"}, "unknown option -x (try --help)"},

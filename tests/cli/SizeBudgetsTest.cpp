@@ -2,6 +2,7 @@
 
 #include "cli/SizeBudgets.h"
 #include "cli/BudgetCheck.h"
+#include "cli/CheckReport.h"
 #include "cli/CliOptions.h"
 
 #include <gtest/gtest.h>
@@ -92,10 +93,15 @@ TEST(SizeBudgetsTest, BudgetsFileWithCommentsAndItsFirstBadLine)
                                          "\r\n"
                                          "   max-unit\tVcl.*=400K   # every VCL unit\n"
                                          "max-growth 2%\n"
-                                         "max-unit-growth 16K",
+                                         "max-unit-growth 16K\n"
+                                         "max-group Id*=600K\n",
                                          "budgets.txt");
     ASSERT_EQ(good.ErrorLine, 0) << good.Error.toStdString();
-    ASSERT_EQ(good.Budgets.size(), 4u);
+    ASSERT_EQ(good.Budgets.size(), 5u);
+    EXPECT_FALSE(good.Strict);
+    EXPECT_EQ(good.Budgets[4].Kind, TBudgetKind::MaxGroup);
+    EXPECT_EQ(good.Budgets[4].Pattern, "Id*");
+    EXPECT_TRUE(ReadBudgets("max-total 1M\nstrict   # a budget matching no unit fails\n", "b.txt").Strict);
     EXPECT_EQ(good.Budgets[0].Limit.Bytes, 2621440);
     EXPECT_EQ(good.Budgets[1].Kind, TBudgetKind::MaxUnit);
     EXPECT_EQ(good.Budgets[1].Pattern, "Vcl.*");
@@ -117,6 +123,8 @@ TEST(SizeBudgetsTest, BudgetsFileWithCommentsAndItsFirstBadLine)
         {"max-unit 400K\n", 1, "max-unit: needs PATTERN=SIZE"},
         {"max-unit =400K\n", 1, "PATTERN=SIZE"},
         {"max-unit Vcl.*=\n", 1, "bad size \"\""},
+        {"max-group Id*\n", 1, "max-group: needs PATTERN=SIZE"},
+        {"strict yes\n", 1, "unknown budget \"strict\""},
         {"\n\n\n\nmax-growth lots\n", 5, "bad size \"lots\""},
     };
     for (const TCase &c : bad) {
@@ -171,50 +179,138 @@ TEST(SizeBudgetsTest, CheckOptions)
     EXPECT_TRUE(diff->All);
 }
 
-TEST(SizeBudgetsTest, BreachesNameTheBudgetTheLimitAndTheValue)
+namespace {
+
+TUnitChange UnitChange(const char *name, qint64 oldSize, qint64 newSize)
 {
-    const auto unit = [](const char *name, qint64 oldSize, qint64 newSize) {
-        TUnitChange change;
-        change.Name = QString::fromUtf8(name);
-        change.OldSize = oldSize;
-        change.NewSize = newSize;
-        if (oldSize > 0)
-            change.OldRows.push_back(nullptr);
-        if (newSize > 0)
-            change.NewRows.push_back(nullptr);
-        return change;
+    TUnitChange change;
+    change.Name = QString::fromUtf8(name);
+    change.OldSize = oldSize;
+    change.NewSize = newSize;
+    if (oldSize > 0)
+        change.OldRows.push_back(nullptr);
+    if (newSize > 0)
+        change.NewRows.push_back(nullptr);
+    return change;
+}
+
+// The text lines of a check of one budget, its summary line last.
+QStringList CheckLines(const char *name, const char *value, const std::vector<TUnitChange> &units,
+                       bool strict = false)
+{
+    QString error;
+    const std::optional<TSizeBudget> budget =
+        ParseBudget(QString::fromUtf8(name), QString::fromUtf8(value), u"--%1 %2"_qs.arg(name, value), error);
+    EXPECT_TRUE(budget) << error.toStdString();
+    if (!budget)
+        return {};
+    TCheckOutcome outcome;
+    outcome.Budgets = 1;
+    outcome.Strict = strict;
+    outcome.Results = EvaluateBudget(*budget, units);
+    QStringList lines = QString::fromUtf8(CheckText(outcome)).split(u'\n');
+    lines.removeLast();
+    return lines;
+}
+
+} // namespace
+
+TEST(SizeBudgetsTest, EachBudgetSaysItsLimitTheActualValueAndTheOverOrTheHeadroom)
+{
+    const std::vector<TUnitChange> units = {
+        UnitChange("Main", 2000, 2400), UnitChange("Vcl.Forms", 50000, 50000), UnitChange("Added", 0, 3000),
+        UnitChange("Gone", 1000, 0),    UnitChange("IdTCP", 0, 700),           UnitChange("IdHTTP", 0, 900)};
+    struct TCase
+    {
+        const char *Name;
+        const char *Value;
+        QStringList Lines;
     };
-    const std::vector<TUnitChange> units = {unit("Main", 2000, 2400), unit("Vcl.Forms", 50000, 50000),
-                                            unit("Added", 0, 3000), unit("Gone", 1000, 0)};
-    const auto breaches = [&](const char *name, const char *value) {
-        QString error;
-        const std::optional<TSizeBudget> budget = ParseBudget(
-            QString::fromUtf8(name), QString::fromUtf8(value), u"--%1 %2"_qs.arg(name, value), error);
-        EXPECT_TRUE(budget) << error.toStdString();
-        return budget ? BudgetBreaches(*budget, units) : QStringList();
+    // Totals: old 53,000, new 57,000, growth 4,000 (7.55%).
+    const TCase cases[] = {
+        {"max-total",
+         "57000",
+         {"budget held: --max-total 57000: the total code size is 57,000 bytes, 0 under the limit of 57,000",
+          "1 budget held"}},
+        {"max-total",
+         "54K",
+         {"budget broken: --max-total 54K: the total code size is 57,000 bytes, over the limit of 55,296 by "
+          "1,704",
+          "1 of 1 budgets broken"}},
+        {"max-unit",
+         "vcl.*=48K",
+         {"budget broken: --max-unit vcl.*=48K: unit Vcl.Forms is 50,000 bytes, over the limit of 49,152 by "
+          "848",
+          "1 of 1 budgets broken"}},
+        // Every unit holds: the one with the least room speaks for them.
+        {"max-unit",
+         "*=64K",
+         {"budget held: --max-unit *=64K: unit Vcl.Forms is 50,000 bytes, 15,536 under the limit of 65,536",
+          "1 budget held"}},
+        {"max-unit",
+         "Vcl.Graphics=1K",
+         {"budget matches no unit: --max-unit Vcl.Graphics=1K: no unit matches Vcl.Graphics",
+          "1 budget matches no unit; 1 budget held"}},
+        // A unit of the baseline only is not in the build.
+        {"max-unit",
+         "Gone=1",
+         {"budget matches no unit: --max-unit Gone=1: no unit matches Gone",
+          "1 budget matches no unit; 1 budget held"}},
+        {"max-group",
+         "id*=1K",
+         {"budget broken: --max-group id*=1K: the sum of the units id* is 1,600 bytes, over the limit of "
+          "1,024 by 576",
+          "1 of 1 budgets broken"}},
+        {"max-group",
+         "id*=2K",
+         {"budget held: --max-group id*=2K: the sum of the units id* is 1,600 bytes, 448 under the limit of "
+          "2,048",
+          "1 budget held"}},
+        {"max-growth",
+         "4%",
+         {"budget broken: --max-growth 4%: the growth of the total code size is 4,000 bytes (7.55% of "
+          "53,000), "
+          "over the limit of 2,120 (4%) by 1,880",
+          "1 of 1 budgets broken"}},
+        {"max-growth",
+         "8%",
+         {"budget held: --max-growth 8%: the growth of the total code size is 4,000 bytes (7.55% of 53,000), "
+          "240 under the limit of 4,240 (8%)",
+          "1 budget held"}},
+        // A unit new in this build has no old size to take a percentage of.
+        {"max-unit-growth",
+         "10%",
+         {"budget broken: --max-unit-growth 10%: the growth of unit Main is 400 bytes (20.00% of 2,000), "
+          "over "
+          "the limit of 200 (10%) by 200",
+          "1 of 1 budgets broken"}},
+        {"max-unit-growth",
+         "2K",
+         {"budget broken: --max-unit-growth 2K: the growth of unit Added is 3,000 bytes, over the limit of "
+          "2,048 by 952",
+          "1 of 1 budgets broken"}},
     };
-    // Totals: old 53,000, new 55,400, growth 2,400 (4.53%).
-    EXPECT_EQ(breaches("max-total", "55400"), QStringList());
+    for (const TCase &c : cases)
+        EXPECT_EQ(CheckLines(c.Name, c.Value, units), c.Lines) << c.Name << ' ' << c.Value;
+}
+
+TEST(SizeBudgetsTest, AStrictCheckBreaksOnABudgetThatMatchesNoUnit)
+{
+    const std::vector<TUnitChange> units = {UnitChange("Forms", 0, 5000)};
     EXPECT_EQ(
-        breaches("max-total", "54K"),
-        QStringList({"budget broken: --max-total 54K: the total code size is 55,400 bytes, over the limit "
-                     "of 55,296"}));
-    EXPECT_EQ(
-        breaches("max-unit", "vcl.*=48K"),
-        QStringList({"budget broken: --max-unit vcl.*=48K: unit Vcl.Forms is 50,000 bytes, over the limit "
-                     "of 49,152"}));
-    EXPECT_EQ(
-        breaches("max-growth", "4%"),
-        QStringList({"budget broken: --max-growth 4%: the total code size grew by 2,400 bytes (4.53% of "
-                     "53,000), over the limit of 2,120 (4%)"}));
-    EXPECT_EQ(breaches("max-growth", "5%"), QStringList());
-    EXPECT_EQ(
-        breaches("max-unit-growth", "10%"),
-        QStringList({"budget broken: --max-unit-growth 10%: unit Main grew by 400 bytes (20.00% of 2,000), "
-                     "over the limit of 200 (10%)"}))
-        << "a unit new in this build has no old size to take a percentage of";
-    EXPECT_EQ(
-        breaches("max-unit-growth", "2K"),
-        QStringList({"budget broken: --max-unit-growth 2K: unit Added grew by 3,000 bytes, over the limit of "
-                     "2,048"}));
+        CheckLines("max-unit", "Vcl.*=400K", units, true),
+        QStringList({"budget matches no unit: --max-unit Vcl.*=400K: no unit matches Vcl.* (broken: strict)",
+                     "1 budget matches no unit; 1 of 1 budgets broken"}));
+    QString error;
+    TCheckOutcome outcome;
+    outcome.Budgets = 1;
+    outcome.Strict = true;
+    const std::optional<TSizeBudget> budget = ParseBudget(u"max-unit"_qs, u"Vcl.*=400K"_qs, u"x"_qs, error);
+    ASSERT_TRUE(budget);
+    outcome.Results = EvaluateBudget(*budget, units);
+    EXPECT_FALSE(outcome.Held());
+    const QByteArray json = CheckJson(outcome);
+    EXPECT_TRUE(json.contains("\"actual\":null,\"delta\":null,\"held\":false,\"matched\":false"))
+        << json.toStdString();
+    EXPECT_TRUE(json.endsWith("\"held\":false,\"broken\":1,\"unmatched\":1}\n")) << json.toStdString();
 }

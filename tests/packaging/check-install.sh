@@ -19,7 +19,7 @@ cmake --install "$build" --prefix "$root" >/dev/null
 
 # Programs, entry, file type, icons, manual page.
 expected=(bin/quillon bin/quillon-cli share/applications/quillon.desktop share/mime/packages/quillon.xml
-          share/man/man1/quillon-cli.1.gz)
+          share/man/man1/quillon-cli.1.gz share/man/man1/quillon.1.gz)
 for size in 16 32 48 64 128 256; do
   expected+=("share/icons/hicolor/${size}x${size}/apps/quillon.png")
   cmp -s "$root/share/icons/hicolor/${size}x${size}/apps/quillon.png" "$source/src/controls/icons/quillon_$size.png" ||
@@ -37,24 +37,42 @@ grep -q '^Exec=quillon .*%f' "$root/share/applications/quillon.desktop" || fail 
 grep -q '^MimeType=text/x-delphi-map;' "$root/share/applications/quillon.desktop" || fail "the entry opens no MAP file"
 grep -q 'type="text/x-delphi-map"' "$root/share/mime/packages/quillon.xml" || fail "the MAP file type is not defined"
 
-# The manual page: formats without warnings and names every command and option of --help.
-page=$work/quillon-cli.1
-zcat "$root/share/man/man1/quillon-cli.1.gz" > "$page"
-warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1) || true
-[ -z "$warnings" ] || fail "the manual page has formatting warnings: $warnings"
-plain=$(sed 's/\\-/-/g; s/\\e/\\/g' "$page")
-for section in NAME SYNOPSIS DESCRIPTION "EXIT CODES"; do
-  grep -q "^\.SH $section\$" <<<"$plain" || fail "the manual page has no $section section"
-done
-help=$("$root/bin/quillon-cli" --help)
-for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u); do
-  grep -qF -- "$option" <<<"$plain" || fail "the manual page does not mention $option"
-done
-for command in $(sed -n 's/^ *\(Usage: \)\{0,1\}quillon-cli \([a-z][a-z-]*\).*/\2/p' <<<"$help" | sort -u); do
-  grep -qx "\.SS $command" <<<"$plain" || fail "the manual page has no subsection for the command $command"
-done
-[ "$(sed -n '/^\.SH EXIT CODES$/,/^\.SH/p' <<<"$plain" | grep -cE '^ +[0-9]+ ')" -ge 4 ] ||
-  fail "the manual page lists fewer than four exit codes"
+# The manual pages: they format without warnings, name every command and option of their program's
+# --help, and their help fits an 80-column terminal.
+check_manual_page() {
+  local program=$1
+  local page=$work/$program.1
+  zcat "$root/share/man/man1/$program.1.gz" > "$page"
+  local warnings
+  warnings=$(groff -man -Tutf8 -ww -z "$page" 2>&1) || true
+  [ -z "$warnings" ] || fail "the manual page of $program has formatting warnings: $warnings"
+  local plain
+  plain=$(sed 's/\\-/-/g; s/\\e/\\/g' "$page")
+  for section in NAME SYNOPSIS DESCRIPTION "EXIT CODES"; do
+    grep -q "^\.SH $section\$" <<<"$plain" || fail "the manual page of $program has no $section section"
+  done
+  grep -qx "$program - .*" <<<"$plain" || fail "the manual page of $program has no NAME line for it"
+  local help
+  help=$("$root/bin/$program" --help)
+  for option in $(grep -oE -- '--[a-z][a-z-]+' <<<"$help" | sort -u); do
+    grep -qF -- "$option" <<<"$plain" || fail "the manual page of $program does not mention $option"
+  done
+  for command in $(sed -n "s/^ *\(Usage: \)\{0,1\}$program \([a-z][a-z-]*\).*/\2/p" <<<"$help" | sort -u); do
+    grep -qx "\.SS $command" <<<"$plain" || fail "the manual page of $program has no subsection for the command $command"
+  done
+  local wide
+  wide=$(awk 'length > 80' <<<"$help")
+  [ -z "$wide" ] || fail "$program --help has lines wider than 80 columns: $wide"
+  wide=$(MANWIDTH=80 groff -man -Tutf8 -rLL=80n "$page" 2>/dev/null | sed 's/\x1b\[[0-9;]*m//g; s/.\x08//g' | awk 'length > 80')
+  [ -z "$wide" ] || fail "the manual page of $program is wider than 80 columns: $wide"
+}
+check_manual_page quillon-cli
+check_manual_page quillon
+[ "$(zcat "$root/share/man/man1/quillon-cli.1.gz" | sed -n '/^\.SH EXIT CODES$/,/^\.SH/p' | grep -cE '^ +[0-9]+ ')" -ge 4 ] ||
+  fail "the manual page of quillon-cli lists fewer than four exit codes"
+# Without a display the window's program still answers --help and --version.
+env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$root/bin/quillon" --version | grep -q '^quillon ' ||
+  fail "quillon --version does not answer without a display"
 
 # The installed command line program runs and analyses the sample.
 "$root/bin/quillon-cli" --version | grep -q '^quillon-cli ' || fail "the installed quillon-cli does not run"

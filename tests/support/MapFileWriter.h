@@ -43,7 +43,8 @@ inline QString WriteMapFile(const QString &path, const std::vector<TMapUnit> &un
     lines << QString() << QStringLiteral("  Address         Publics by Value") << QString();
     for (const TMapSymbol &symbol : symbols)
         lines << QStringLiteral(" 0001:") + hex(symbol.Address) + QStringLiteral("       ") + symbol.Name;
-    lines << QString();
+    // The last line of every MAP file the linker finishes.
+    lines << QString() << QStringLiteral("Program entry point at 0001:00000000") << QString();
 
     QFile file(path);
     if (file.open(QIODevice::WriteOnly))
