@@ -70,12 +70,16 @@ QString MarkdownCell(const QString &Text)
 
 QString CutName(const QString &Name, qsizetype Width)
 {
-    if (Name.size() <= Width || Width < 1)
+    if (Name.size() <= Width || Width < 2)
         return Name;
-    qsizetype kept = Width - 1;
-    if (kept > 0 && Name[kept - 1].isHighSurrogate())
-        --kept;
-    return Name.left(kept) + u'\u2026';
+    // The end tells names apart ("Vendor.Framework.Component.Unit4"): it keeps the larger part.
+    qsizetype head = (Width - 1) / 3;
+    qsizetype tail = Width - 1 - head;
+    if (head > 0 && Name[head - 1].isHighSurrogate())
+        --head, ++tail;
+    if (Name[Name.size() - tail].isLowSurrogate())
+        --tail;
+    return Name.left(head) + u'\u2026' + Name.right(tail);
 }
 
 QString NameCell(const QString &Name, qsizetype Width)

@@ -19,7 +19,7 @@ QString Thousands(qint64 Value);
 QString SignedThousands(qint64 Value);
 // A cell of a Markdown table: its bars escaped, so that no name can split the row.
 QString MarkdownCell(const QString &Text);
-// A name cut to Width characters, its end replaced by an ellipsis; shorter names unchanged.
+// A name cut to Width characters, an ellipsis for its middle; shorter names unchanged.
 QString CutName(const QString &Name, qsizetype Width);
 // The name column of a table for people: the name padded to Width, or, when longer, the name on
 // a line of its own and the figures on the next, so that they stay in their columns.

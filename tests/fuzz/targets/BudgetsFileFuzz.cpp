@@ -1,12 +1,14 @@
 #include "FuzzTarget.h"
 
 #include "cli/BudgetCheck.h"
+#include "cli/CheckReport.h"
 #include "cli/SizeBudgets.h"
 
 #include <cstdlib>
 
 // A hand-written budgets file: read, and every budget it yields held against a few units whose
-// names the patterns are matched with. A sound file gives only sound limits.
+// names the patterns are matched with, its outcome written in every format. A sound file gives only
+// sound limits.
 QUILLON_FUZZ_TARGET(BudgetsFile)
 {
     const TBudgetFile file = ReadBudgets(
@@ -22,10 +24,17 @@ QUILLON_FUZZ_TARGET(BudgetsFile)
     units[2].Name =
         QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(std::min<size_t>(size, 64)));
     units[2].OldSize = 100;
+    TCheckOutcome outcome;
+    outcome.Budgets = int(file.Budgets.size());
+    outcome.Strict = file.Strict;
     for (const TSizeBudget &budget : file.Budgets) {
         if (budget.Limit.Bytes < 0 || budget.Limit.Percent < 0 ||
-            (budget.Kind == TBudgetKind::MaxUnit && budget.Pattern.isEmpty()))
+            (budget.HasPattern() && budget.Pattern.isEmpty()))
             std::abort();
-        (void)BudgetBreaches(budget, units);
+        for (TBudgetResult &result : EvaluateBudget(budget, units))
+            outcome.Results.push_back(std::move(result));
     }
+    (void)CheckText(outcome);
+    (void)CheckJson(outcome);
+    (void)CheckMarkdown(outcome);
 }
