@@ -135,7 +135,7 @@ cmake -G Ninja -S "$source_dir" -B "$build" \
   -DQUILLON_BUILD_BENCH=OFF \
   -DCMAKE_CROSSCOMPILING_EMULATOR="$(command -v wine)" >"$out/configure.log" 2>&1 ||
   { tail -40 "$out/configure.log"; exit 1; }
-cmake --build "$build" -j"$jobs" --target quillon quillon-cli base_tests tree_tests analysis_tests \
+cmake --build "$build" -j"$jobs" --target quillon quillon-cli pe_tests base_tests tree_tests analysis_tests \
   report_tests cli_tests
 # The widget tests' failure to build is reported with the Wine checks; the programs are made anyway.
 widget_tests_built=1
