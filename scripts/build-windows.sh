@@ -326,7 +326,7 @@ if [ $widget_tests_built -eq 0 ]; then
   failures+=("the widget tests' build")
 else
   for tests in controls_tests app_tests; do
-    QT_QPA_PLATFORM=windows xvfb-run -a -s "-screen 0 1280x1024x24" \
+    QT_QPA_PLATFORM=windows timeout 1800 xvfb-run -a -s "-screen 0 1280x1024x24" \
       bash -c 'wine "$1" --gtest_brief=1; status=$?; wineserver -k; exit $status' _ "$build/tests/$tests.exe" \
       >"$out/$tests-wine.log" 2>&1 || failures+=("$tests under Wine")
     tail -5 "$out/$tests-wine.log" | tr -d '\r'
