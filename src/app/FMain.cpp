@@ -11,6 +11,7 @@
 #include "app/MapFileWatcher.h"
 #include "app/RunProgressPanel.h"
 #include "app/UnitColumnPainting.h"
+#include "app/WindowFit.h"
 #include "base/UFileUtils.h"
 #include "base/UFormat.h"
 #include "base/UVersionInfo.h"
@@ -821,6 +822,8 @@ void TQuillonMain::showEvent(QShowEvent *event)
     QWidget::showEvent(event);
     if (!FShowHandled) {
         FShowHandled = true;
+        // After the stored placement, which the form storage applies as the window shows.
+        FitIntoScreen(*this);
         FormShow();
     }
 }

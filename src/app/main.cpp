@@ -4,6 +4,7 @@
 #include "app/LaunchOptions.h"
 #include "app/QuillonApplication.h"
 #include "app/QuillonStartup.h"
+#include "app/TestFault.h"
 #include "base/UMultiLang.h"
 #include "controls/CDirectoryEdit.h"
 
@@ -55,5 +56,6 @@ int main(int argc, char **argv)
     if (!options.Baseline.isEmpty())
         QTimer::singleShot(0, &mainWindow,
                            [&mainWindow, &options] { mainWindow.SetBaseline(options.Baseline); });
+    ScheduleTestFault(&mainWindow);
     return TQuillonApplication::exec();
 }

@@ -96,15 +96,33 @@ TMessageCatcher::TMessageCatcher()
     FTimer.start(10);
 }
 
+namespace {
+
+// Windows keeps native settings in the registry, which no path redirects: each test starts and
+// ends with the program's key empty. The tests run there in the Wine prefix of
+// scripts/build-windows.sh, whose settings are the tests' own.
+void ClearRegistrySettings()
+{
+#ifdef Q_OS_WIN
+    QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Brackwell"),
+              QStringLiteral("Quillon"))
+        .clear();
+#endif
+}
+
+} // namespace
+
 TTemporarySettings::TTemporarySettings()
 {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FFolder.path());
+    ClearRegistrySettings();
 }
 
 TTemporarySettings::~TTemporarySettings()
 {
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope,
                        QDir::tempPath() + QStringLiteral("/quillon-no-settings"));
+    ClearRegistrySettings();
 }
 
 bool WaitForRun(const TQuillonMain &window)

@@ -1,8 +1,11 @@
-// Draws the program's standard icons into PNG files; their output is committed beside this file.
+// Draws the program's standard icons into PNG files, and the program's icon for Windows into
+// quillon.ico; their output is committed beside this file.
 // Build and run from this folder:
 //   g++ -std=c++20 -fPIC GenerateStandardIcons.cpp $(pkg-config --cflags --libs Qt6Gui) -o /tmp/gen-icons
 //   QT_QPA_PLATFORM=offscreen /tmp/gen-icons .
+#include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -186,6 +189,86 @@ QImage ProgramIcon(int size)
     return image;
 }
 
+void AppendLittleEndian(QByteArray &bytes, quint32 value, int size)
+{
+    for (int i = 0; i < size; ++i)
+        bytes.append(char((value >> (8 * i)) & 0xFF));
+}
+
+// An icon image as Windows stores it below 256 pixels: a 32-bit bottom-up DIB of twice the height
+// (the colour rows, then the 1-bit AND mask, which alpha makes redundant but every reader expects).
+QByteArray DibEntry(const QImage &icon)
+{
+    const QImage image = icon.convertToFormat(QImage::Format_ARGB32);
+    const int size = image.width();
+    const int maskStride = ((size + 31) / 32) * 4;
+    QByteArray bytes;
+    AppendLittleEndian(bytes, 40, 4); // BITMAPINFOHEADER
+    AppendLittleEndian(bytes, size, 4);
+    AppendLittleEndian(bytes, 2 * size, 4);
+    AppendLittleEndian(bytes, 1, 2);  // planes
+    AppendLittleEndian(bytes, 32, 2); // bits per pixel
+    AppendLittleEndian(bytes, 0, 4);  // uncompressed
+    AppendLittleEndian(bytes, size * size * 4 + size * maskStride, 4);
+    for (int i = 0; i < 4; ++i)
+        AppendLittleEndian(bytes, 0, 4);
+    for (int y = size - 1; y >= 0; --y) {
+        const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < size; ++x)
+            AppendLittleEndian(bytes, row[x], 4); // B, G, R, A in that order
+    }
+    for (int y = size - 1; y >= 0; --y) {
+        QByteArray mask(maskStride, '\0');
+        const auto *row = reinterpret_cast<const QRgb *>(image.constScanLine(y));
+        for (int x = 0; x < size; ++x) {
+            if (qAlpha(row[x]) == 0)
+                mask[x / 8] = char(mask[x / 8] | (0x80 >> (x % 8)));
+        }
+        bytes.append(mask);
+    }
+    return bytes;
+}
+
+QByteArray PngEntry(const QImage &icon)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!icon.save(&buffer, "PNG"))
+        qFatal("cannot encode a PNG");
+    return bytes;
+}
+
+// The Windows icon file: every size the shell asks for at 100 to 200 % scaling, the largest
+// PNG-compressed as Windows has read it since Vista, the others as DIBs that every reader knows.
+void SaveIconFile(const QList<int> &sizes, const QString &folder, const QString &name)
+{
+    QList<QByteArray> entries;
+    for (const int size : sizes)
+        entries.append(size >= 256 ? PngEntry(ProgramIcon(size)) : DibEntry(ProgramIcon(size)));
+    QByteArray file;
+    AppendLittleEndian(file, 0, 2); // ICONDIR
+    AppendLittleEndian(file, 1, 2); // an icon, not a cursor
+    AppendLittleEndian(file, quint32(sizes.size()), 2);
+    quint32 offset = 6 + 16 * quint32(sizes.size());
+    for (qsizetype i = 0; i < sizes.size(); ++i) {
+        const int size = sizes.at(i);
+        AppendLittleEndian(file, size >= 256 ? 0 : size, 1); // 0 stands for 256
+        AppendLittleEndian(file, size >= 256 ? 0 : size, 1);
+        AppendLittleEndian(file, 0, 2); // no palette, reserved
+        AppendLittleEndian(file, 1, 2); // planes
+        AppendLittleEndian(file, 32, 2);
+        AppendLittleEndian(file, quint32(entries.at(i).size()), 4);
+        AppendLittleEndian(file, offset, 4);
+        offset += quint32(entries.at(i).size());
+    }
+    for (const QByteArray &entry : entries)
+        file.append(entry);
+    QFile out(QDir(folder).filePath(name + QStringLiteral(".ico")));
+    if (!out.open(QIODevice::WriteOnly) || out.write(file) != file.size())
+        qFatal("cannot write %s", qPrintable(name));
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -204,5 +287,6 @@ int main(int argc, char **argv)
     Save(Folder(false), folder, QStringLiteral("FEDITBMP"));
     for (const int size : {16, 32, 48, 64, 128, 256})
         Save(ProgramIcon(size), folder, QStringLiteral("quillon_%1").arg(size));
+    SaveIconFile({16, 20, 24, 32, 40, 48, 64, 96, 128, 256}, folder, QStringLiteral("quillon"));
     return 0;
 }
