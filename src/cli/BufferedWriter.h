@@ -9,7 +9,7 @@
 class TBufferedWriter
 {
 public:
-    explicit TBufferedWriter(QIODevice &Output) : FOutput(Output) {}
+    explicit TBufferedWriter(QIODevice &Output);
     virtual ~TBufferedWriter() = default;
     TBufferedWriter(const TBufferedWriter &) = delete;
     TBufferedWriter &operator=(const TBufferedWriter &) = delete;
@@ -24,6 +24,8 @@ protected:
     void MarkFailed() { FFailed = true; }
 
 private:
+    void Put(QByteArrayView Bytes);
+
     QIODevice &FOutput;
     QByteArray FBuffer;
     bool FFailed = false;

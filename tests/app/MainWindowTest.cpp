@@ -465,6 +465,25 @@ TEST_F(MainWindowTest, SeveralCompiledUnitFilesOfOneUnitAreNotedInTheStatusBar)
     EXPECT_TRUE(FWindow->StatusPanel(0)->toolTip().isEmpty());
 }
 
+TEST_F(MainWindowTest, AMapFileCutShortIsNotedInTheStatusBar)
+{
+    QTemporaryDir folder;
+    QFile sample(SampleMap());
+    ASSERT_TRUE(sample.open(QIODevice::ReadOnly));
+    const QByteArray text = sample.readAll();
+    QFile cut(folder.filePath(QStringLiteral("Cut.map")));
+    ASSERT_TRUE(cut.open(QIODevice::WriteOnly));
+    cut.write(text.left(text.lastIndexOf("Program entry point")));
+    cut.close();
+    OpenWindow();
+    TMessageCatcher messages;
+    Go(cut.fileName(), QString());
+    EXPECT_EQ(RootTexts().size(), 11) << "what there is, is shown";
+    EXPECT_TRUE(FWindow->StatusPanel(0)->toolTip().contains(
+        QStringLiteral("looks incomplete: it does not end with its \"Program entry point at\" line")))
+        << FWindow->StatusPanel(0)->toolTip().toStdString();
+}
+
 TEST_F(MainWindowTest, AProjectNamedOnTheCommandLineFindsItsMapFileInTheOutputFolders)
 {
     QTemporaryDir folder;
