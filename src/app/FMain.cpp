@@ -8,10 +8,12 @@
 #include "analysis/ProjectFiles.h"
 #include "app/DraggedFile.h"
 #include "app/FScanFilesAbort.h"
+#include "app/FilterSummary.h"
 #include "app/GridState.h"
 #include "app/MapFileWatcher.h"
 #include "app/ProjectFolders.h"
 #include "app/RunProgressPanel.h"
+#include "app/SymbolRowsSummary.h"
 #include "app/UnitColumnPainting.h"
 #include "app/WindowFit.h"
 #include "base/FreedMemory.h"
@@ -247,6 +249,13 @@ void TQuillonMain::CreateGrid()
         return PercentCellText(node);
     };
     FVGUnits->OnGetNodeHint = [this](TInteractiveTreeView *, TITreeNode *node) { return SymbolHint(node); };
+    // The rows a filter built only to test them go again; opening the unit builds them anew.
+    FVGUnits->Filter().OnReleaseRows = [](TITreeNode *unit) {
+        if (TBaselineColumns::OnlyInBaseline(unit))
+            return;
+        unit->DeleteChildren();
+        unit->AddChild(QStringLiteral("$"));
+    };
 }
 
 void TQuillonMain::CreateTreemap()
@@ -996,6 +1005,9 @@ void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
                               double(formSum) / 1024});
     if (FComparison->Shown())
         summary += QStringLiteral(", change %1 bytes").arg(SignedNumber(changeSum));
+    if (count == 0)
+        if (const QString symbols = SymbolRowsSummary(FVGUnits->Items()); !symbols.isEmpty())
+            summary = symbols;
     FStatusPanels[0]->setToolTip(QString());
     FStatusPanels[0]->setText(summary);
     if (!FFilterPanel->isHidden() || !FBaselinePanel->isHidden())
@@ -1069,6 +1081,7 @@ void TQuillonMain::ApplyFilter()
     if (filter.IsEmpty()) {
         FVGUnits->ClearFilter();
         ShowFilterSummary();
+        ReleaseFreedMemory();
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -1109,28 +1122,8 @@ void TQuillonMain::ShowFilterSummary()
         FormResize();
         return;
     }
-    const int matchingRows = FVGUnits->Filter().MatchCount();
-    if (!FVGUnits->Filter().Finished()) {
-        FFilterPanel->setText(Format(QStringLiteral("Filtering\u2026 %d rows match so far"), {matchingRows}));
-    } else {
-        int units = 0;
-        qint64 codeSum = 0;
-        const TNameFilter filter(FFilterText);
-        for (const TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling())
-            if (filter.RowMatches(node)) {
-                ++units;
-                codeSum += node->Tag();
-            }
-        FFilterPanel->setText(Format(
-            QStringLiteral("%d %s; %d matching %s: %.1f kB (%.2f%%)"),
-            {matchingRows, matchingRows == 1 ? QStringLiteral("row matches") : QStringLiteral("rows match"),
-             units, units == 1 ? QStringLiteral("unit") : QStringLiteral("units"), double(codeSum) / 1024,
-             double(codeSum) * FAnalysis->PercentFactor()}));
-    }
-    FFilterPanel->setToolTip(
-        Format(QStringLiteral("Rows whose names contain \"%s\"; the units whose own names contain it and "
-                              "their compiled size together"),
-               {FFilterText}));
+    FFilterPanel->setText(FilterSummaryText(*FVGUnits, FFilterText, FAnalysis->PercentFactor()));
+    FFilterPanel->setToolTip(FilterSummaryHint(FFilterText));
     FFilterPanel->show();
     FormResize();
 }

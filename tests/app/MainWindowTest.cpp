@@ -6,6 +6,7 @@
 #include "analysis/MapAnalysis.h"
 #include "app/FMain.h"
 #include "app/FScanFilesAbort.h"
+#include "base/UFormat.h"
 #include "base/XLists.h"
 #include "controls/CDirectoryEdit.h"
 #include "controls/CFileComboEdit.h"
@@ -254,14 +255,25 @@ TEST_F(MainWindowTest, TypingAfterARunFindsAUnitByName)
     EXPECT_EQ(Grid().SelectedNode()->Text(), QStringLiteral("About"));
 }
 
-TEST_F(MainWindowTest, SelectingOnlySymbolRowsCountsNoUnit)
+TEST_F(MainWindowTest, SelectedSymbolRowsAreSummedWhereNoUnitIsSelected)
 {
     OpenWindow();
     GoOnSample();
     TITreeNode *main = Root(QStringLiteral("Main"));
     main->SetExpanded(true);
     QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(main->GetFirstChild()));
-    EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("0 units: 0.0 kB code (0.00%), 0.0 kB DFM"));
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(),
+              Format(QStringLiteral("1 row: %.1f kB"), {double(main->GetFirstChild()->Tag()) / 1024}));
+    // Symbol rows add up, a row inside another selected one once.
+    TITreeNode *const second = main->GetFirstChild()->NextSibling();
+    ASSERT_TRUE(second);
+    QTest::mouseClick(&Grid(), Qt::LeftButton, Qt::ControlModifier, RowPoint(second));
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(),
+              Format(QStringLiteral("2 rows: %.1f kB"),
+                     {double(main->GetFirstChild()->Tag() + second->Tag()) / 1024}));
+    // With a unit among them the units are summed, as designed.
+    QTest::mouseClick(&Grid(), Qt::LeftButton, Qt::ControlModifier, RowPoint(main));
+    EXPECT_TRUE(FWindow->StatusPanel(0)->text().startsWith(QStringLiteral("1 units: ")));
 }
 
 TEST_F(MainWindowTest, MissingMapFileOnlyShowsAMessage)
