@@ -76,11 +76,22 @@ TBaselineColumns::~TBaselineColumns() = default;
 
 bool TBaselineColumns::Load(const QString &MapFileName)
 {
+    std::optional<TMapAnalysis::TRunInput> input = PrepareLoad(MapFileName);
+    return input && FinishLoad(TMapAnalysis::Read(std::move(*input)));
+}
+
+std::optional<TMapAnalysis::TRunInput> TBaselineColumns::PrepareLoad(const QString &MapFileName)
+{
     FUnitRows.clear();
     const QString folder = QDir::currentPath();
-    const bool loaded = FAnalysis->Run(MapFileName, std::nullopt);
+    std::optional<TMapAnalysis::TRunInput> input = FAnalysis->Prepare(MapFileName, std::nullopt);
     QDir::setCurrent(folder);
-    if (!loaded)
+    return input;
+}
+
+bool TBaselineColumns::FinishLoad(TMapAnalysisResult Result)
+{
+    if (!FAnalysis->Apply(std::move(Result)))
         return false;
     for (TITreeNode *row = FGrid->Items().GetFirstNode(); row; row = row->NextSibling())
         FUnitRows.insert(row->Text().toCaseFolded(), row);
@@ -117,8 +128,12 @@ void TBaselineColumns::AddColumns(TTreeGridModel &Grid)
 
 void TBaselineColumns::RemoveColumns(TTreeGridModel &Grid)
 {
+    const bool sortedByBaseline = Grid.SortColumnIndex() >= OldSizeColumn;
     while (Grid.Columns().Count() > OldSizeColumn)
         Grid.Columns().Delete(Grid.Columns().Count() - 1);
+    // Mended: the rows stayed in the order of a column that is gone, with no sort arrow anywhere.
+    if (sortedByBaseline)
+        TMapAnalysis::SortByDefaultColumn(Grid);
 }
 
 bool TBaselineColumns::HasBaselineValues(const TITreeNode *Node)

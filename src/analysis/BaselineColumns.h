@@ -8,15 +8,16 @@
 // marks a row that only the baseline has.
 
 #include "analysis/BuildComparison.h"
+#include "analysis/MapAnalysis.h"
 #include "analysis/SymbolGrouping.h"
 
 #include <QHash>
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class TITreeNode;
-class TMapAnalysis;
 class TTreeGridModel;
 
 class TBaselineColumns
@@ -33,13 +34,18 @@ public:
     // Analyses the baseline MAP file without a compiled unit scan; false, with ErrorMessage, when
     // the run failed. The current folder is kept: the current build's run owns it.
     bool Load(const QString &MapFileName);
+    // Load in the parts of a run, for a reading on another thread: none, with ErrorMessage, when
+    // the file is missing; then false, with ErrorMessage, when the read run failed.
+    std::optional<TMapAnalysis::TRunInput> PrepareLoad(const QString &MapFileName);
+    bool FinishLoad(TMapAnalysisResult Result);
     // How the baseline's units open; the current build's grouping, so that their trees match.
     void SetGrouping(TSymbolGrouping Grouping);
     // The baseline's absolute path.
     const QString &MapFileName() const;
     const QString &ErrorMessage() const;
 
-    // Columns 5 "Old size" and 6 "Change" after the five unit columns, and their removal.
+    // Columns 5 "Old size" and 6 "Change" after the five unit columns, and their removal; rows
+    // sorted by one of them get the run's order back.
     static void AddColumns(TTreeGridModel &Grid);
     static void RemoveColumns(TTreeGridModel &Grid);
 

@@ -137,6 +137,11 @@ QString TMapAnalysis::RatioText(qint64 DcuSize, qint32 CodeSize)
     return Format(u"%.1f"_s, {double(DcuSize) / double(divisor)});
 }
 
+void TMapAnalysis::SortByDefaultColumn(TTreeGridModel &Grid)
+{
+    Grid.SortBy(1, sdDescending);
+}
+
 bool TMapAnalysis::Run(const QString &MapFileName, const std::optional<QString> &SearchFolder)
 {
     FFailure = afNone;
@@ -416,7 +421,7 @@ bool TMapAnalysis::Apply(TMapAnalysisResult Result)
             node->AddChild(u"$"_s);
     // A failed run's grid is not sorted.
     if (Result.Failure == afNone)
-        FGrid.SortBy(1, sdDescending);
+        SortByDefaultColumn(FGrid);
     FGrid.EndUpdate();
 
     FIncompleteWarning = Result.IncompleteWarning;

@@ -57,6 +57,8 @@ public:
 
     // The unit grid's five columns: "Unit", "Compiled size", "%", "DFM size", "Ratio DCU size".
     static void SetupUnitColumns(TTreeGridModel &Grid);
+    // The order of a finished run: by compiled size, largest first.
+    static void SortByDefaultColumn(TTreeGridModel &Grid);
 
     // False, after the message "MAP File "<path>" not available.", when no file is at the path.
     bool MapFileAvailable(const QString &MapFileName);

@@ -74,6 +74,13 @@ QString ProjectFileNameFor(const QString &mapFileName)
     return PathChangeExt(PathFileName(mapFileName), u".dpr"_s);
 }
 
+QString ProjectFileMissingMessage(const QString &projectName)
+{
+    return Format(
+        u"Couldn't locate project file (%s).\r\nsizes for DFM with relative paths will be incorrect."_s,
+        {projectName});
+}
+
 QString FindProjectFile(const QString &mapFileName)
 {
     const QString programName = ProjectFileNameFor(mapFileName);
@@ -97,9 +104,7 @@ void BuildProjectUnitPaths(const QString &mapFileName, TXStringList &Units, cons
     const QString projectFile = FindProjectFile(mapFileName);
     if (projectFile.isEmpty()) {
         if (Warn)
-            Warn(Format(u"Couldn't locate project file (%s).\r\nsizes for DFM with relative paths will be "
-                        u"incorrect."_s,
-                        {ProjectFileNameFor(mapFileName)}));
+            Warn(ProjectFileMissingMessage(ProjectFileNameFor(mapFileName)));
         return;
     }
 

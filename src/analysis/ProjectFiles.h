@@ -27,6 +27,8 @@ void BuildProjectUnitPaths(const QString &mapFileName, TXStringList &Units, cons
 
 // The project file's name without folder: the MAP file's name with the extension ".dpr".
 QString ProjectFileNameFor(const QString &mapFileName);
+// What Warn hears when no project file lies above the MAP file.
+QString ProjectFileMissingMessage(const QString &projectName);
 
 // "UnitA in '..\src\UnitA.pas' {FormA}," gives "UnitA=..\src\UnitA.pas".
 QString ProjectUnitClause(const QString &line);

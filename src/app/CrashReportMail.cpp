@@ -3,6 +3,7 @@
 #include "app/UCrashLogging.h"
 #include "base/Strings.h"
 #include "base/UFileUtils.h"
+#include "base/UMultiLang.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -42,7 +43,7 @@ bool ReportDialogOnScreen()
 {
     const QWidgetList windows = QApplication::topLevelWidgets();
     return std::any_of(windows.cbegin(), windows.cend(), [](const QWidget *window) {
-        return window->isVisible() && window->windowTitle() == QStringLiteral("Rapport d'erreur");
+        return window->isVisible() && window->windowTitle() == Translate(QStringLiteral("Rapport d'erreur"));
     });
 }
 

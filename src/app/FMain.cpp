@@ -5,13 +5,18 @@
 #include "analysis/MapAnalysisThread.h"
 #include "analysis/MapFileSearch.h"
 #include "analysis/NameFilter.h"
+#include "analysis/ProjectFiles.h"
 #include "app/DraggedFile.h"
 #include "app/FScanFilesAbort.h"
+#include "app/FilterSummary.h"
 #include "app/GridState.h"
 #include "app/MapFileWatcher.h"
+#include "app/ProjectFolders.h"
 #include "app/RunProgressPanel.h"
+#include "app/SymbolRowsSummary.h"
 #include "app/UnitColumnPainting.h"
 #include "app/WindowFit.h"
+#include "base/FreedMemory.h"
 #include "base/UFileUtils.h"
 #include "base/UFormat.h"
 #include "base/UVersionInfo.h"
@@ -88,6 +93,11 @@ QString SignedNumber(qint64 value)
     return value > 0 ? u'+' + QString::number(value) : QString::number(value);
 }
 
+int ShownWidth(const QLabel *panel)
+{
+    return panel->isHidden() ? 0 : panel->sizeHint().width() + 2;
+}
+
 } // namespace
 
 TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
@@ -135,6 +145,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FRunProgress->hide();
 
     CreateAnalysis();
+    FComparison = std::make_unique<TBaselineComparison>(*FVGUnits, *FAnalysis);
     SetClock(FClock);
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { FormHelp(); });
@@ -164,6 +175,7 @@ TQuillonMain::~TQuillonMain()
     FVGUnits->OnExpanding = nullptr;
     FTMUnits->SetModel(nullptr);
     FAnalysisThread.reset();
+    FComparison.reset();
     FAnalysis.reset();
 }
 
@@ -187,8 +199,14 @@ void TQuillonMain::CreateStatusBar()
     FFilterPanel->setFrameShape(QFrame::Panel);
     FFilterPanel->setFrameShadow(QFrame::Sunken);
     FFilterPanel->hide();
+    FBaselinePanel = new QLabel(FStatusBar);
+    FBaselinePanel->setObjectName(QStringLiteral("BaselinePanel"));
+    FBaselinePanel->setFrameShape(QFrame::Panel);
+    FBaselinePanel->setFrameShadow(QFrame::Sunken);
+    FBaselinePanel->hide();
     layout->addWidget(FStatusPanels[0]);
     layout->addWidget(FFilterPanel);
+    layout->addWidget(FBaselinePanel);
     layout->addWidget(FStatusPanels[1], 1);
     FStatusPanels[1]->setText(PublisherText);
 }
@@ -231,6 +249,13 @@ void TQuillonMain::CreateGrid()
         return PercentCellText(node);
     };
     FVGUnits->OnGetNodeHint = [this](TInteractiveTreeView *, TITreeNode *node) { return SymbolHint(node); };
+    // The rows a filter built only to test them go again; opening the unit builds them anew.
+    FVGUnits->Filter().OnReleaseRows = [](TITreeNode *unit) {
+        if (TBaselineColumns::OnlyInBaseline(unit))
+            return;
+        unit->DeleteChildren();
+        unit->AddChild(QStringLiteral("$"));
+    };
 }
 
 void TQuillonMain::CreateTreemap()
@@ -341,7 +366,7 @@ void TQuillonMain::CreateHeaderBand()
 
     FDEFilePath = new TDirectoryEdit(FGradient1);
     FDEFilePath->setObjectName(QStringLiteral("DEFilePath"));
-    FDEFilePath->setText(QStringLiteral("S:\\"));
+    FDEFilePath->setText(TProjectFolders::DesignedSearchFolder);
 
     FFEMapFile = new TFileComboEdit(FGradient1);
     FFEMapFile->setObjectName(QStringLiteral("FEMapFile"));
@@ -410,6 +435,9 @@ void TQuillonMain::CreateCompareButton()
     FBBCompare = new QPushButton(QStringLiteral("Compare with\u2026"), FGradient1);
     FBBCompare->setObjectName(QStringLiteral("BBCompare"));
     auto *menu = new QMenu(FBBCompare);
+    FBaselineNameAction = menu->addAction(QString());
+    FBaselineNameAction->setEnabled(false);
+    FBaselineNameAction->setVisible(false);
     FCompareWithAction =
         menu->addAction(QStringLiteral("Compare with\u2026"), this, [this] { CompareWithClick(); });
     FClearBaselineAction =
@@ -438,6 +466,14 @@ void TQuillonMain::CreateAnalysis()
     FAnalysisThread->OnFinished = [this](TMapAnalysisResult result) { AnalysisFinished(std::move(result)); };
     FRunProgress->OnCancel = [this] { FAnalysisThread->Cancel(); };
     FAnalysis->OnMessage = [this](TMapAnalysis *, const QString &message) { ShowAnalysisMessage(message); };
+    FAnalysis->OnProjectFileMissing = [this](TMapAnalysis *, const QString &projectFile, const QString &) {
+        const QString message = ProjectFileMissingMessage(projectFile);
+        // Ours: a reload that stopped at a dialog never reloaded by itself.
+        if (FQuietRun)
+            ShowStatusNote(QString(message).replace(QStringLiteral("\r\n"), QStringLiteral(" ")));
+        else
+            ShowAnalysisMessage(message);
+    };
     FAnalysis->OnWarning = [this](TMapAnalysis *, const QString &message) { ShowStatusNote(message); };
     FAnalysis->OnScanStarting = [this](TMapAnalysis *) {
         if (FScanFilesAbort)
@@ -463,8 +499,28 @@ void TQuillonMain::SetClock(std::shared_ptr<TICCClock> clock)
 
 void TQuillonMain::ShowAnalysisMessage(const QString &message)
 {
+    // Those of the preparation wait until the reading has started behind them.
+    if (FPreparing) {
+        FPreparedMessages << message;
+        return;
+    }
     // The engine's messages are already formatted.
     ShowErrorMessage(QStringLiteral("!") + message);
+}
+
+void TQuillonMain::ShowPreparedMessages()
+{
+    if (FPreparedMessages.isEmpty() || FShowingPreparedMessages)
+        return;
+    {
+        FShowingPreparedMessages = true;
+        const auto shown = qScopeGuard([this] { FShowingPreparedMessages = false; });
+        for (const QString &message : std::exchange(FPreparedMessages, {}))
+            ShowAnalysisMessage(message);
+    }
+    // A result that arrived while they were open follows them, with its own messages.
+    if (FHeldResult)
+        AnalysisFinished(*std::exchange(FHeldResult, std::nullopt));
 }
 
 void TQuillonMain::ShowStatusNote(const QString &note)
@@ -489,7 +545,27 @@ bool TQuillonMain::StatusNoteShown() const
 
 void TQuillonMain::BBGoClick()
 {
+    // Mended: a project or executable typed in the field opens its MAP file as a drop does.
+    const QString named = FFEMapFile->FileName();
+    const QString suffix = QFileInfo(named).suffix().toLower();
+    if (!FRunActive && QFileInfo(named).isFile() &&
+        (suffix == u"dpr" || suffix == u"dpk" || suffix == u"exe")) {
+        OpenMapFile(named);
+        return;
+    }
     StartRun(nullptr);
+}
+
+bool TQuillonMain::BeginRun()
+{
+    if (FRunActive)
+        return false;
+    FRunActive = true;
+    FClosing = false;
+    // A note of the previous run would be taken for one of this run.
+    ClearStatusNote();
+    LockInterface(true);
+    return true;
 }
 
 void TQuillonMain::StartRun(std::function<void()> afterRun)
@@ -499,21 +575,32 @@ void TQuillonMain::StartRun(std::function<void()> afterRun)
     const QString mapFileName = FFEMapFile->FileName();
     if (!FAnalysis->MapFileAvailable(mapFileName))
         return;
-    FRunActive = true;
-    FClosing = false;
+    BeginRun();
     FAfterRun = std::move(afterRun);
-    // A note of the previous run would be taken for one of this run.
-    ClearStatusNote();
-    LockInterface(true);
-    // The project file's question and the scan's dialog need this thread; the scan pumps events.
-    std::optional<TMapAnalysis::TRunInput> input = FAnalysis->Prepare(mapFileName, FDEFilePath->text());
+    const QString searchFolder = TProjectFolders::ForRun(mapFileName, FDEFilePath->text());
+    if (searchFolder != FDEFilePath->text())
+        FDEFilePath->setText(searchFolder);
+    // The scan's dialog needs this thread; the scan pumps events.
+    FPreparing = true;
+    std::optional<TMapAnalysis::TRunInput> input = FAnalysis->Prepare(mapFileName, searchFolder);
+    FPreparing = false;
+    FRunSearchFolder = searchFolder;
     if (!input || FClosing) {
         EndRun(false);
+        ShowPreparedMessages();
         return;
     }
-    FRunProgress->Reset(input->MapFileName);
+    StartReading(std::move(*input), [this](TMapAnalysisResult result) { ApplyRun(std::move(result)); });
+    if (!FPreparedMessages.isEmpty())
+        QTimer::singleShot(0, this, [this] { ShowPreparedMessages(); });
+}
+
+void TQuillonMain::StartReading(TMapAnalysis::TRunInput input, std::function<void(TMapAnalysisResult)> apply)
+{
+    FApplyRead = std::move(apply);
+    FRunProgress->Reset(input.MapFileName);
     QApplication::changeOverrideCursor(Qt::BusyCursor);
-    FAnalysisThread->Start(std::move(*input));
+    FAnalysisThread->Start(std::move(input));
     FTIRunProgress->SetInterval(500);
     FTIRunProgress->SetEnabled(true);
 }
@@ -521,6 +608,7 @@ void TQuillonMain::StartRun(std::function<void()> afterRun)
 void TQuillonMain::LockInterface(bool locked)
 {
     if (locked) {
+        FRunFocus.Remember();
         QApplication::setOverrideCursor(Qt::WaitCursor);
         FVGUnits->OnSelectionChanged = nullptr;
     } else {
@@ -533,36 +621,55 @@ void TQuillonMain::LockInterface(bool locked)
         if (!StatusNoteShown())
             VGUnitsSelectionChanged(FVGUnits);
     }
-    for (QWidget *widget :
-         std::initializer_list<QWidget *>{FVGUnits, FTMUnits, FBBGo, FCBGroupByName, FBBCompare, FBBRecent})
+    const QList<QWidget *> lockedWidgets{FVGUnits, FTMUnits, FBBGo, FCBGroupByName, FBBCompare, FBBRecent};
+    for (QWidget *widget : lockedWidgets)
         widget->setEnabled(!locked);
     FFilterClear->setEnabled(!locked && !FEDFilter->text().isEmpty());
-    if (!locked)
+    if (!locked) {
         QApplication::restoreOverrideCursor();
+        if (isVisible())
+            FRunFocus.Restore(FVGUnits, lockedWidgets);
+    }
 }
 
 void TQuillonMain::AnalysisFinished(TMapAnalysisResult result)
 {
+    if (FShowingPreparedMessages) {
+        FHeldResult = std::move(result);
+        return;
+    }
+    // A reading quicker than the event loop: the preparation's messages still come first.
+    ShowPreparedMessages();
+    if (FHeldResult)
+        return;
     FTIRunProgress->SetEnabled(false);
     FRunProgress->hide();
     // Cancelled: the grid, its sort, opened rows and selection stay as they were.
     const bool cancelled = result.Cancelled;
+    const std::function<void(TMapAnalysisResult)> apply = std::exchange(FApplyRead, nullptr);
     if (!cancelled) {
         QApplication::changeOverrideCursor(Qt::WaitCursor);
-        // Mended: resolved before the project search changed the current folder; a relative name
-        // was listed and watched in the project's folder instead.
-        const QString mapFileName = result.MapFileName;
-        FRunSucceeded = FAnalysis->Apply(std::move(result));
-        if (FRunSucceeded)
-            FBBRecent->Add(mapFileName);
-        // Watched even when the run failed: a file read while the linker wrote it is read again when
-        // done.
-        FMapFileWatcher->Watch(mapFileName);
-        FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
-        FBaselineShown = false;
-        ShowBaseline();
+        apply(std::move(result));
     }
     EndRun(!cancelled);
+}
+
+void TQuillonMain::ApplyRun(TMapAnalysisResult result)
+{
+    // Mended: resolved before the project search changed the current folder; a relative name was
+    // listed and watched in the project's folder instead.
+    const QString mapFileName = result.MapFileName;
+    FRunSucceeded = FAnalysis->Apply(std::move(result));
+    if (FRunSucceeded) {
+        FBBRecent->Add(mapFileName);
+        FProjectFolders.Remember(mapFileName, FRunSearchFolder, FBBRecent->Files());
+    }
+    // Watched even when the run failed: a file read while the linker wrote it is read again when
+    // done.
+    FMapFileWatcher->Watch(mapFileName);
+    FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
+    FComparison->ShowAfterRun(FRunSucceeded);
+    ReleaseFreedMemory();
 }
 
 void TQuillonMain::EndRun(bool applied)
@@ -574,6 +681,9 @@ void TQuillonMain::EndRun(bool applied)
         afterRun();
     // The new rows (or, after a cancel, the kept ones) filtered by the text in the field.
     ApplyFilter();
+    // A comparison asked for during the run.
+    if (!FPendingBaseline.isEmpty())
+        QTimer::singleShot(0, this, [this] { SetBaseline(std::exchange(FPendingBaseline, QString())); });
 }
 
 void TQuillonMain::TIRunProgressTimer(TTimer97 *)
@@ -615,64 +725,52 @@ void TQuillonMain::CompareWithClick()
 
 bool TQuillonMain::SetBaseline(const QString &mapFileName)
 {
-    auto baseline = std::make_unique<TBaselineColumns>();
-    baseline->SetGrouping(FAnalysis->Grouping());
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const bool loaded = baseline->Load(mapFileName);
-    QApplication::restoreOverrideCursor();
-    if (!loaded) {
-        ShowErrorMessage(QStringLiteral("!") + baseline->ErrorMessage());
+    if (FRunActive) {
+        FPendingBaseline = mapFileName;
+        return true;
+    }
+    auto loading = std::make_shared<TBaselineComparison::TLoading>(mapFileName, FAnalysis->Grouping());
+    BeginRun();
+    std::optional<TMapAnalysis::TRunInput> input = loading->Prepare();
+    if (!input) {
+        EndRun(false);
+        ShowErrorMessage(QStringLiteral("!") + loading->ErrorMessage());
         return false;
     }
-    WithoutFilter([this, &baseline] {
-        ClearBaseline();
-        FBaseline = std::move(baseline);
-        TBaselineColumns::AddColumns(*FVGUnits);
-        FVGUnits->Column(TBaselineColumns::OldSizeColumn)->OnDrawNodeContent =
-            [this](TITreeView *sender, QPainter &canvas, const QRect &cell, TITreeNode *node, int column,
-                   TITreeViewNodeStates states) {
-                VGUnitsOldSizeDrawNodeContent(sender, canvas, cell, node, column, states);
-            };
-        FVGUnits->Column(TBaselineColumns::ChangeColumn)->OnDrawNodeContent =
-            [this](TITreeView *sender, QPainter &canvas, const QRect &cell, TITreeNode *node, int column,
-                   TITreeViewNodeStates states) {
-                VGUnitsChangeDrawNodeContent(sender, canvas, cell, node, column, states);
-            };
-        ShowBaseline();
+    // Read as a run's MAP file is: the progress panel, Cancel and Esc; a cancel keeps what is shown.
+    StartReading(std::move(*input), [this, loading](TMapAnalysisResult result) {
+        if (!loading->Finish(std::move(result))) {
+            ShowErrorMessage(QStringLiteral("!") + loading->ErrorMessage());
+            return;
+        }
+        WithoutFilter([this, &loading] { FComparison->Replace(*loading, FRunSucceeded); });
+        BaselineChanged();
+        ReleaseFreedMemory();
     });
-    BaselineChanged();
     return true;
-}
-
-void TQuillonMain::ShowBaseline()
-{
-    if (!FBaseline || !FRunSucceeded)
-        return;
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    FBaseline->Show(*FVGUnits);
-    FVGUnits->Resort();
-    FBaselineShown = true;
-    QApplication::restoreOverrideCursor();
 }
 
 void TQuillonMain::ClearBaseline()
 {
-    if (!FBaseline)
+    if (!FComparison->Active())
         return;
-    WithoutFilter([this] {
-        TBaselineColumns::Hide(*FVGUnits);
-        TBaselineColumns::RemoveColumns(*FVGUnits);
-        FBaseline.reset();
-        FBaselineShown = false;
-    });
+    WithoutFilter([this] { FComparison->Clear(); });
     BaselineChanged();
+    ReleaseFreedMemory();
 }
 
 void TQuillonMain::BaselineChanged()
 {
-    FClearBaselineAction->setEnabled(FBaseline != nullptr);
-    FBBCompare->setToolTip(FBaseline ? QStringLiteral("Compared with %1").arg(FBaseline->MapFileName())
-                                     : QStringLiteral("Compare with the build of another MAP file"));
+    const bool active = FComparison->Active();
+    FClearBaselineAction->setEnabled(active);
+    FBaselineNameAction->setVisible(active);
+    FBaselineNameAction->setText(FComparison->Description());
+    FBBCompare->setToolTip(active ? QStringLiteral("Compared with %1").arg(FComparison->MapFileName())
+                                  : QStringLiteral("Compare with the build of another MAP file"));
+    FBaselinePanel->setVisible(active);
+    FBaselinePanel->setText(FComparison->Description());
+    FBaselinePanel->setToolTip(FComparison->MapFileName());
+    FormResize();
     VGUnitsSelectionChanged(FVGUnits);
 }
 
@@ -680,16 +778,8 @@ void TQuillonMain::CBGroupByNameClick()
 {
     const TSymbolGrouping grouping =
         FCBGroupByName->isChecked() ? TSymbolGrouping::ByName : TSymbolGrouping::ByAddress;
-    // The baseline's rows go first, so that the engine regroups only the rows of this build; the
-    // comparison is then shown again over the new trees.
-    if (FBaseline)
-        FBaseline->SetGrouping(grouping);
     WithoutFilter([this, grouping] {
-        if (FBaselineShown)
-            TBaselineColumns::Hide(*FVGUnits);
-        FAnalysis->SetGrouping(grouping);
-        if (FBaselineShown)
-            ShowBaseline();
+        FComparison->SetGrouping(grouping, [this, grouping] { FAnalysis->SetGrouping(grouping); });
     });
     FTMUnits->RequestRepaint();
 }
@@ -706,6 +796,7 @@ void TQuillonMain::FormShow()
         // folders too, where every recent Delphi writes it.
         const TMapFileSearch search = FindMapFileFor(named);
         if (!search.MapFile.isEmpty()) {
+            TakeProjectOf(search.MapFile);
             FFEMapFile->SetFileName(search.MapFile);
             return;
         }
@@ -716,7 +807,9 @@ void TQuillonMain::FormShow()
     const qsizetype dot = mapFile.lastIndexOf(u'.');
     if (dot > mapFile.lastIndexOf(u'/'))
         mapFile.truncate(dot);
-    FFEMapFile->SetFileName(mapFile + QStringLiteral(".map"));
+    mapFile += QStringLiteral(".map");
+    TakeProjectOf(mapFile);
+    FFEMapFile->SetFileName(mapFile);
 }
 
 void TQuillonMain::ShowNoMapFileFound(const QString &named, const QStringList &candidates)
@@ -738,8 +831,26 @@ void TQuillonMain::OpenMapFile(const QString &named)
         }
         mapFile = search.MapFile;
     }
+    const QString note = TakeProjectOf(mapFile);
     FFEMapFile->SetFileName(mapFile);
-    BBGoClick();
+    StartRun(nullptr);
+    // After the run's start, which clears the notes of the last one.
+    if (!note.isEmpty())
+        ShowStatusNote(note);
+}
+
+QString TQuillonMain::TakeProjectOf(const QString &mapFile)
+{
+    const QString previous =
+        FAnalysis->MapFileName().isEmpty() ? FFEMapFile->FileName() : FAnalysis->MapFileName();
+    const TProjectFolders::TOpening opening = FProjectFolders.Open(mapFile, previous, FDEFilePath->text());
+    FDEFilePath->setText(opening.SearchFolder);
+    if (!opening.OtherProject || !FComparison->Active())
+        return QString();
+    const QString baseline = QFileInfo(FComparison->MapFileName()).fileName();
+    ClearBaseline();
+    return Format(QStringLiteral("The comparison with %s was cleared: %s belongs to another project"),
+                  {baseline, QFileInfo(mapFile).fileName()});
 }
 
 void TQuillonMain::MapFileChanged(const QString &fileName)
@@ -765,6 +876,8 @@ void TQuillonMain::ReloadMapFile(const QString &fileName)
     // have that state.
     FVGUnits->ClearFilter();
     FFEMapFile->SetFileName(fileName);
+    FQuietRun = true;
+    const auto loud = qScopeGuard([this] { FQuietRun = false; });
     StartRun([this, state = TGridState::Capture(*FVGUnits)] {
         state.Restore(*FVGUnits);
         if (!StatusNoteShown())
@@ -802,19 +915,20 @@ bool TQuillonMain::FormHelp()
 void TQuillonMain::FormResize()
 {
     const int designed = frameGeometry().width() - 180;
-    if (!FFilterPanel->isVisible()) {
+    const int panelsWidth = ShownWidth(FFilterPanel) + ShownWidth(FBaselinePanel);
+    if (panelsWidth == 0) {
         FStatusPanels[0]->setFixedWidth(std::max(0, designed));
         return;
     }
-    // The filter's panel takes its room from the selection summary, which in turn may take the
-    // publisher panel's room beyond that panel's own text, so the summary stays readable.
-    const int filterWidth = FFilterPanel->sizeHint().width() + 2;
+    // The filter's and the baseline's panels take their room from the selection summary, which in
+    // turn may take the publisher panel's room beyond that panel's own text, so the summary stays
+    // readable.
     const int beyondPublisher =
-        frameGeometry().width() - FStatusPanels[1]->sizeHint().width() - 2 - filterWidth;
+        frameGeometry().width() - FStatusPanels[1]->sizeHint().width() - 2 - panelsWidth;
     QLabel *const panel = FStatusPanels[0];
     const int textWidth = panel->fontMetrics().horizontalAdvance(panel->text()) + 2 * panel->frameWidth() + 4;
     const int summary = std::min(textWidth, beyondPublisher);
-    FStatusPanels[0]->setFixedWidth(std::max({0, designed - filterWidth, summary}));
+    FStatusPanels[0]->setFixedWidth(std::max({0, designed - panelsWidth, summary}));
 }
 
 void TQuillonMain::showEvent(QShowEvent *event)
@@ -861,14 +975,14 @@ void TQuillonMain::LayoutComponents()
 
 void TQuillonMain::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bool &Allow)
 {
-    if (!FBaselineShown) {
+    if (!FComparison->Shown()) {
         FAnalysis->VGUnitsExpanding(Sender, Node, Allow);
         return;
     }
     Allow = true;
     // Only Node's rows are new: the filter opens thousands of units, each sorted on its own.
     const quint64 contentBefore = FVGUnits->Items().ContentVersion();
-    if (FBaseline->AddSymbolRowsOf(*FAnalysis, Node))
+    if (FComparison->AddSymbolRowsOf(Node))
         FVGUnits->ResortChanged(Node, contentBefore);
 }
 
@@ -889,11 +1003,14 @@ void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
     QString summary = Format(QStringLiteral("%d units: %.1f kB code (%.2f%%), %.1f kB DFM"),
                              {count, double(codeSum) / 1024, double(codeSum) * FAnalysis->PercentFactor(),
                               double(formSum) / 1024});
-    if (FBaselineShown)
+    if (FComparison->Shown())
         summary += QStringLiteral(", change %1 bytes").arg(SignedNumber(changeSum));
+    if (count == 0)
+        if (const QString symbols = SymbolRowsSummary(FVGUnits->Items()); !symbols.isEmpty())
+            summary = symbols;
     FStatusPanels[0]->setToolTip(QString());
     FStatusPanels[0]->setText(summary);
-    if (FFilterPanel->isVisible())
+    if (!FFilterPanel->isHidden() || !FBaselinePanel->isHidden())
         FormResize();
     FTMUnits->SetHighlightedNode(FVGUnits->SelectedNode());
 }
@@ -952,56 +1069,6 @@ void TQuillonMain::VGUnitsColumn2DrawNodeContent(TITreeView *Sender, QPainter &a
                   Sender->CellTextColor(nodeStates.testFlag(nsSelected), columnIndex));
 }
 
-QString TQuillonMain::OldSizeCellText(const TITreeNode *node)
-{
-    if (!TBaselineColumns::HasBaselineValues(node))
-        return QString();
-    const qint64 value = TBaselineColumns::OldSize(node);
-    if (value != 0)
-        return QString::number(value);
-    return node->Parent() ? QString() : QStringLiteral("-");
-}
-
-QString TQuillonMain::ChangeCellText(const TITreeNode *node)
-{
-    return TBaselineColumns::HasBaselineValues(node) ? SignedNumber(TBaselineColumns::Change(node))
-                                                     : QString();
-}
-
-void TQuillonMain::VGUnitsOldSizeDrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
-                                                 TITreeNode *node, int columnIndex,
-                                                 TITreeViewNodeStates nodeStates)
-{
-    const qint64 value = TBaselineColumns::OldSize(node);
-    const TITreeNode *parent = node->Parent();
-    const bool selected = nodeStates.testFlag(nsSelected);
-    if (value > 0) {
-        const float ratio = float(
-            double(value) / double(parent ? TBaselineColumns::OldSize(parent) : FBaseline->MaxOldUnitSize()));
-        PaintUnitBar(aCanvas, UnitBarRect(cellRect, ratio),
-                     parent ? SymbolBarColor(node->Level()) : UnitCodeBarColor, selected);
-    }
-    PaintCellText(aCanvas, cellRect, OldSizeCellText(node), Sender->CellTextColor(selected, columnIndex));
-}
-
-void TQuillonMain::VGUnitsChangeDrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
-                                                TITreeNode *node, int columnIndex,
-                                                TITreeViewNodeStates nodeStates)
-{
-    const qint64 change = TBaselineColumns::Change(node);
-    const TITreeNode *parent = node->Parent();
-    const bool selected = nodeStates.testFlag(nsSelected);
-    if (change != 0) {
-        // A symbol's change against the larger of its parent's two sizes: the share of the parent
-        // that moved.
-        const qint64 scale =
-            parent ? std::max(parent->Tag(), TBaselineColumns::OldSize(parent)) : FBaseline->MaxUnitChange();
-        PaintUnitBar(aCanvas, UnitBarRect(cellRect, float(double(qAbs(change)) / double(scale))),
-                     change > 0 ? GrowthBarColor : ShrinkageBarColor, selected);
-    }
-    PaintCellText(aCanvas, cellRect, ChangeCellText(node), Sender->CellTextColor(selected, columnIndex));
-}
-
 void TQuillonMain::ApplyFilter()
 {
     FFilterTimer->Stop();
@@ -1014,6 +1081,7 @@ void TQuillonMain::ApplyFilter()
     if (filter.IsEmpty()) {
         FVGUnits->ClearFilter();
         ShowFilterSummary();
+        ReleaseFreedMemory();
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -1054,28 +1122,8 @@ void TQuillonMain::ShowFilterSummary()
         FormResize();
         return;
     }
-    const int matchingRows = FVGUnits->Filter().MatchCount();
-    if (!FVGUnits->Filter().Finished()) {
-        FFilterPanel->setText(Format(QStringLiteral("Filtering\u2026 %d rows match so far"), {matchingRows}));
-    } else {
-        int units = 0;
-        qint64 codeSum = 0;
-        const TNameFilter filter(FFilterText);
-        for (const TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling())
-            if (filter.RowMatches(node)) {
-                ++units;
-                codeSum += node->Tag();
-            }
-        FFilterPanel->setText(Format(
-            QStringLiteral("%d %s; %d matching %s: %.1f kB (%.2f%%)"),
-            {matchingRows, matchingRows == 1 ? QStringLiteral("row matches") : QStringLiteral("rows match"),
-             units, units == 1 ? QStringLiteral("unit") : QStringLiteral("units"), double(codeSum) / 1024,
-             double(codeSum) * FAnalysis->PercentFactor()}));
-    }
-    FFilterPanel->setToolTip(
-        Format(QStringLiteral("Rows whose names contain \"%s\"; the units whose own names contain it and "
-                              "their compiled size together"),
-               {FFilterText}));
+    FFilterPanel->setText(FilterSummaryText(*FVGUnits, FFilterText, FAnalysis->PercentFactor()));
+    FFilterPanel->setToolTip(FilterSummaryHint(FFilterText));
     FFilterPanel->show();
     FormResize();
 }

@@ -2,6 +2,10 @@
 // The main window: the header band with the MAP file and search folder fields and the Go button, the
 // unit grid, and the status bar with the selection summary. The analysis itself is the engine's.
 
+#include "analysis/MapAnalysis.h"
+#include "app/BaselineComparison.h"
+#include "app/ProjectFolders.h"
+#include "app/RunFocus.h"
 #include "base/UShellUtils.h"
 #include "controls/CITVClassic.h"
 
@@ -57,13 +61,18 @@ public:
     void SetBaselineChooser(std::function<QString()> chooser) { FBaselineChooser = std::move(chooser); }
 
     // Compares the grid with the build of the MAP file: the columns "Old size" and "Change", the
-    // units only the baseline has as rows of size 0. Values follow every successful run. False,
-    // after a message, when the file cannot be analysed (a shown baseline then stays).
+    // units only the baseline has as rows of size 0. Values follow every successful run. The file
+    // is read as a run's MAP file is, off the window's thread; asked for during a run, it is read
+    // when the run ends. False, after a message, when the file is missing; a file that cannot be
+    // analysed is reported when read (a shown baseline then stays).
     bool SetBaseline(const QString &mapFileName);
     // Takes the columns and every row only the baseline has out of the grid.
     void ClearBaseline();
     // None without a baseline.
-    const TBaselineColumns *Baseline() const { return FBaseline.get(); }
+    const TBaselineColumns *Baseline() const { return FComparison->Columns(); }
+    // Names the baseline while there is one: "compared with reg01.map, 2026-12-09 14:02".
+    QLabel *BaselinePanel() const { return FBaselinePanel; }
+    QAction *BaselineNameAction() const { return FBaselineNameAction; }
 
     TITreeView *VGUnits() const { return FVGUnits; }
     // The treemap of the units beside the grid, in a splitter with it; shown while CBTreemap is
@@ -125,12 +134,6 @@ public:
                                        TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
     void VGUnitsColumn2DrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
                                        TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
-    // The baseline's columns: the old size, and the signed change with its bar in the colour of
-    // growth or shrinkage.
-    void VGUnitsOldSizeDrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
-                                       TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
-    void VGUnitsChangeDrawNodeContent(TITreeView *Sender, QPainter &aCanvas, const QRect &cellRect,
-                                      TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
     void TIAbortTimer(TTimer97 *Sender);
     // Filters the grid by the filter field's text at once (an empty text ends the filter).
     void ApplyFilter();
@@ -165,9 +168,19 @@ private:
     void CreateAnalysis();
     void LayoutComponents();
     void ShowAnalysisMessage(const QString &message);
+    // The preparation's messages, once the reading has started (or the run has ended).
+    void ShowPreparedMessages();
+    // A MAP file about to be opened brings its project's search folder; a comparison with a build
+    // of another project ends: the note that says so is returned.
+    QString TakeProjectOf(const QString &mapFile);
     // A run: locks the interface, prepares on this thread (project file, scan), reads on another;
     // AfterRun follows a run whose result reached the grid.
     void StartRun(std::function<void()> afterRun);
+    // False during a run; else locks the interface for one.
+    bool BeginRun();
+    // The prepared input read on the analysis thread; apply gets its result unless cancelled.
+    void StartReading(TMapAnalysis::TRunInput input, std::function<void(TMapAnalysisResult)> apply);
+    void ApplyRun(TMapAnalysisResult result);
     void LockInterface(bool locked);
     void AnalysisFinished(TMapAnalysisResult result);
     void EndRun(bool applied);
@@ -188,12 +201,7 @@ private:
     // Runs a change that replaces rows (a regrouping, a baseline) on the unfiltered grid.
     void WithoutFilter(const std::function<void()> &change);
     void CompareWithClick();
-    // Puts the baseline's values into the grid after a successful run.
-    void ShowBaseline();
     void BaselineChanged();
-    // The texts of the baseline's columns, as painted and copied.
-    static QString OldSizeCellText(const TITreeNode *node);
-    static QString ChangeCellText(const TITreeNode *node);
     // A symbol row's tooltip: the address of its symbol, which tells overloads of one name apart.
     QString SymbolHint(const TITreeNode *node) const;
 
@@ -235,12 +243,25 @@ private:
     TRunProgressPanel *FRunProgress = nullptr;
     TTimer97 *FTIRunProgress = nullptr;
     bool FRunActive = false;
+    // A reload: the missing project file is noted in the status bar rather than asked about.
+    bool FQuietRun = false;
+    bool FPreparing = false;
+    QStringList FPreparedMessages;
+    bool FShowingPreparedMessages = false;
+    // The reading's result that came while the preparation's messages were open.
+    std::optional<TMapAnalysisResult> FHeldResult;
+    QString FRunSearchFolder;
+    TProjectFolders FProjectFolders{QStringLiteral("RecentSearchFolders")};
+    TRunFocus FRunFocus;
     bool FClosing = false;
     std::function<void()> FAfterRun;
     // The grid holds the rows of a successful run (not of a failed one, nor none).
     bool FRunSucceeded = false;
-    std::unique_ptr<TBaselineColumns> FBaseline;
-    bool FBaselineShown = false;
+    std::unique_ptr<TBaselineComparison> FComparison;
+    QString FPendingBaseline;
+    QAction *FBaselineNameAction = nullptr;
+    QLabel *FBaselinePanel = nullptr;
+    std::function<void(TMapAnalysisResult)> FApplyRead;
     std::function<QString()> FBaselineChooser;
     std::shared_ptr<TICCClock> FClock;
     qint64 FNextScanRefresh = 0;

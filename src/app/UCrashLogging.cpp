@@ -2,6 +2,7 @@
 
 #include "app/ExceptionInfo.h"
 #include "base/UCharsetConvert.h"
+#include "base/UMultiLang.h"
 #include "controls/UStdMessageDlg.h"
 
 #include <QCoreApplication>
@@ -144,7 +145,9 @@ void InitErrorLog()
 void LogError(const QString &text, const QString &data)
 {
     LogRequest(QStringLiteral("ERR"), text, data);
-    ShowErrorMessage(QStringLiteral("Erreur Détectée :\r\n") + text + QStringLiteral("\r\n") + data);
+    // Only the heading is the program's text: the message and its data are shown as they are.
+    ShowErrorMessage(u'!' + Translate(QStringLiteral("Erreur Détectée :")) + QStringLiteral("\r\n") + text +
+                     QStringLiteral("\r\n") + data);
 }
 
 void LogMessage(const QString &text, const QString &data)

@@ -1,11 +1,12 @@
 // quillon: the desktop program.
 #include "app/FMain.h"
 #include "app/FScanFilesAbort.h"
+#include "app/InterfaceLanguageChoice.h"
 #include "app/LaunchOptions.h"
 #include "app/QuillonApplication.h"
 #include "app/QuillonStartup.h"
 #include "app/TestFault.h"
-#include "base/UMultiLang.h"
+#include "app/UCrashLogging.h"
 #include "controls/CDirectoryEdit.h"
 
 #include <QIcon>
@@ -41,7 +42,9 @@ int main(int argc, char **argv)
     TQuillonApplication::setWindowIcon(programIcon);
 
     const TQuillonStartup startup;
-    SetInterfaceLanguage(1033);
+    // A dictionary that cannot be read leaves the texts as written: worth a line in the log only.
+    if (const QString problem = SelectInterfaceLanguage(QLocale::system()); !problem.isEmpty())
+        LogMessage(problem, QString());
 
     const TLaunchOptions options = ParseLaunchOptions(TQuillonApplication::arguments());
     TQuillonMain mainWindow(options.Arguments);

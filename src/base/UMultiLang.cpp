@@ -1,5 +1,6 @@
 #include "base/UMultiLang.h"
 
+#include "base/TranslationDictionary.h"
 #include "base/UFormat.h"
 
 #include <QCoreApplication>
@@ -7,12 +8,15 @@
 
 #include <algorithm>
 #include <atomic>
+#include <memory>
 
 namespace {
 
 std::atomic<int> GInterfaceLanguage{1036};
 std::atomic<bool> GDevelopmentEnvironment{false};
 std::atomic<bool> GDebugMarkers{false};
+// Chosen at start-up, before any window; read from any thread afterwards.
+std::shared_ptr<const TTranslationDictionary> GDictionary;
 
 // The distinct placeholders of a format, lower-cased, and whether each carries an argument index.
 struct Placeholders
@@ -112,7 +116,17 @@ void SetMultiLangModes(bool developmentEnvironment, bool debugMarkers)
     GDebugMarkers = debugMarkers;
 }
 
-QString Translate(const QString &text, TDictionaryType)
+void SelectDictionary(std::shared_ptr<const TTranslationDictionary> dictionary)
+{
+    GDictionary = std::move(dictionary);
+}
+
+bool DictionarySelected()
+{
+    return GDictionary != nullptr;
+}
+
+QString Translate(const QString &text, TDictionaryType type)
 {
     if (text.isEmpty())
         return text;
@@ -120,8 +134,13 @@ QString Translate(const QString &text, TDictionaryType)
         return QStringLiteral("[#") + text + QStringLiteral("#]");
     if (text.startsWith(u'!'))
         return GDevelopmentEnvironment ? text : text.mid(1);
-    if (!GDevelopmentEnvironment)
+    if (!GDevelopmentEnvironment) {
+        // The dictionary holds the program's own texts, not those of configurations or imports.
+        if (GDictionary && type == dtApplication)
+            if (std::optional<QString> translated = GDictionary->Lookup(text))
+                return *translated;
         return text;
+    }
     return u'[' + text + QString(text.size() / 2, u' ') + u']';
 }
 

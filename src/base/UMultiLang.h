@@ -1,10 +1,14 @@
 #pragma once
-// The interface language and the text service every control passes its texts through. No dictionary
-// is ever selected, so a text comes back as it is, apart from the "!" prefix (already translated) and
-// the two marker modes fixed at start-up.
+// The interface language and the text service every control passes its texts through. A text comes
+// back as it is, apart from the "!" prefix (already translated), the two marker modes fixed at
+// start-up, and the translation of the dictionary selected at start-up, if any.
 
 #include <QString>
 #include <QVariantList>
+
+#include <memory>
+
+class TTranslationDictionary;
 
 enum TDictionaryType { dtApplication = 0, dtConfiguration = 1, dtImport = 2 };
 
@@ -27,6 +31,11 @@ bool DevelopmentEnvironmentMode();
 bool DebugMarkerMode();
 // For tests and start-up: set the flags directly.
 void SetMultiLangModes(bool developmentEnvironment, bool debugMarkers);
+
+// The dictionary of the program's texts (dtApplication) in the interface language; none: the texts
+// as written. Chosen at start-up, before any window exists.
+void SelectDictionary(std::shared_ptr<const TTranslationDictionary> dictionary);
+bool DictionarySelected();
 
 QString Translate(const QString &text, TDictionaryType type = dtApplication);
 QString TranslateIf(const QString &text, TMultiLangSettings settings);

@@ -623,7 +623,9 @@ void TTreemapView::keyPressEvent(QKeyEvent *e)
         return;
     case Qt::Key_Return:
     case Qt::Key_Enter:
-        if (TITreeNode *node = HighlightedNode(); node && CellOf(node) && ZoomInto(node))
+        // Mended: the frame may stand on an ancestor of the highlighted node (a symbol of a unit
+        // shown as a whole after Home): Enter opens what is framed.
+        if (const TCell *framed = ShownCellOf(HighlightedNode()); framed && ZoomInto(framed->Node))
             return;
         break;
     default:

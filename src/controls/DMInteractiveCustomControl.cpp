@@ -75,9 +75,9 @@ void TDMInteractiveCustomControl::CreateColumnMenus()
 
     FPMColumnSize = std::make_unique<QMenu>();
     FPMColumnSize->setObjectName("PMColumnSize");
-    FMIColumnAutoWidth = FPMColumnSize->addAction("Largeur Automatique");
-    FMIColumnMinWidth = FPMColumnSize->addAction("Largeur Minimale");
-    FMIColumnCustomWidth = FPMColumnSize->addAction("Largeur Personnalisée...");
+    FMIColumnAutoWidth = FPMColumnSize->addAction(Translate(QStringLiteral("Largeur Automatique")));
+    FMIColumnMinWidth = FPMColumnSize->addAction(Translate(QStringLiteral("Largeur Minimale")));
+    FMIColumnCustomWidth = FPMColumnSize->addAction(Translate(QStringLiteral("Largeur Personnalisée...")));
     FMIColumnAutoWidth->setObjectName("MIColumnAutoWidth");
     FMIColumnMinWidth->setObjectName("MIColumnMinWidth");
     FMIColumnCustomWidth->setObjectName("MIColumnCustomWidth");

@@ -183,11 +183,10 @@ void TStdMessageDlg::CreateButtons(const QStringList &buttons, int buttonWidth, 
         button->setProperty("caption", caption);
         FButtons.append(button);
     }
-    // Enter answers a lone button, as users expect; a choice keeps no default: a stray Enter picks nothing.
-    if (n == 1) {
-        FButtons.front()->setDefault(true);
-        FButtons.front()->setFocus();
-    }
+    // As the platform's own message boxes: Enter presses the first button, and in a choice Escape
+    // presses the last (a lone button is closed by Escape without an answer).
+    FButtons.front()->setDefault(true);
+    FButtons.front()->setFocus();
 }
 
 void TStdMessageDlg::ButtonClick(QPushButton *sender)
@@ -221,7 +220,10 @@ void TStdMessageDlg::paintEvent(QPaintEvent *event)
 bool TStdMessageDlg::HandleKey(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_Escape) {
-        reject();
+        if (FButtons.size() > 1)
+            FButtons.back()->click();
+        else
+            reject();
         return true;
     }
     const bool copyKey = event->key() == Qt::Key_C || event->key() == Qt::Key_Insert;

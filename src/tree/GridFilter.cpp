@@ -90,14 +90,21 @@ void TGridFilter::Capture()
 
 void TGridFilter::Undo()
 {
-    for (TITreeNode *node : FOpenedByFilter)
+    TITreeNodeList opened;
+    for (TITreeNode *node : FOpenedByFilter) {
         node->SetExpanded(false);
+        if (!node->Parent())
+            opened.push_back(node);
+    }
     FOpenedByFilter.clear();
     for (TITreeNode *root : FMarkedRoots)
         ShowSubtree(root);
     FMarkedRoots.clear();
     for (TITreeNode *root = FGrid.Items().GetFirstNode(); root; root = root->NextSibling())
         root->SetHidden(false);
+    if (OnReleaseRows)
+        for (TITreeNode *root : opened)
+            OnReleaseRows(root);
 }
 
 bool TGridFilter::SelectionUnchanged(const TITreeNodeList &Selected) const
@@ -157,8 +164,14 @@ void TGridFilter::Test(TITreeNode *Root)
             FOpenedByFilter.insert(node);
         }
     // Opened only to be tested.
-    if (holding.empty() && FOpenedByFilter.erase(Root))
+    if (holding.empty() && FOpenedByFilter.erase(Root)) {
         Root->SetExpanded(false);
+        if (OnReleaseRows) {
+            ShowSubtree(Root);
+            FMarkedRoots.erase(Root);
+            OnReleaseRows(Root);
+        }
+    }
 }
 
 bool TGridFilter::Continue(const std::function<bool()> &ShouldPause)

@@ -90,6 +90,8 @@ TMessageCatcher::TMessageCatcher()
     QObject::connect(&FTimer, &QTimer::timeout, [this] {
         if (auto *dialog = qobject_cast<TStdMessageDlg *>(QApplication::activeModalWidget())) {
             Messages << dialog->DisplayText();
+            if (OnMessage)
+                OnMessage();
             dialog->reject();
         }
     });

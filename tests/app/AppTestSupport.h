@@ -68,6 +68,8 @@ class TMessageCatcher
 public:
     TMessageCatcher();
     QStringList Messages;
+    // Called while each dialog is open, before it is closed.
+    std::function<void()> OnMessage;
 
 private:
     QTimer FTimer;

@@ -6,6 +6,7 @@
 #include "analysis/MapAnalysis.h"
 #include "app/FMain.h"
 #include "app/FScanFilesAbort.h"
+#include "base/UFormat.h"
 #include "base/XLists.h"
 #include "controls/CDirectoryEdit.h"
 #include "controls/CFileComboEdit.h"
@@ -14,9 +15,11 @@
 
 #include "QuillonVersion.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
+#include <QDateTime>
 #include <QDir>
 #include <QDirIterator>
 #include <QFile>
@@ -52,6 +55,28 @@ TEST_F(MainWindowTest, CaptionCarriesVersionAndPublisher)
         QStringLiteral("Quillon v%1.%2 - Brackwell").arg(QUILLON_VERSION_MAJOR).arg(QUILLON_VERSION_MINOR));
     EXPECT_TRUE(Grid().MultiSelect());
     EXPECT_EQ(FWindow->DEFilePath()->text(), QStringLiteral("S:\\"));
+}
+
+// The designed "S:\\" names no folder here: the first Go scans the MAP file's folder rather than
+// answering that the folder does not exist.
+TEST_F(MainWindowTest, WithoutAStoredSearchFolderTheFirstGoScansTheMapFilesFolder)
+{
+    QTemporaryDir folder;
+    QFile(folder.filePath("App.dpr")).open(QIODevice::WriteOnly);
+    QFile dcu(folder.filePath("Main.dcu"));
+    ASSERT_TRUE(dcu.open(QIODevice::WriteOnly));
+    dcu.write(QByteArray(500, 'x'));
+    dcu.close();
+    const QString map = WriteMapFile(folder.filePath("App.map"), {{"Main", 99}}, {{0, "Main.Run"}}, 99);
+    OpenWindow();
+    ASSERT_EQ(FWindow->DEFilePath()->text(), QStringLiteral("S:\\"));
+    TMessageCatcher messages;
+    FWindow->FEMapFile()->SetFileName(map);
+    QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    EXPECT_TRUE(messages.Messages.isEmpty()) << messages.Messages.join(u'\n').toStdString();
+    EXPECT_EQ(QDir(FWindow->DEFilePath()->text()), QDir(folder.path()));
+    EXPECT_EQ(Grid().Items().GetFirstNode()->ColumnStringsIfAny()->Get(3), "5.0");
 }
 
 TEST_F(MainWindowTest, GoFillsTheGridLargestUnitFirst)
@@ -230,14 +255,25 @@ TEST_F(MainWindowTest, TypingAfterARunFindsAUnitByName)
     EXPECT_EQ(Grid().SelectedNode()->Text(), QStringLiteral("About"));
 }
 
-TEST_F(MainWindowTest, SelectingOnlySymbolRowsCountsNoUnit)
+TEST_F(MainWindowTest, SelectedSymbolRowsAreSummedWhereNoUnitIsSelected)
 {
     OpenWindow();
     GoOnSample();
     TITreeNode *main = Root(QStringLiteral("Main"));
     main->SetExpanded(true);
     QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(main->GetFirstChild()));
-    EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("0 units: 0.0 kB code (0.00%), 0.0 kB DFM"));
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(),
+              Format(QStringLiteral("1 row: %.1f kB"), {double(main->GetFirstChild()->Tag()) / 1024}));
+    // Symbol rows add up, a row inside another selected one once.
+    TITreeNode *const second = main->GetFirstChild()->NextSibling();
+    ASSERT_TRUE(second);
+    QTest::mouseClick(&Grid(), Qt::LeftButton, Qt::ControlModifier, RowPoint(second));
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(),
+              Format(QStringLiteral("2 rows: %.1f kB"),
+                     {double(main->GetFirstChild()->Tag() + second->Tag()) / 1024}));
+    // With a unit among them the units are summed, as designed.
+    QTest::mouseClick(&Grid(), Qt::LeftButton, Qt::ControlModifier, RowPoint(main));
+    EXPECT_TRUE(FWindow->StatusPanel(0)->text().startsWith(QStringLiteral("1 units: ")));
 }
 
 TEST_F(MainWindowTest, MissingMapFileOnlyShowsAMessage)
@@ -617,6 +653,7 @@ TEST_F(MainWindowTest, CompareWithABaselineBuild)
     TMessageCatcher messages;
     Go(builds.New, builds.Dir.path());
     ASSERT_TRUE(FWindow->SetBaseline(builds.Old));
+    ASSERT_TRUE(WaitForRun(*FWindow));
     EXPECT_TRUE(FWindow->ClearBaselineAction()->isEnabled());
     ASSERT_EQ(Grid().Columns().Count(), 7);
     EXPECT_EQ(Grid().Column(5)->Caption(), "Old size");
@@ -673,9 +710,14 @@ TEST_F(MainWindowTest, CompareWithABaselineBuild)
     Go(builds.New, builds.Dir.path());
     EXPECT_EQ(Grid().Columns().Count(), 7);
     EXPECT_TRUE(Root("About"));
+    Grid().HeaderClick(6);
     FWindow->ClearBaselineAction()->trigger();
     EXPECT_EQ(Grid().Columns().Count(), 5);
     EXPECT_FALSE(Root("About"));
+    // Sorted by the change, the rows go back to the run's order, by compiled size.
+    EXPECT_EQ(Grid().SortColumnIndex(), 1);
+    EXPECT_EQ(Grid().SortDirection(), sdDescending);
+    EXPECT_EQ(RootTexts(), QStringList({"Main", "Forms", "Charts", "Same"}));
     EXPECT_FALSE(FWindow->ClearBaselineAction()->isEnabled());
     EXPECT_FALSE(FWindow->StatusPanel(0)->text().contains("change"));
     EXPECT_TRUE(messages.Messages.isEmpty()) << messages.Messages.join(u'\n').toStdString();
@@ -688,6 +730,7 @@ TEST_F(MainWindowTest, CompareWithChosenBeforeAnyRunAndAnUnreadableBaseline)
     QString chosen = builds.Old;
     FWindow->SetBaselineChooser([&chosen] { return chosen; });
     FWindow->CompareWithAction()->trigger();
+    ASSERT_TRUE(WaitForRun(*FWindow));
     ASSERT_TRUE(FWindow->Baseline());
     EXPECT_EQ(Grid().Columns().Count(), 7);
     EXPECT_EQ(Grid().Items().RootCount(), 0) << "no run yet: nothing to compare";
@@ -700,6 +743,7 @@ TEST_F(MainWindowTest, CompareWithChosenBeforeAnyRunAndAnUnreadableBaseline)
     TMessageCatcher messages;
     chosen = builds.Dir.filePath("Gone.map");
     FWindow->CompareWithAction()->trigger();
+    ASSERT_TRUE(WaitForRun(*FWindow));
     ASSERT_EQ(messages.Messages.size(), 1);
     EXPECT_TRUE(messages.Messages.first().contains("not available"))
         << messages.Messages.first().toStdString();
@@ -709,6 +753,40 @@ TEST_F(MainWindowTest, CompareWithChosenBeforeAnyRunAndAnUnreadableBaseline)
     chosen.clear(); // cancelled
     FWindow->CompareWithAction()->trigger();
     EXPECT_TRUE(FWindow->Baseline());
+}
+
+TEST_F(MainWindowTest, TheActiveBaselineIsNamedInTheStatusBarAndTheCompareMenu)
+{
+    const TTwoBuilds builds;
+    OpenWindow();
+    Go(builds.New, builds.Dir.path());
+    EXPECT_TRUE(FWindow->BaselinePanel()->isHidden());
+    EXPECT_FALSE(FWindow->BaselineNameAction()->isVisible());
+    const QDateTime written(QDate(2026, 12, 9), QTime(14, 2, 30));
+    {
+        QFile old(builds.Old);
+        ASSERT_TRUE(old.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(old.setFileTime(written, QFileDevice::FileModificationTime));
+    }
+    ASSERT_TRUE(FWindow->SetBaseline(builds.Old));
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    const QString named = QStringLiteral("compared with App.map, 2026-12-09 14:02");
+    EXPECT_FALSE(FWindow->BaselinePanel()->isHidden());
+    EXPECT_EQ(FWindow->BaselinePanel()->text(), named);
+    EXPECT_TRUE(FWindow->BaselineNameAction()->isVisible());
+    EXPECT_FALSE(FWindow->BaselineNameAction()->isEnabled());
+    EXPECT_EQ(FWindow->BaselineNameAction()->text(), named);
+    // The summary beside it stays readable.
+    FWindow->resize(900, 400);
+    QCoreApplication::processEvents();
+    QTest::mouseClick(&Grid(), Qt::LeftButton, {}, RowPoint(Root("Main")));
+    const QLabel *summary = FWindow->StatusPanel(0);
+    EXPECT_GE(summary->width(), summary->fontMetrics().horizontalAdvance(summary->text()));
+    EXPECT_TRUE(FWindow->grab().save(QStringLiteral(QUILLON_BINARY_DIR "/quillon-baseline-named.png")));
+
+    FWindow->ClearBaselineAction()->trigger();
+    EXPECT_TRUE(FWindow->BaselinePanel()->isHidden());
+    EXPECT_FALSE(FWindow->BaselineNameAction()->isVisible());
 }
 
 } // namespace

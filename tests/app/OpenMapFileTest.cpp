@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMimeData>
+#include <QSettings>
 #include <QUrl>
 
 namespace {
@@ -182,6 +183,113 @@ TEST_F(OpenMapFile, ARelativeMapPathIsListedAndWatchedWhereItWasRead)
     EXPECT_EQ(QDir(currentAfterRun), QDir(FFolder.path()));
     EXPECT_EQ(FWindow->BBRecent()->Files().value(0), map);
     EXPECT_EQ(FWindow->MapFileWatcher()->FileName(), map);
+}
+
+// Two projects, each with its MAP file, its project file and a compiled unit of its own size.
+struct TTwoProjects
+{
+    QTemporaryDir Dir;
+    QString MapA;
+    QString MapB;
+    QString FolderA;
+    QString FolderB;
+    TTwoProjects()
+    {
+        for (const char *name : {"A", "B"}) {
+            const QString folder = Dir.filePath(QString::fromLatin1(name));
+            QDir().mkpath(folder);
+            QFile(folder + QStringLiteral("/App.dpr")).open(QIODevice::WriteOnly);
+            QFile dcu(folder + QStringLiteral("/Main.dcu"));
+            dcu.open(QIODevice::WriteOnly);
+            dcu.write(QByteArray(name[0] == 'A' ? 840 : 930, 'x'));
+        }
+        FolderA = Dir.filePath("A") + u'/';
+        FolderB = Dir.filePath("B") + u'/';
+        MapA = WriteMapFile(FolderA + "App.map", {{"Main", 99}}, {{0, "Main.Run"}}, 99);
+        MapB = WriteMapFile(FolderB + "App.map", {{"Main", 99}}, {{0, "Main.Run"}}, 99);
+    }
+};
+
+QString RatioOfMain(TITreeView &grid)
+{
+    const TITreeNode *main = grid.Items().GetFirstNode();
+    return main ? main->ColumnStringsIfAny()->Get(3) : QString();
+}
+
+TEST_F(OpenMapFile, AProjectBringsItsSearchFolderAndARecentFileTheOneItWasAnalysedWith)
+{
+    const TTwoProjects projects;
+    OpenWindow();
+    FWindow->DEFilePath()->setText(projects.FolderA);
+    FWindow->FEMapFile()->SetFileName(projects.MapA);
+    FWindow->BBGoClick();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    EXPECT_EQ(RatioOfMain(Grid()), "8.4");
+
+    // Another project's MAP file: its own folder, so its own compiled units.
+    Drop({QUrl::fromLocalFile(projects.MapB)});
+    EXPECT_EQ(QDir(FWindow->DEFilePath()->text()), QDir(projects.FolderB));
+    EXPECT_EQ(RatioOfMain(Grid()), "9.3");
+
+    // The recent file comes back with the folder it was analysed with.
+    FWindow->BBRecent()->OnFileChosen(projects.MapA);
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    EXPECT_EQ(FWindow->DEFilePath()->text(), projects.FolderA);
+    EXPECT_EQ(RatioOfMain(Grid()), "8.4");
+
+    // A search folder that holds the new MAP file is kept.
+    FWindow->DEFilePath()->setText(projects.Dir.path());
+    Drop({QUrl::fromLocalFile(projects.MapB)});
+    EXPECT_EQ(FWindow->DEFilePath()->text(), projects.FolderB) << "remembered from its last run";
+    FWindow->BBRecent()->Clear();
+    QSettings().remove(QStringLiteral("RecentSearchFolders"));
+    FWindow->DEFilePath()->setText(projects.Dir.path());
+    Drop({QUrl::fromLocalFile(projects.MapA)});
+    EXPECT_EQ(FWindow->DEFilePath()->text(), projects.Dir.path());
+}
+
+TEST_F(OpenMapFile, ABaselineOfAnotherProjectIsClearedWithANote)
+{
+    const TTwoProjects projects;
+    OpenWindow();
+    FWindow->DEFilePath()->setText(projects.FolderA);
+    FWindow->FEMapFile()->SetFileName(projects.MapA);
+    FWindow->BBGoClick();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    ASSERT_TRUE(FWindow->SetBaseline(projects.MapA));
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    ASSERT_TRUE(FWindow->Baseline());
+
+    // The same project again keeps it.
+    Drop({QUrl::fromLocalFile(projects.MapA)});
+    EXPECT_TRUE(FWindow->Baseline());
+
+    Drop({QUrl::fromLocalFile(projects.MapB)});
+    EXPECT_FALSE(FWindow->Baseline());
+    EXPECT_EQ(Grid().Columns().Count(), 5);
+    EXPECT_TRUE(FWindow->StatusPanel(0)->toolTip().startsWith(
+        "The comparison with App.map was cleared: App.map belongs to another project"))
+        << FWindow->StatusPanel(0)->toolTip().toStdString();
+}
+
+TEST_F(OpenMapFile, AProjectOrExecutableTypedInTheMapFieldOpensItsMapFile)
+{
+    OpenWindowOnSample();
+    ASSERT_TRUE(QDir(FFolder.path()).mkpath("Win32/Debug"));
+    const QString map = FFolder.filePath("Win32/Debug/App.map");
+    ASSERT_TRUE(QFile::copy(SampleMap(), map));
+    QFile(FFolder.filePath("App.dpr")).open(QIODevice::WriteOnly);
+    QFile(FFolder.filePath("App.exe")).open(QIODevice::WriteOnly);
+    for (const char *typed : {"App.dpr", "App.exe"}) {
+        TMessageCatcher messages;
+        FWindow->FEMapFile()->SetFileName(FFolder.filePath(QString::fromLatin1(typed)));
+        QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+        ASSERT_TRUE(WaitForRun(*FWindow));
+        EXPECT_EQ(FWindow->FEMapFile()->FileName(), map) << typed;
+        EXPECT_GT(UnitCount(), 0) << typed;
+        EXPECT_TRUE(messages.Messages.isEmpty()) << messages.Messages.join(u'\n').toStdString();
+        Grid().Clear();
+    }
 }
 
 } // namespace

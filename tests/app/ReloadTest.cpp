@@ -2,7 +2,9 @@
 // what the user made of the grid where the rows still exist.
 #include "MainWindowFixture.h"
 
+#include "analysis/MapAnalysisThread.h"
 #include "app/MapFileWatcher.h"
+#include "support/ReadGate.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -124,6 +126,35 @@ TEST_F(Reload, TheSettingIsKeptAndReachedByTab)
     FWindow->close();
     OpenWindow();
     EXPECT_TRUE(FWindow->CBAutoReload()->isChecked());
+}
+
+// A reload never stops at a dialog: without a project file the note goes to the status bar. Go
+// shows the dialog as designed, with the reading already started behind it.
+TEST_F(Reload, AMissingProjectFileIsNotedOnAReloadAndAskedAboutBehindTheReadingOnGo)
+{
+    const qsizetype before = Messages.Messages.size();
+    FWindow->CBAutoReload()->setChecked(true);
+    WriteBuild({{"Alpha", 300}, {"Beta", 200}, {"Gamma", 100}, {"Delta", 50}});
+    FWindow->MapFileChanged(Map);
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    EXPECT_EQ(UnitCount(), 4);
+    EXPECT_EQ(Messages.Messages.size(), before);
+    EXPECT_TRUE(
+        FWindow->StatusPanel(0)->toolTip().startsWith("Couldn't locate project file (App.dpr). sizes"))
+        << FWindow->StatusPanel(0)->toolTip().toStdString();
+
+    bool readingWhenAsked = false;
+    TReadGate gate(1);
+    FWindow->AnalysisThread()->OnReport = gate.Hook();
+    Messages.OnMessage = [&] {
+        readingWhenAsked = FWindow->AnalysisThread()->Running();
+        gate.Release();
+    };
+    FWindow->BBGoClick();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    EXPECT_TRUE(readingWhenAsked);
+    EXPECT_TRUE(Messages.Messages.last().startsWith("Couldn't locate project file (App.dpr)."));
+    gate.Release();
 }
 
 } // namespace

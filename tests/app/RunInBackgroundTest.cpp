@@ -4,6 +4,7 @@
 // the fake clock's.
 #include "MainWindowFixture.h"
 
+#include "analysis/BaselineColumns.h"
 #include "analysis/MapAnalysis.h"
 #include "analysis/MapAnalysisThread.h"
 #include "app/GridState.h"
@@ -12,6 +13,7 @@
 #include "controls/CTreemapView.h"
 #include "support/ReadGate.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -311,6 +313,68 @@ TEST_F(RunInBackground, ClosingTheWindowDuringARunCancelsIt)
         FScan.reset();
         FWindow.reset();
     }
+}
+
+TEST_F(RunInBackground, ABaselineIsReadAsARunIsWithItsProgressAndCancel)
+{
+    const QStringList rows = RootTexts();
+    for (const bool cancel : {true, false}) {
+        TReadGate &gate = *FGates.emplace_back(std::make_unique<TReadGate>(2));
+        FWindow->AnalysisThread()->OnReport = gate.Hook();
+        ASSERT_TRUE(FWindow->SetBaseline(New));
+        ASSERT_TRUE(gate.WaitUntilHeld()) << "the baseline is read off the window's thread";
+        EXPECT_TRUE(FWindow->RunActive());
+        for (QWidget *widget : LockedWidgets())
+            EXPECT_FALSE(widget->isEnabled()) << widget->objectName().toStdString();
+        Advance(500);
+        ASSERT_TRUE(Panel().isVisible());
+        EXPECT_EQ(Panel().LACaption()->text(), QStringLiteral("Reading Large.map..."));
+        if (cancel)
+            QTest::mouseClick(Panel().BBCancel(), Qt::LeftButton);
+        gate.Release();
+        ASSERT_TRUE(WaitForRun(*FWindow));
+        EXPECT_FALSE(Panel().isVisible());
+        EXPECT_EQ(FWindow->Baseline() != nullptr, !cancel) << cancel;
+        EXPECT_EQ(Grid().Columns().Count(), cancel ? 5 : 7) << cancel;
+        EXPECT_EQ(UnitCount(), cancel ? 3 : 50) << "the baseline's other units as rows of size 0";
+        EXPECT_TRUE(FWindow->BBGo()->isEnabled());
+    }
+}
+
+TEST_F(RunInBackground, ABaselineAskedForDuringARunIsReadAfterIt)
+{
+    TReadGate &gate = StartHeldRun(New);
+    EXPECT_TRUE(FWindow->SetBaseline(Old));
+    EXPECT_FALSE(FWindow->Baseline());
+    gate.Release();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    ASSERT_TRUE(FWindow->Baseline());
+    EXPECT_EQ(FWindow->Baseline()->MapFileName(), Old);
+}
+
+// After a run the keys go to the grid, where typing finds a unit at once, unless the user was in a
+// field the run left usable.
+TEST_F(RunInBackground, AfterARunTheFocusIsOnTheGridOrWhereTheUserWas)
+{
+    FWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FWindow.get()));
+    const QString folder = FWindow->DEFilePath()->text();
+    FWindow->FEMapFile()->SetFileName(New);
+    QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(&Grid()));
+    FWindow->resize(700, 420);
+    EXPECT_TRUE(FWindow->grab().save(QStringLiteral(QUILLON_BINARY_DIR "/quillon-focus-after-go.png")));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("unit07"));
+    EXPECT_EQ(Grid().SelectedNode(), Root("Unit07"));
+    EXPECT_EQ(FWindow->DEFilePath()->text(), folder);
+
+    FWindow->EDFilter()->setFocus();
+    FWindow->BBGoClick();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(FWindow->EDFilter()));
 }
 
 } // namespace

@@ -145,8 +145,9 @@ TEST(StdMessageDlg, ResultIsThePressedButtonsCaption)
 }
 
 // Keys go where a user's keys go: to the widget with the focus. A dialog the key did not close is
-// closed with Escape, which answers nothing.
-TEST(StdMessageDlg, EnterAndSpaceAnswerTheLoneButtonButNeverAChoice)
+// closed by the dialog itself, which answers nothing. Enter presses the first button and, in a
+// choice, Escape the last, as the platform's message boxes do.
+TEST(StdMessageDlg, EnterPressesTheFirstButtonAndEscapeTheLastOfAChoice)
 {
     struct Case
     {
@@ -160,14 +161,18 @@ TEST(StdMessageDlg, EnterAndSpaceAnswerTheLoneButtonButNeverAChoice)
         {"Return", Qt::Key_Return, Qt::NoModifier, {"Ok"}, "Ok"},
         {"keypad Enter", Qt::Key_Enter, Qt::KeypadModifier, {"Ok"}, "Ok"},
         {"Space", Qt::Key_Space, Qt::NoModifier, {"Ok"}, "Ok"},
-        {"Return on a choice", Qt::Key_Return, Qt::NoModifier, {"Oui", "Non"}, ""},
+        {"Escape on a lone button", Qt::Key_Escape, Qt::NoModifier, {"Ok"}, ""},
+        {"Return on a choice", Qt::Key_Return, Qt::NoModifier, {"Oui", "Non"}, "Oui"},
+        {"keypad Enter on a choice", Qt::Key_Enter, Qt::KeypadModifier, {"Oui", "Non"}, "Oui"},
+        {"Escape on a choice", Qt::Key_Escape, Qt::NoModifier, {"Oui", "Non"}, "Non"},
+        {"Escape on three buttons", Qt::Key_Escape, Qt::NoModifier, {"Un", "Deux", "Trois"}, "Trois"},
     };
     for (const Case &c : cases) {
         AnswerNextModal<TStdMessageDlg>([&c](TStdMessageDlg *dialog) {
             QWidget *const focused = dialog->focusWidget() ? dialog->focusWidget() : dialog;
             QTest::keyClick(focused, c.Key, c.Modifiers);
             if (dialog->isVisible())
-                QTest::keyClick(dialog, Qt::Key_Escape);
+                dialog->reject();
         });
         EXPECT_EQ(ShowStdMessage(QStringLiteral("Erreur"), QStringLiteral("Message"), QString(), c.Buttons),
                   c.Expected)

@@ -444,6 +444,20 @@ TEST_F(TreemapZoom, NothingIsAskedForWhileTheViewIsDisabled)
     EXPECT_EQ(View->ZoomNode(), UnitA);
 }
 
+TEST_F(TreemapZoom, EnterOpensTheFramedNodeAlsoWhenItIsAnAncestorOfTheHighlightedOne)
+{
+    ShowThreeUnits();
+    Show();
+    ASSERT_TRUE(View->ZoomInto(UnitA));
+    TITreeNode *const paint = UnitA->GetFirstChild()->Item(1);
+    View->SetHighlightedNode(paint);
+    // Home: the whole map, where Paint is framed by its unit.
+    QTest::keyClick(View.get(), Qt::Key_Home);
+    ASSERT_EQ(View->ZoomNode(), nullptr);
+    QTest::keyClick(View.get(), Qt::Key_Return);
+    EXPECT_EQ(View->ZoomNode(), UnitA);
+}
+
 TEST_F(TreemapZoom, AUnitWithoutSymbolsIsNotZoomedInto)
 {
     TITreeNode *const bare = AddUnit("Bare", 100, false);

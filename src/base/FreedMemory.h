@@ -1,0 +1,6 @@
+#pragma once
+// Gives the memory freed by the program back to the system. The C library keeps what a large
+// analysis freed for its next allocations: after a comparison was cleared, or a small MAP file
+// followed a huge one, the process went on holding gigabytes it no longer used.
+
+void ReleaseFreedMemory();
