@@ -67,9 +67,10 @@ TEST(CliCiFormatsTest, CheckAsJsonAndMarkdownWithTheExitCodesOfTheText)
         const QJsonObject budget = budgets[0].toObject();
         for (const char *key : {"budget", "limit", "actual", "delta", "held"})
             EXPECT_TRUE(budget.contains(key)) << why << ": " << key;
-        if (budget["matched"].toBool())
+        if (budget["matched"].toBool()) {
             EXPECT_EQ(budget["delta"].toInteger(),
                       budget["actual"].toInteger() - budget["limit"].toInteger());
+        }
         EXPECT_TRUE(
             markdown.Out.startsWith(c.Held ? "### :white_check_mark: Size budgets" : "### :x: Size budgets"))
             << markdown.Out.toStdString();
@@ -138,9 +139,10 @@ TEST(CliCiFormatsTest, EachCommandHasItsOwnHelpWithinEightyColumns)
         EXPECT_TRUE(help.Out.contains(QByteArray("\n") + command + ": ")) << command;
         EXPECT_TRUE(help.Out.contains("\nExit codes:\n")) << command;
         for (const char *other : {"report", "diff", "check"})
-            if (QByteArrayView(other) != command)
+            if (QByteArrayView(other) != command) {
                 EXPECT_FALSE(help.Out.contains(QByteArray("\n") + other + ": "))
                     << command << " tells of " << other;
+            }
         EXPECT_LT(help.Out.size(), all.Out.size());
     }
 }
