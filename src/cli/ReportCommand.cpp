@@ -40,6 +40,7 @@ std::unique_ptr<TReportWriter> NewWriter(const TCliOptions &options, const TMapA
         return NewHtmlReportWriter(output, HtmlReportFacts(analysis));
     case TReportFormat::Table:
     case TReportFormat::Markdown: // refused with the options
+    case TReportFormat::Dot:
         break;
     }
     return NewTableReportWriter(output, options.Wide, options.Symbols);
