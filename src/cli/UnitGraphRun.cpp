@@ -1,8 +1,11 @@
 #include "cli/UnitGraphRun.h"
 
 #include "analysis/LinkedUnits.h"
+#include "analysis/ProgramExecutable.h"
 #include "cli/CommandSupport.h"
 #include "cli/OutputText.h"
+
+#include <QFileInfo>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -18,6 +21,11 @@ int BuildUnitGraphOfMap(const TCliOptions &Options, TUnitGraphBuild &Build)
             return ecMapUnreadable;
         }
     }
+    const QString exeFile = StartFolderPath(Options.ExeFile);
+    if (!exeFile.isEmpty() && !QFileInfo(exeFile).isFile()) {
+        PrintError(u"cannot read \"%1\": no such file"_s.arg(Options.ExeFile));
+        return ecMapUnreadable;
+    }
     const QString mapFile = MapFileOf(Options.MapFile);
     if (mapFile.isEmpty())
         return ecMapUnreadable;
@@ -28,6 +36,13 @@ int BuildUnitGraphOfMap(const TCliOptions &Options, TUnitGraphBuild &Build)
     sources.MapFileName = analysed.Analysis.MapFileName();
     sources.Units = LinkedUnitsOf(analysed.Analysis, analysed.Grid);
     sources.SearchFolder = searchFolder;
+    const QString exe = exeFile.isEmpty() ? ExecutableBesideMap(sources.MapFileName) : exeFile;
+    if (!exe.isEmpty()) {
+        TProgramExecutable program = ReadProgramExecutable(exe, analysed.Analysis.CodeSegmentLength());
+        if (!program.Problem.isEmpty())
+            PrintWarning(program.Problem);
+        sources.PackageInfo = std::move(program.PackageInfo);
+    }
     Build = BuildUnitGraph(sources);
     for (const QString &note : Build.Notes)
         PrintWarning(note);

@@ -257,3 +257,31 @@ TEST(CliWhyTest, ChainsOfCorpusProjects)
         EXPECT_EQ(Names(why[u"used_by"].toArray()).toStdString(), c.UsedBy);
     }
 }
+
+// Without a project file the program's own uses are the units its PACKAGEINFO does not mark as
+// pulled in by another; an executable of another build is not used.
+TEST(CliWhyTest, ProgramUsesFromTheExecutable)
+{
+    if (!QDir(QUILLON_CORPUS_DIR).exists())
+        GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
+    QTemporaryDir dir;
+    const QString corpus = QStringLiteral(QUILLON_CORPUS_DIR) + u'/';
+    for (const QString &name : {u"Project1.map"_s, u"Project1.exe"_s})
+        ASSERT_TRUE(QFile::copy(corpus + u"d7-circuit/"_s + name, dir.filePath(name)));
+    const TCliResult beside =
+        RunCli({u"why"_s, dir.filePath(u"Project1.map"_s), u"Unit4"_s, u"--format"_s, u"json"_s});
+    ASSERT_EQ(beside.ExitCode, 0) << beside.Err.toStdString();
+    EXPECT_EQ(Chains(JsonOf(beside)).toStdString(), "Project1 > Unit4[program,exe]");
+
+    const TCliResult other = RunCli({u"why"_s, dir.filePath(u"Project1.map"_s), u"Unit4"_s, u"--exe"_s,
+                                     corpus + u"d2005-bank-large/bank.exe"_s, u"--format"_s, u"json"_s});
+    ASSERT_EQ(other.ExitCode, 0) << other.Err.toStdString();
+    EXPECT_TRUE(other.Err.contains(u"bank.exe is not the build the MAP file describes"_s))
+        << other.Err.toStdString();
+    EXPECT_EQ(Chains(JsonOf(other)).toStdString(), "");
+    EXPECT_TRUE(JsonOf(other)[u"retained_size"].isNull());
+
+    const TCliResult missing = RunCli(
+        {u"why"_s, dir.filePath(u"Project1.map"_s), u"Unit4"_s, u"--exe"_s, dir.filePath(u"None.exe"_s)});
+    EXPECT_EQ(missing.ExitCode, 2);
+}
