@@ -1,6 +1,7 @@
 #include "analysis/LinkedUnits.h"
 
 #include "analysis/MapAnalysis.h"
+#include "analysis/ProgramExecutable.h"
 #include "tree/TreeGridModel.h"
 
 #include <algorithm>
@@ -23,4 +24,22 @@ std::vector<TLinkedUnit> LinkedUnitsOf(const TMapAnalysis &Analysis, const TTree
     for (TPlaced &p : placed)
         units.push_back(std::move(p.Unit));
     return units;
+}
+
+TUnitGraphSources UnitGraphSourcesOf(const TMapAnalysis &Analysis, const TTreeGridModel &Grid,
+                                     const QString &SearchFolder, const QString &ExeFile,
+                                     QStringList &Warnings)
+{
+    TUnitGraphSources sources;
+    sources.MapFileName = Analysis.MapFileName();
+    sources.Units = LinkedUnitsOf(Analysis, Grid);
+    sources.SearchFolder = SearchFolder;
+    const QString exe = ExeFile.isEmpty() ? ExecutableBesideMap(sources.MapFileName) : ExeFile;
+    if (!exe.isEmpty()) {
+        TProgramExecutable program = ReadProgramExecutable(exe, Analysis.CodeSegmentLength());
+        if (!program.Problem.isEmpty())
+            Warnings << program.Problem;
+        sources.PackageInfo = std::move(program.PackageInfo);
+    }
+    return sources;
 }

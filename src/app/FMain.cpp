@@ -1,6 +1,7 @@
 #include "app/FMain.h"
 
 #include "analysis/BaselineColumns.h"
+#include "analysis/LinkedUnits.h"
 #include "analysis/MapAnalysis.h"
 #include "analysis/MapAnalysisThread.h"
 #include "analysis/MapFileSearch.h"
@@ -15,6 +16,7 @@
 #include "app/RunProgressPanel.h"
 #include "app/SymbolRowsSummary.h"
 #include "app/UnitColumnPainting.h"
+#include "app/UnitUsesPanel.h"
 #include "app/WindowFit.h"
 #include "base/FreedMemory.h"
 #include "base/UFileUtils.h"
@@ -122,7 +124,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text"),
                                   QStringLiteral("CBGroupByName.Checked"),
                                   QStringLiteral("CBAutoReload.Checked"),
-                                  QStringLiteral("CBTreemap.Checked")});
+                                  QStringLiteral("CBTreemap.Checked"), QStringLiteral("CBUnitUses.Checked")});
     // Earlier versions wrote the values into a group named after this class, below the program's key.
     FFormStorage->AdoptSubSection(QStringLiteral("TQuillonMain"));
 
@@ -130,6 +132,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     CreateGrid();
     CreateHeaderBand();
     CreateTreemap();
+    CreateUnitUsesPanel();
 
     FTIAbort = new TTimer97(this);
     FTIAbort->setObjectName(QStringLiteral("TIAbort"));
@@ -158,7 +161,9 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FCBGroupByName, FCBAutoReload);
     setTabOrder(FCBAutoReload, FCBTreemap);
     setTabOrder(FCBTreemap, FTMUnits);
-    setTabOrder(FTMUnits, FEDFilter);
+    setTabOrder(FTMUnits, FCBUnitUses);
+    setTabOrder(FCBUnitUses, FUnitUses);
+    setTabOrder(FUnitUses, FEDFilter);
     setAcceptDrops(true);
 
     // FormCreate
@@ -341,6 +346,62 @@ void TQuillonMain::TMUnitsNodeClick(TTreemapView *, TITreeNode *Node)
         parent->SetExpanded(true);
     FVGUnits->SetSelectedNode(Node);
     FVGUnits->ScrollIntoView(Node);
+}
+
+void TQuillonMain::CreateUnitUsesPanel()
+{
+    FUnitUses = new TUnitUsesPanel(FSPUnits);
+    FUnitUses->setObjectName(QStringLiteral("UnitUses"));
+    FUnitUses->setMinimumWidth(MinTreemapWidth);
+    FUnitUses->hide();
+    FSPUnits->addWidget(FUnitUses);
+    FSPUnits->setStretchFactor(2, 0);
+    FUnitUses->OnUnitClick = [this](TUnitUsesPanel *, const QString &name) { UnitUsesUnitClick(name); };
+    FCBUnitUses = new QCheckBox(QStringLiteral("&Why linked"), FGradient1);
+    FCBUnitUses->setObjectName(QStringLiteral("CBUnitUses"));
+    FCBUnitUses->setToolTip(QStringLiteral("Shows why the selected unit is linked and what removing it "
+                                           "would save, from the .dcu files and sources below the folder "
+                                           "(Ctrl+U)"));
+    FCBUnitUses->adjustSize();
+    connect(FCBUnitUses, &QCheckBox::toggled, this, [this](bool show) {
+        FUnitUses->setVisible(show);
+        ShowSelectedUnitUses();
+    });
+    auto *toggle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_U), this);
+    connect(toggle, &QShortcut::activated, FCBUnitUses, &QCheckBox::toggle);
+}
+
+void TQuillonMain::UpdateUnitUsesSources()
+{
+    if (!FRunSucceeded) {
+        FUnitUses->Clear();
+        return;
+    }
+    // Graph warnings (an executable of another build) are no reason to interrupt the user.
+    QStringList warnings;
+    const QString folder = FRunSearchFolder;
+    const bool scannable = TMapAnalysis::SearchFolderProblem(folder).isEmpty();
+    FUnitUses->SetSources(UnitGraphSourcesOf(*FAnalysis, *FVGUnits, scannable ? folder : QString(), QString(), warnings));
+}
+
+void TQuillonMain::ShowSelectedUnitUses()
+{
+    if (FUnitUses->isHidden())
+        return;
+    TITreeNode *node = FVGUnits->SelectedNode();
+    while (node && node->Parent())
+        node = node->Parent();
+    FUnitUses->ShowUnit(node ? node->Text() : QString());
+}
+
+void TQuillonMain::UnitUsesUnitClick(const QString &UnitName)
+{
+    for (TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling())
+        if (node->Text().compare(UnitName, Qt::CaseInsensitive) == 0) {
+            FVGUnits->SetSelectedNode(node);
+            FVGUnits->ScrollIntoView(node);
+            return;
+        }
 }
 
 void TQuillonMain::CreateHeaderBand()
@@ -664,6 +725,7 @@ void TQuillonMain::ApplyRun(TMapAnalysisResult result)
         FBBRecent->Add(mapFileName);
         FProjectFolders.Remember(mapFileName, FRunSearchFolder, FBBRecent->Files());
     }
+    UpdateUnitUsesSources();
     // Watched even when the run failed: a file read while the linker wrote it is read again when
     // done.
     FMapFileWatcher->Watch(mapFileName);
@@ -967,8 +1029,9 @@ void TQuillonMain::LayoutComponents()
     FCBGroupByName->move(96, 60);
     FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
     FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);
+    FCBUnitUses->move(FCBTreemap->geometry().right() + 16, 60);
     // The rest of the checkboxes' row, right-aligned with the buttons above.
-    const int filterLeft = FCBTreemap->geometry().right() + 16;
+    const int filterLeft = FCBUnitUses->geometry().right() + 16;
     FEDFilter->setGeometry(filterLeft, 58, std::max(0, FBBGo->geometry().right() + 1 - filterLeft), 22);
     PlaceRunProgress();
 }
@@ -1013,6 +1076,7 @@ void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
     if (!FFilterPanel->isHidden() || !FBaselinePanel->isHidden())
         FormResize();
     FTMUnits->SetHighlightedNode(FVGUnits->SelectedNode());
+    ShowSelectedUnitUses();
 }
 
 QString TQuillonMain::SizeCellText(const TITreeNode *node, int columnIndex) const
