@@ -123,8 +123,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FFormStorage->SetOptions(fpPosition);
     FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text"),
                                   QStringLiteral("CBGroupByName.Checked"),
-                                  QStringLiteral("CBAutoReload.Checked"),
-                                  QStringLiteral("CBTreemap.Checked"), QStringLiteral("CBUnitUses.Checked")});
+                                  QStringLiteral("CBAutoReload.Checked"), QStringLiteral("CBTreemap.Checked"),
+                                  QStringLiteral("CBUnitUses.Checked")});
     // Earlier versions wrote the values into a group named after this class, below the program's key.
     FFormStorage->AdoptSubSection(QStringLiteral("TQuillonMain"));
 
@@ -381,7 +381,8 @@ void TQuillonMain::UpdateUnitUsesSources()
     QStringList warnings;
     const QString folder = FRunSearchFolder;
     const bool scannable = TMapAnalysis::SearchFolderProblem(folder).isEmpty();
-    FUnitUses->SetSources(UnitGraphSourcesOf(*FAnalysis, *FVGUnits, scannable ? folder : QString(), QString(), warnings));
+    FUnitUses->SetSources(
+        UnitGraphSourcesOf(*FAnalysis, *FVGUnits, scannable ? folder : QString(), QString(), warnings));
 }
 
 void TQuillonMain::ShowSelectedUnitUses()
