@@ -1,7 +1,6 @@
 #include "cli/UnitGraphRun.h"
 
 #include "analysis/LinkedUnits.h"
-#include "analysis/ProgramExecutable.h"
 #include "cli/CommandSupport.h"
 #include "cli/OutputText.h"
 
@@ -32,17 +31,11 @@ int BuildUnitGraphOfMap(const TCliOptions &Options, TUnitGraphBuild &Build)
     TAnalysedBuild analysed;
     if (const int code = analysed.Run(mapFile); code != ecSuccess)
         return code;
-    TUnitGraphSources sources;
-    sources.MapFileName = analysed.Analysis.MapFileName();
-    sources.Units = LinkedUnitsOf(analysed.Analysis, analysed.Grid);
-    sources.SearchFolder = searchFolder;
-    const QString exe = exeFile.isEmpty() ? ExecutableBesideMap(sources.MapFileName) : exeFile;
-    if (!exe.isEmpty()) {
-        TProgramExecutable program = ReadProgramExecutable(exe, analysed.Analysis.CodeSegmentLength());
-        if (!program.Problem.isEmpty())
-            PrintWarning(program.Problem);
-        sources.PackageInfo = std::move(program.PackageInfo);
-    }
+    QStringList warnings;
+    const TUnitGraphSources sources =
+        UnitGraphSourcesOf(analysed.Analysis, analysed.Grid, searchFolder, exeFile, warnings);
+    for (const QString &warning : warnings)
+        PrintWarning(warning);
     Build = BuildUnitGraph(sources);
     for (const QString &note : Build.Notes)
         PrintWarning(note);

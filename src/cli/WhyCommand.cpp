@@ -80,11 +80,12 @@ public:
         for (const TUnitUser &user : a.UsedBy)
             Row(g.Node(user.Unit).Name, EdgeText(user.Edge));
         if (g.Reachable(a.Unit)) {
-            WriteText(u"\nRemoving it saves %1%2 bytes in %3%4:\n"_s.arg(
-                g.RetainedIsUpperBound(a.Unit) ? u"up to "_s : QString(), Thousands(g.RetainedSize(a.Unit)),
-                a.Keeps.size() == 1 ? u"1 unit"_s : u"%1 units"_s.arg(a.Keeps.size()),
-                g.RetainedIsUpperBound(a.Unit) ? u" (units whose uses are unknown may need some of them)"_s
-                                               : QString()));
+            const bool bound = g.RetainedIsUpperBound(a.Unit);
+            WriteText(u"\nRemoving it saves %1%2 bytes in %3:\n"_s.arg(
+                bound ? u"up to "_s : QString(), Thousands(g.RetainedSize(a.Unit)),
+                a.Keeps.size() == 1 ? u"1 unit"_s : u"%1 units"_s.arg(a.Keeps.size())));
+            if (bound)
+                WriteText(u"  (an upper bound: units whose uses are unknown may need some of them)\n"_s);
             for (const int kept : a.Keeps)
                 Row(g.Node(kept).Name, Thousands(g.Node(kept).CodeSize), true);
         }

@@ -285,3 +285,31 @@ TEST(CliWhyTest, ProgramUsesFromTheExecutable)
         {u"why"_s, dir.filePath(u"Project1.map"_s), u"Unit4"_s, u"--exe"_s, dir.filePath(u"None.exe"_s)});
     EXPECT_EQ(missing.ExitCode, 2);
 }
+
+TEST(CliWhyTest, ReportWithRetainedSizes)
+{
+    const TUsesFixture fixture;
+    const TCliResult json = RunCli({u"report"_s, fixture.Map(), u"--search-dir"_s, fixture.Folder(),
+                                    u"--retained"_s, u"--format"_s, u"json"_s});
+    ASSERT_EQ(json.ExitCode, 0) << json.Err.toStdString();
+    QStringList retained;
+    for (const QJsonValue &unit : JsonOf(json)[u"units"].toArray()) {
+        const QJsonObject object = unit.toObject();
+        retained << object[u"name"].toString() + u'=' +
+                        QString::number(object[u"retained_size"].toInteger()) +
+                        (object[u"retained_upper_bound"].toBool() ? u"?"_s : QString());
+    }
+    EXPECT_EQ(retained.join(u' ').toStdString(),
+              "Big=5000 Shared=300 A=5200? B=150 System=100 App=5810 SysInit=10");
+
+    const TCliResult csv = RunCli({u"report"_s, fixture.Map(), u"--search-dir"_s, fixture.Folder(),
+                                   u"--retained"_s, u"--format"_s, u"csv"_s});
+    ASSERT_EQ(csv.ExitCode, 0) << csv.Err.toStdString();
+    EXPECT_TRUE(csv.Out.startsWith("unit,code_size,percent,dfm_size,dcu_size,ratio,retained_size\nBig,5000,"))
+        << csv.Out.toStdString();
+    const TCliResult table =
+        RunCli({u"report"_s, fixture.Map(), u"--search-dir"_s, fixture.Folder(), u"--retained"_s});
+    ASSERT_EQ(table.ExitCode, 0) << table.Err.toStdString();
+    EXPECT_TRUE(table.Out.contains("Retained size")) << table.Out.toStdString();
+    EXPECT_TRUE(table.Out.contains("<= 5,200")) << table.Out.toStdString();
+}
