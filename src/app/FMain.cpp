@@ -49,6 +49,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTimer>
+#include <QTreeWidget>
 
 const QString TQuillonMain::PublisherText = QStringLiteral("Brackwell");
 const QString TQuillonMain::HelpPageAddress = QStringLiteral("https://brackwell.example/quillon/help");
@@ -162,8 +163,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FCBAutoReload, FCBTreemap);
     setTabOrder(FCBTreemap, FTMUnits);
     setTabOrder(FTMUnits, FCBUnitUses);
-    setTabOrder(FCBUnitUses, FUnitUses);
-    setTabOrder(FUnitUses, FEDFilter);
+    setTabOrder(FCBUnitUses, FUnitUses->Rows());
+    setTabOrder(FUnitUses->Rows(), FEDFilter);
     setAcceptDrops(true);
 
     // FormCreate
