@@ -1,7 +1,6 @@
 #include "app/FMain.h"
 
 #include "analysis/BaselineColumns.h"
-#include "analysis/LinkedUnits.h"
 #include "analysis/MapAnalysis.h"
 #include "analysis/MapAnalysisThread.h"
 #include "analysis/MapFileSearch.h"
@@ -352,58 +351,17 @@ void TQuillonMain::TMUnitsNodeClick(TTreemapView *, TITreeNode *Node)
 void TQuillonMain::CreateUnitUsesPanel()
 {
     FUnitUses = new TUnitUsesPanel(FSPUnits);
-    FUnitUses->setObjectName(QStringLiteral("UnitUses"));
     FUnitUses->setMinimumWidth(MinTreemapWidth);
-    FUnitUses->hide();
     FSPUnits->addWidget(FUnitUses);
     FSPUnits->setStretchFactor(2, 0);
-    FUnitUses->OnUnitClick = [this](TUnitUsesPanel *, const QString &name) { UnitUsesUnitClick(name); };
-    FCBUnitUses = new QCheckBox(QStringLiteral("&Why linked"), FGradient1);
-    FCBUnitUses->setObjectName(QStringLiteral("CBUnitUses"));
-    FCBUnitUses->setToolTip(QStringLiteral("Shows why the selected unit is linked and what removing it "
-                                           "would save, from the .dcu files and sources below the folder "
-                                           "(Ctrl+U)"));
-    FCBUnitUses->adjustSize();
-    connect(FCBUnitUses, &QCheckBox::toggled, this, [this](bool show) {
-        FUnitUses->setVisible(show);
-        ShowSelectedUnitUses();
-    });
-    auto *toggle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_U), this);
-    connect(toggle, &QShortcut::activated, FCBUnitUses, &QCheckBox::toggle);
-}
-
-void TQuillonMain::UpdateUnitUsesSources()
-{
-    if (!FRunSucceeded) {
-        FUnitUses->Clear();
-        return;
-    }
-    // Graph warnings (an executable of another build) are no reason to interrupt the user.
-    QStringList warnings;
-    const QString folder = FRunSearchFolder;
-    const bool scannable = TMapAnalysis::SearchFolderProblem(folder).isEmpty();
-    FUnitUses->SetSources(
-        UnitGraphSourcesOf(*FAnalysis, *FVGUnits, scannable ? folder : QString(), QString(), warnings));
-}
-
-void TQuillonMain::ShowSelectedUnitUses()
-{
-    if (FUnitUses->isHidden())
-        return;
-    TITreeNode *node = FVGUnits->SelectedNode();
-    while (node && node->Parent())
-        node = node->Parent();
-    FUnitUses->ShowUnit(node ? node->Text() : QString());
-}
-
-void TQuillonMain::UnitUsesUnitClick(const QString &UnitName)
-{
-    for (TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling())
-        if (node->Text().compare(UnitName, Qt::CaseInsensitive) == 0) {
-            FVGUnits->SetSelectedNode(node);
-            FVGUnits->ScrollIntoView(node);
-            return;
-        }
+    FCBUnitUses = FUnitUses->CreateToggle(FGradient1, this);
+    connect(FCBUnitUses, &QCheckBox::toggled, this,
+            [this] { FUnitUses->ShowNode(FVGUnits->SelectedNode()); });
+    FUnitUses->OnUnitClick = [this](TUnitUsesPanel *, const QString &name) {
+        for (TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling())
+            if (node->Text().compare(name, Qt::CaseInsensitive) == 0)
+                return TMUnitsNodeClick(FTMUnits, node);
+    };
 }
 
 void TQuillonMain::CreateHeaderBand()
@@ -727,7 +685,10 @@ void TQuillonMain::ApplyRun(TMapAnalysisResult result)
         FBBRecent->Add(mapFileName);
         FProjectFolders.Remember(mapFileName, FRunSearchFolder, FBBRecent->Files());
     }
-    UpdateUnitUsesSources();
+    if (FRunSucceeded)
+        FUnitUses->SetRun(*FAnalysis, *FVGUnits, FRunSearchFolder);
+    else
+        FUnitUses->Clear();
     // Watched even when the run failed: a file read while the linker wrote it is read again when
     // done.
     FMapFileWatcher->Watch(mapFileName);
@@ -1078,7 +1039,7 @@ void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
     if (!FFilterPanel->isHidden() || !FBaselinePanel->isHidden())
         FormResize();
     FTMUnits->SetHighlightedNode(FVGUnits->SelectedNode());
-    ShowSelectedUnitUses();
+    FUnitUses->ShowNode(FVGUnits->SelectedNode());
 }
 
 QString TQuillonMain::SizeCellText(const TITreeNode *node, int columnIndex) const

@@ -131,9 +131,6 @@ public:
     // A click in the treemap selects the node's row, opening the rows above it, and scrolls to it.
     void TMUnitsNodeClick(TTreemapView *Sender, TITreeNode *Node);
     void CreateUnitUsesPanel();
-    void UpdateUnitUsesSources();
-    void ShowSelectedUnitUses();
-    void UnitUsesUnitClick(const QString &UnitName);
     void FormShow();
     bool FormHelp();
     void FormResize();

@@ -1,8 +1,14 @@
 #include "app/UnitUsesPanel.h"
 
+#include "analysis/LinkedUnits.h"
+#include "analysis/MapAnalysis.h"
+#include "tree/ITreeNodes.h"
+
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
+#include <QShortcut>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -50,10 +56,43 @@ TUnitUsesPanel::TUnitUsesPanel(QWidget *Parent) : QWidget(Parent)
     layout->addWidget(FRows, 1);
     connect(FRows, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) { RowActivated(item); });
     connect(FRows, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) { RowActivated(item); });
+    setObjectName(u"UnitUses"_s);
+    hide();
     Clear();
 }
 
 TUnitUsesPanel::~TUnitUsesPanel() = default;
+
+void TUnitUsesPanel::SetRun(const TMapAnalysis &Analysis, const TTreeGridModel &Grid,
+                            const QString &SearchFolder)
+{
+    // An executable of another build is no reason to interrupt the user: its list is not used.
+    QStringList warnings;
+    const bool scannable = TMapAnalysis::SearchFolderProblem(SearchFolder).isEmpty();
+    SetSources(UnitGraphSourcesOf(Analysis, Grid, scannable ? SearchFolder : QString(), QString(), warnings));
+}
+
+QCheckBox *TUnitUsesPanel::CreateToggle(QWidget *Band, QWidget *Window)
+{
+    auto *box = new QCheckBox(u"&Why linked"_s, Band);
+    box->setObjectName(u"CBUnitUses"_s);
+    box->setToolTip(u"Shows why the selected unit is linked and what removing it would save, from the .dcu "
+                    u"files and sources below the folder (Ctrl+U)"_s);
+    box->adjustSize();
+    connect(box, &QCheckBox::toggled, this, [this](bool show) { setVisible(show); });
+    auto *toggle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_U), Window);
+    connect(toggle, &QShortcut::activated, box, &QCheckBox::toggle);
+    return box;
+}
+
+void TUnitUsesPanel::ShowNode(const TITreeNode *Node)
+{
+    if (isHidden())
+        return;
+    while (Node && Node->Parent())
+        Node = Node->Parent();
+    ShowUnit(Node ? Node->Text() : QString());
+}
 
 void TUnitUsesPanel::SetSources(TUnitGraphSources Sources)
 {

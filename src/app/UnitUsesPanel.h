@@ -12,7 +12,11 @@
 #include <memory>
 #include <optional>
 
+class QCheckBox;
 class QLabel;
+class TITreeNode;
+class TMapAnalysis;
+class TTreeGridModel;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -24,10 +28,17 @@ public:
 
     // A finished run's units and where their uses lie; the graph is built on the next ShowUnit.
     void SetSources(TUnitGraphSources Sources);
+    // A finished run of the window: its units, the search folder (none when it cannot be scanned)
+    // and the executable beside the MAP file.
+    void SetRun(const TMapAnalysis &Analysis, const TTreeGridModel &Grid, const QString &SearchFolder);
+    // The box "Why linked" in Band that shows and hides the panel, also by Ctrl+U in Window.
+    QCheckBox *CreateToggle(QWidget *Band, QWidget *Window);
     // Forgets the run: the panel shows nothing until the next one.
     void Clear();
     // The unit asked about (empty: none); builds the graph first when needed.
     void ShowUnit(const QString &UnitName);
+    // While shown: the unit of a grid row (a symbol row stands for its unit; none for no row).
+    void ShowNode(const TITreeNode *Node);
 
     // The graph of the last ShowUnit after SetSources; none before.
     const TUnitGraphBuild *Build() const { return FBuild.get(); }
