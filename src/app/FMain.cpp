@@ -15,6 +15,7 @@
 #include "app/RunProgressPanel.h"
 #include "app/SymbolRowsSummary.h"
 #include "app/UnitColumnPainting.h"
+#include "app/UnitUsesPanel.h"
 #include "app/WindowFit.h"
 #include "base/FreedMemory.h"
 #include "base/UFileUtils.h"
@@ -47,6 +48,7 @@
 #include <QShortcut>
 #include <QSplitter>
 #include <QTimer>
+#include <QTreeWidget>
 
 const QString TQuillonMain::PublisherText = QStringLiteral("Brackwell");
 const QString TQuillonMain::HelpPageAddress = QStringLiteral("https://brackwell.example/quillon/help");
@@ -121,8 +123,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FFormStorage->SetOptions(fpPosition);
     FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text"),
                                   QStringLiteral("CBGroupByName.Checked"),
-                                  QStringLiteral("CBAutoReload.Checked"),
-                                  QStringLiteral("CBTreemap.Checked")});
+                                  QStringLiteral("CBAutoReload.Checked"), QStringLiteral("CBTreemap.Checked"),
+                                  QStringLiteral("CBUnitUses.Checked")});
     // Earlier versions wrote the values into a group named after this class, below the program's key.
     FFormStorage->AdoptSubSection(QStringLiteral("TQuillonMain"));
 
@@ -130,6 +132,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     CreateGrid();
     CreateHeaderBand();
     CreateTreemap();
+    CreateUnitUsesPanel();
 
     FTIAbort = new TTimer97(this);
     FTIAbort->setObjectName(QStringLiteral("TIAbort"));
@@ -158,7 +161,9 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FCBGroupByName, FCBAutoReload);
     setTabOrder(FCBAutoReload, FCBTreemap);
     setTabOrder(FCBTreemap, FTMUnits);
-    setTabOrder(FTMUnits, FEDFilter);
+    setTabOrder(FTMUnits, FCBUnitUses);
+    setTabOrder(FCBUnitUses, FUnitUses->Rows());
+    setTabOrder(FUnitUses->Rows(), FEDFilter);
     setAcceptDrops(true);
 
     // FormCreate
@@ -341,6 +346,22 @@ void TQuillonMain::TMUnitsNodeClick(TTreemapView *, TITreeNode *Node)
         parent->SetExpanded(true);
     FVGUnits->SetSelectedNode(Node);
     FVGUnits->ScrollIntoView(Node);
+}
+
+void TQuillonMain::CreateUnitUsesPanel()
+{
+    FUnitUses = new TUnitUsesPanel(FSPUnits);
+    FUnitUses->setMinimumWidth(MinTreemapWidth);
+    FSPUnits->addWidget(FUnitUses);
+    FSPUnits->setStretchFactor(2, 0);
+    FCBUnitUses = FUnitUses->CreateToggle(FGradient1, this);
+    connect(FCBUnitUses, &QCheckBox::toggled, this,
+            [this] { FUnitUses->ShowNode(FVGUnits->SelectedNode()); });
+    FUnitUses->OnUnitClick = [this](TUnitUsesPanel *, const QString &name) {
+        for (TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling())
+            if (node->Text().compare(name, Qt::CaseInsensitive) == 0)
+                return TMUnitsNodeClick(FTMUnits, node);
+    };
 }
 
 void TQuillonMain::CreateHeaderBand()
@@ -664,6 +685,10 @@ void TQuillonMain::ApplyRun(TMapAnalysisResult result)
         FBBRecent->Add(mapFileName);
         FProjectFolders.Remember(mapFileName, FRunSearchFolder, FBBRecent->Files());
     }
+    if (FRunSucceeded)
+        FUnitUses->SetRun(*FAnalysis, *FVGUnits, FRunSearchFolder);
+    else
+        FUnitUses->Clear();
     // Watched even when the run failed: a file read while the linker wrote it is read again when
     // done.
     FMapFileWatcher->Watch(mapFileName);
@@ -967,8 +992,9 @@ void TQuillonMain::LayoutComponents()
     FCBGroupByName->move(96, 60);
     FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
     FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);
+    FCBUnitUses->move(FCBTreemap->geometry().right() + 16, 60);
     // The rest of the checkboxes' row, right-aligned with the buttons above.
-    const int filterLeft = FCBTreemap->geometry().right() + 16;
+    const int filterLeft = FCBUnitUses->geometry().right() + 16;
     FEDFilter->setGeometry(filterLeft, 58, std::max(0, FBBGo->geometry().right() + 1 - filterLeft), 22);
     PlaceRunProgress();
 }
@@ -1013,6 +1039,7 @@ void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
     if (!FFilterPanel->isHidden() || !FBaselinePanel->isHidden())
         FormResize();
     FTMUnits->SetHighlightedNode(FVGUnits->SelectedNode());
+    FUnitUses->ShowNode(FVGUnits->SelectedNode());
 }
 
 QString TQuillonMain::SizeCellText(const TITreeNode *node, int columnIndex) const

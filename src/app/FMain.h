@@ -38,6 +38,7 @@ class TScanFilesAbort;
 struct TMapAnalysisResult;
 class TTimer97;
 class TTreemapView;
+class TUnitUsesPanel;
 
 class TQuillonMain : public QWidget
 {
@@ -80,6 +81,10 @@ public:
     TTreemapView *TMUnits() const { return FTMUnits; }
     QSplitter *SPUnits() const { return FSPUnits; }
     QCheckBox *CBTreemap() const { return FCBTreemap; }
+    // Why the selected unit is linked, in the splitter after the treemap; shown while CBUnitUses is
+    // checked (Ctrl+U).
+    TUnitUsesPanel *UnitUses() const { return FUnitUses; }
+    QCheckBox *CBUnitUses() const { return FCBUnitUses; }
     TGradient *Gradient1() const { return FGradient1; }
     QPushButton *BBGo() const { return FBBGo; }
     // Checked: unit rows open to the symbols whose name begins with the unit's name; unchecked
@@ -125,6 +130,7 @@ public:
     void CBTreemapClick();
     // A click in the treemap selects the node's row, opening the rows above it, and scrolls to it.
     void TMUnitsNodeClick(TTreemapView *Sender, TITreeNode *Node);
+    void CreateUnitUsesPanel();
     void FormShow();
     bool FormHelp();
     void FormResize();
@@ -212,6 +218,8 @@ private:
     TITreeView *FVGUnits = nullptr;
     QSplitter *FSPUnits = nullptr;
     TTreemapView *FTMUnits = nullptr;
+    TUnitUsesPanel *FUnitUses = nullptr;
+    QCheckBox *FCBUnitUses = nullptr;
     QCheckBox *FCBTreemap = nullptr;
     size_t FTreemapWidthIndex = 0;
     TGradient *FGradient1 = nullptr;

@@ -16,6 +16,7 @@ struct TFormatName
 constexpr TFormatName FormatNames[] = {
     {u"table", TReportFormat::Table}, {u"csv", TReportFormat::Csv},           {u"json", TReportFormat::Json},
     {u"html", TReportFormat::Html},   {u"markdown", TReportFormat::Markdown}, {u"text", TReportFormat::Table},
+    {u"dot", TReportFormat::Dot},
 };
 
 // "--format" with the formats a command writes, named as its help names them.
@@ -99,8 +100,70 @@ void AddReportOptions(TCommandLine &line, TCliOptions &options)
     });
     AddFlag(line, u"strict"_s, options.Strict);
     AddFlag(line, u"wide"_s, options.Wide);
+    AddFlag(line, u"retained"_s, options.Retained);
     AddOutputOption(line, options);
     SetOneMapFile(line, options, u"report"_s);
+}
+
+void AddSearchDirOption(TCommandLine &line, TCliOptions &options)
+{
+    line.AddOption(u"search-dir"_s, QChar(), [&options](const QString &value, QString &) {
+        options.SearchDir = value;
+        return true;
+    });
+}
+
+void AddExeOption(TCommandLine &line, TCliOptions &options)
+{
+    line.AddOption(u"exe"_s, QChar(), [&options](const QString &value, QString &error) {
+        if (value.isEmpty()) {
+            error = u"empty file name"_s;
+            return false;
+        }
+        options.ExeFile = value;
+        return true;
+    });
+}
+
+void AddWhyOptions(TCommandLine &line, TCliOptions &options)
+{
+    AddSearchDirOption(line, options);
+    AddExeOption(line, options);
+    AddFormatOption(line, options, {u"table"_s, u"json"_s});
+    AddOutputOption(line, options);
+    line.AddOption(u"paths"_s, QChar(), [&options](const QString &value, QString &error) {
+        bool ok = false;
+        options.Paths = value.toInt(&ok);
+        if (!ok || options.Paths < 1) {
+            error = u"a number of at least 1 is needed, not \"%1\""_s.arg(value);
+            return false;
+        }
+        return true;
+    });
+    line.SetPositional([&options](const QString &value, QString &error) {
+        if (!options.UnitName.isEmpty()) {
+            error = u"unexpected argument \"%1\": why reads one MAP file and one unit name"_s.arg(value);
+            return false;
+        }
+        (options.MapFile.isEmpty() ? options.MapFile : options.UnitName) = value;
+        return true;
+    });
+}
+
+void AddUsesOptions(TCommandLine &line, TCliOptions &options)
+{
+    AddFormatOption(line, options, {u"table"_s, u"json"_s});
+    AddOutputOption(line, options);
+    SetOneMapFile(line, options, u"uses"_s);
+}
+
+void AddGraphOptions(TCommandLine &line, TCliOptions &options)
+{
+    AddSearchDirOption(line, options);
+    AddExeOption(line, options);
+    AddFormatOption(line, options, {u"json"_s, u"dot"_s});
+    AddOutputOption(line, options);
+    SetOneMapFile(line, options, u"graph"_s);
 }
 
 void AddDiffOptions(TCommandLine &line, TCliOptions &options)
@@ -155,6 +218,37 @@ bool CheckReportOptions(const TCliOptions &options, QString &error)
     }
     if (options.Symbols && options.Format == TReportFormat::Csv) {
         error = u"--symbols cannot be used with --format csv: csv has no trees (use table, json or html)"_s;
+        return false;
+    }
+    if (options.Retained && options.Format == TReportFormat::Html) {
+        error = u"--retained cannot be used with --format html (use table, csv or json)"_s;
+        return false;
+    }
+    return true;
+}
+
+bool CheckWhyOptions(const TCliOptions &options, QString &error)
+{
+    if (options.UnitName.isEmpty()) {
+        error = u"why needs a MAP file and the name of a unit (try why --help)"_s;
+        return false;
+    }
+    return true;
+}
+
+bool CheckUsesOptions(const TCliOptions &options, QString &error)
+{
+    if (options.MapFile.isEmpty()) {
+        error = u"uses needs a .dcu, .pas, .dpr or .dpk file (try uses --help)"_s;
+        return false;
+    }
+    return true;
+}
+
+bool CheckGraphOptions(const TCliOptions &options, QString &error)
+{
+    if (options.MapFile.isEmpty()) {
+        error = u"graph needs a MAP file (try graph --help)"_s;
         return false;
     }
     return true;
@@ -221,7 +315,7 @@ const TCommand Commands[] = {
      uR"help(quillon-cli report MAPFILE [--search-dir DIR] [--symbols]
                    [--format table|csv|json|html] [--filter TEXT]
                    [--group-by address|name] [--strict] [--wide]
-                   [-o FILE])help",
+                   [--retained] [-o FILE])help",
      uR"help(report: how much compiled code each unit of a Delphi project contributes,
 read from the linker's detailed MAP file. The analysis is the one of the desktop
 program: the project file (.dpr, or .dpk for a package) is searched from the MAP
@@ -259,6 +353,11 @@ first; units of equal size keep their MAP order.
                      warning)
   --wide             table: names in full, however wide the table gets (they
                      are cut with an ellipsis to fit 80 columns otherwise)
+  --retained         add each unit's retained size, as why computes it from
+                     the uses found below DIR: csv "retained_size" (empty when
+                     no chain is known), json "retained_size" (null then) and
+                     "retained_upper_bound", the table's "Retained size" ("<="
+                     before an upper bound); not in html
   -o, --output FILE  write the report to FILE instead of standard output
 
   csv:   the header unit,code_size,percent,dfm_size,dcu_size,ratio, then one row
@@ -353,6 +452,69 @@ unit is said so on a line of its own: it holds, unless --strict.
             headroom); a budget that matches no unit has no "actual" and
             "delta" (null). The exit code is the text's.
   markdown: the same as a table for a pull request comment.)help"},
+    {u"why", TCliCommand::Why, AddWhyOptions, CheckWhyOptions,
+     uR"help(quillon-cli why MAPFILE UNIT [--search-dir DIR] [--exe FILE] [--paths N]
+                [--format table|json] [-o FILE])help",
+     uR"help(why: why a unit is linked into the program, and what removing it would
+save. The units of the MAP file are the nodes, the program (the MAP's last unit)
+the root; each unit's uses come from its .dcu file below --search-dir, else from
+its source there (.pas; the program's from its .dpr, found as report finds it,
+else from the units the executable's PACKAGEINFO resource says the program names
+itself). A unit found in neither has unknown uses.
+
+  --search-dir DIR   where the .dcu files and the sources lie
+  --exe FILE         the executable linked with the MAP file (default: the .exe,
+                     .dll or .bpl of the MAP's name beside it); used only when
+                     its code section is as long as the MAP's code segment
+  --paths N          up to N chains (default 3), each through another direct
+                     user, the shortest first; ties follow the order of the
+                     uses clauses, interface before implementation
+  --format FORMAT    table (default) or json
+  -o, --output FILE  write to FILE instead of standard output
+
+  Each use is marked interface, implementation or program, where it was read
+  (dcu, source, exe), "initialization only" when the .dcu imports nothing from
+  the unit, and "conditional" when it lies in a source's condition the reader
+  cannot decide. The retained size is the code of the units the unit dominates
+  (every chain to them passes through it), itself included; it is an upper
+  bound when units of unknown uses might need some of them. Exit code 1 when
+  the unit is not linked into the program.
+  json:  {"unit", "code_size", "retained_size", "upper_bound", "chains":
+         [[{"name"}, {"name", "kind", "from", "imports"}, ...]], "used_by":
+         [{"name", "kind", "from", "imports"}], "keeps": [{"name",
+         "code_size"}]}; each chain runs from the program, each step after the
+         first with the use that leads to it; "retained_size" is null when no
+         chain is known.)help"},
+    {u"uses", TCliCommand::Uses, AddUsesOptions, CheckUsesOptions,
+     uR"help(quillon-cli uses FILE.dcu|FILE.pas|FILE.dpr|FILE.dpk
+                 [--format table|json] [-o FILE])help",
+     uR"help(uses: one file's uses lists: a compiled unit's (.dcu, with its compiler and
+platform, Delphi 2 to 12, Win32 and Win64) or a source's. A .dcu of an unknown
+compiler or a layout the reader cannot follow is an error (exit code 3), never
+a guess.
+
+  --format FORMAT    table (default) or json
+  -o, --output FILE  write to FILE instead of standard output
+
+  json:  {"unit", "compiler", "platform", "interface": [{"name", "imports"}],
+         "implementation": [...]}; compiler and platform are null for a
+         source, whose entries say "imports": true (a source cannot tell) and
+         "conditional": true where undecided.)help"},
+    {u"graph", TCliCommand::Graph, AddGraphOptions, CheckGraphOptions,
+     uR"help(quillon-cli graph MAPFILE [--search-dir DIR] [--exe FILE]
+                  [--format json|dot] [-o FILE])help",
+     uR"help(graph: every unit with its code size, retained size and uses, read as
+for why.
+
+  --search-dir DIR, --exe FILE  as for why
+  --format FORMAT    json (default) or dot
+  -o, --output FILE  write to FILE instead of standard output
+
+  json:  {"root", "units": [{"name", "code_size", "retained_size",
+         "uses_known", "uses": [{"name", "kind", "from", "imports"}]}]}
+  dot:   a Graphviz graph: each box names the unit with its code and retained
+         size; implementation uses are dashed, initialization-only uses grey,
+         units of unknown uses dotted.)help"},
 };
 
 // What every command shares, after the commands' own help.
@@ -398,8 +560,9 @@ Exit codes:
   0   success (a missing project file, several .dcu files of one unit and, for
       report, an incomplete MAP file are only warnings); diff: also when the
       builds differ; check: every budget holds
-  1   report, diff: the output could not be written; check: a budget is broken
-      (or the output could not be written)
+  1   report, diff, why, uses, graph: the output could not be written; check: a
+      budget is broken (or the output could not be written); why: the unit is
+      not linked into the program
   2   a MAP file (or the project file, or the budgets file) does not exist or
       cannot be read, no MAP file was found for the project or executable
       named, or the search folder does not exist or is not a folder

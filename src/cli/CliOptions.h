@@ -11,10 +11,10 @@
 #include <optional>
 #include <vector>
 
-enum class TCliCommand { None, Report, Diff, Check };
+enum class TCliCommand { None, Report, Diff, Check, Why, Uses, Graph };
 
 // The formats a command may write; each command accepts some of them. Table is check's text.
-enum class TReportFormat { Table, Csv, Json, Html, Markdown };
+enum class TReportFormat { Table, Csv, Json, Html, Markdown, Dot };
 
 struct TCliOptions
 {
@@ -35,6 +35,10 @@ struct TCliOptions
     QString OutputFile;               // standard output when empty or "-"
     std::vector<TSizeBudget> Budgets; // check: those given as options, in their order
     QString BudgetsFile;              // check: --budgets (empty without)
+    QString UnitName;                 // why: the unit asked about
+    int Paths = 3;                    // why: --paths, how many chains at most
+    QString ExeFile;                  // why, graph: --exe (empty: the one beside the MAP)
+    bool Retained = false;            // report: --retained
 
     // Arguments without the program name. Sets Error and returns nothing on a usage error.
     static std::optional<TCliOptions> Parse(const QStringList &arguments, QString &error);

@@ -6,3 +6,6 @@
 int RunReport(TCliOptions Options);
 int RunDiff(TCliOptions Options);
 int RunCheck(TCliOptions Options);
+int RunWhy(TCliOptions Options);
+int RunUses(TCliOptions Options);
+int RunGraph(TCliOptions Options);

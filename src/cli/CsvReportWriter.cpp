@@ -13,15 +13,18 @@ public:
 
     void Begin(const TMapAnalysis &, const std::vector<TUnitReportRow> &) override
     {
-        Write("unit,code_size,percent,dfm_size,dcu_size,ratio\n");
+        Write(WithRetained() ? "unit,code_size,percent,dfm_size,dcu_size,ratio,retained_size\n"
+                             : "unit,code_size,percent,dfm_size,dcu_size,ratio\n");
     }
 
     void Unit(const TUnitReportRow &Row, const TITreeNode *) override
     {
-        WriteText(QStringList{CsvField(Row.Name), QString::number(Row.CodeSize), Row.Percent,
-                              QString::number(Row.DfmSize), QString::number(Row.DcuSize), CsvField(Row.Ratio)}
-                      .join(u',') +
-                  u'\n');
+        QStringList fields{CsvField(Row.Name),           QString::number(Row.CodeSize), Row.Percent,
+                           QString::number(Row.DfmSize), QString::number(Row.DcuSize),  CsvField(Row.Ratio)};
+        // An unknown retained size is an empty field.
+        if (WithRetained())
+            fields << (Row.RetainedSize ? QString::number(*Row.RetainedSize) : QString());
+        WriteText(fields.join(u',') + u'\n');
     }
 
     void End() override {}

@@ -19,6 +19,7 @@ std::unique_ptr<TDiffWriter> NewWriter(const TCliOptions &options, QIODevice &ou
         return NewMarkdownDiffWriter(output);
     case TReportFormat::Table:
     case TReportFormat::Html: // refused with the options
+    case TReportFormat::Dot:
         break;
     }
     qsizetype nameWidth = 0;

@@ -38,6 +38,10 @@ public:
         Write("{\"name\":" + JsonString(Row.Name) + ",\"code_size\":" + QByteArray::number(Row.CodeSize) +
               ",\"percent\":" + Row.Percent.toUtf8() + ",\"dfm_size\":" + QByteArray::number(Row.DfmSize) +
               ",\"dcu_size\":" + QByteArray::number(Row.DcuSize) + ",\"ratio\":" + JsonString(Row.Ratio));
+        if (WithRetained())
+            Write(",\"retained_size\":" +
+                  (Row.RetainedSize ? QByteArray::number(*Row.RetainedSize) : QByteArray("null")) +
+                  ",\"retained_upper_bound\":" + (Row.RetainedUpperBound ? "true" : "false"));
         if (FWithSymbols) {
             Write(",\"symbols\":");
             Children(Symbols);

@@ -1,5 +1,6 @@
 // quillon-cli report: the analysis of the desktop program as a report.
 
+#include "analysis/LinkedUnits.h"
 #include "analysis/NameFilter.h"
 #include "base/UVersionInfo.h"
 #include "cli/CommandSupport.h"
@@ -40,6 +41,7 @@ std::unique_ptr<TReportWriter> NewWriter(const TCliOptions &options, const TMapA
         return NewHtmlReportWriter(output, HtmlReportFacts(analysis));
     case TReportFormat::Table:
     case TReportFormat::Markdown: // refused with the options
+    case TReportFormat::Dot:
         break;
     }
     return NewTableReportWriter(output, options.Wide, options.Symbols);
@@ -110,6 +112,25 @@ void WriteUnits(TMapAnalysis &analysis, TTreeGridModel &grid, TReportWriter &wri
     }
 }
 
+// The retained size of each unit listed, from the unit graph of the run's units and the uses below
+// the search folder.
+void AddRetainedSizes(const TMapAnalysis &analysis, const TTreeGridModel &grid, const QString &searchFolder,
+                      std::vector<TUnitReportRow> &rows)
+{
+    QStringList warnings;
+    const TUnitGraphBuild build =
+        BuildUnitGraph(UnitGraphSourcesOf(analysis, grid, searchFolder, QString(), warnings));
+    for (const QString &warning : warnings + build.Notes)
+        PrintWarning(warning);
+    for (TUnitReportRow &row : rows) {
+        const std::optional<int> unit = build.Graph.IndexOf(row.Name);
+        if (!unit || !build.Graph.Reachable(*unit))
+            continue;
+        row.RetainedSize = build.Graph.RetainedSize(*unit);
+        row.RetainedUpperBound = build.Graph.RetainedIsUpperBound(*unit);
+    }
+}
+
 } // namespace
 
 int RunReport(TCliOptions options)
@@ -169,7 +190,10 @@ int RunReport(TCliOptions options)
     for (TITreeNode *unit : units)
         rows.push_back(TUnitReportRow::Of(unit, analysis.PercentFactor()));
 
+    if (options.Retained)
+        AddRetainedSizes(analysis, grid, options.SearchDir.value_or(QString()), rows);
     const std::unique_ptr<TReportWriter> writer = NewWriter(options, analysis, output.Device());
+    writer->SetWithRetained(options.Retained);
     writer->Begin(analysis, rows);
     WriteUnits(analysis, grid, *writer, options.Symbols || options.Format == TReportFormat::Html, filter,
                units, rows);

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 class TITreeNode;
@@ -22,6 +23,10 @@ struct TUnitReportRow
     qint32 DfmSize = 0;
     qint32 DcuSize = 0;
     QString Ratio;
+    // With --retained: the code that would leave with the unit (none when no chain to it is known),
+    // and whether units of unknown uses make it an upper bound.
+    std::optional<qint64> RetainedSize;
+    bool RetainedUpperBound = false;
 
     static TUnitReportRow Of(TITreeNode *Unit, double PercentFactor);
 };
@@ -31,10 +36,17 @@ class TReportWriter : public TBufferedWriter
 public:
     using TBufferedWriter::TBufferedWriter;
 
+    // The retained size as one more column (json: "retained_size"); set before Begin.
+    void SetWithRetained(bool Value) { FWithRetained = Value; }
+    bool WithRetained() const { return FWithRetained; }
+
     virtual void Begin(const TMapAnalysis &Analysis, const std::vector<TUnitReportRow> &Rows) = 0;
     // Symbols is the unit's node with its symbol rows in display order, or none without --symbols.
     virtual void Unit(const TUnitReportRow &Row, const TITreeNode *Symbols) = 0;
     virtual void End() = 0;
+
+private:
+    bool FWithRetained = false;
 };
 
 std::unique_ptr<TReportWriter> NewCsvReportWriter(QIODevice &Output);

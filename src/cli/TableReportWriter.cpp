@@ -30,21 +30,26 @@ public:
         // Symbol names come later, one unit at a time: a narrow table with them takes its full width.
         if (!FWide)
             FNameWidth = FWithSymbols ? NarrowNameWidth : std::min(FNameWidth, NarrowNameWidth);
-        Line(u"Unit"_s, false, u"Compiled size"_s, u"%"_s, u"DFM size"_s, u"Ratio DCU size"_s);
-        WriteText(QString(FNameWidth + 50, u'-') + u'\n');
+        Line(u"Unit"_s, false, u"Compiled size"_s, u"%"_s, u"DFM size"_s, u"Ratio DCU size"_s,
+             u"Retained size"_s);
+        WriteText(QString(RuleWidth(), u'-') + u'\n');
     }
 
     void Unit(const TUnitReportRow &Row, const TITreeNode *Symbols) override
     {
+        // "<=" marks an upper bound; "-" a unit no chain is known to.
+        const QString retained = !Row.RetainedSize ? u"-"_s
+                                                   : (Row.RetainedUpperBound ? u"<= "_s : QString()) +
+                                                         Thousands(*Row.RetainedSize);
         Line(Row.Name, FWide, Thousands(Row.CodeSize), Row.Percent + u" %"_s,
-             Row.DfmSize ? Thousands(Row.DfmSize) : u"-"_s, Row.Ratio);
+             Row.DfmSize ? Thousands(Row.DfmSize) : u"-"_s, Row.Ratio, retained);
         if (Symbols)
             Tree(Symbols, 1);
     }
 
     void End() override
     {
-        WriteText(QString(FNameWidth + 50, u'-') + u'\n');
+        WriteText(QString(RuleWidth(), u'-') + u'\n');
         Line(u"Total (%1 units)"_s.arg(FUnitCount), true, Thousands(FTotalCode),
              Format(u"%.2f %%"_s, {double(FTotalCode) * FPercentFactor}), Thousands(FTotalDfm), QString());
     }
@@ -53,14 +58,19 @@ private:
     // The name column that keeps a table within 80 columns: the other columns take 52.
     static constexpr qsizetype NarrowNameWidth = 28;
 
+    // The retained size's column (--retained) widens the table beyond 80 columns.
+    qsizetype RuleWidth() const { return FNameWidth + 50 + (WithRetained() ? 17 : 0); }
+
     // A name that does not fit is cut, or given a line of its own when Whole.
     void Line(const QString &name, bool whole, const QString &size, const QString &percent,
-              const QString &dfm, const QString &ratio)
+              const QString &dfm, const QString &ratio, const QString &retained = QString())
     {
         const QString nameCell =
             whole ? NameCell(name, FNameWidth) : CutName(name, FNameWidth).leftJustified(FNameWidth);
         QString line = nameCell + u"  "_s + size.rightJustified(13) + u"  "_s + percent.rightJustified(8) +
                        u"  "_s + dfm.rightJustified(9) + u"  "_s + ratio.rightJustified(14);
+        if (WithRetained())
+            line += u"  "_s + retained.rightJustified(15);
         while (line.endsWith(u' '))
             line.chop(1);
         WriteText(line + u'\n');

@@ -45,6 +45,12 @@ int main(int argc, char **argv)
         return RunDiff(*options);
     case TCliCommand::Check:
         return RunCheck(*options);
+    case TCliCommand::Why:
+        return RunWhy(*options);
+    case TCliCommand::Uses:
+        return RunUses(*options);
+    case TCliCommand::Graph:
+        return RunGraph(*options);
     case TCliCommand::None:
         break;
     }

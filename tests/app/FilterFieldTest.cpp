@@ -37,7 +37,9 @@ TEST_F(FilterFieldTest, ReachedByCtrlFAndByTabWithATooltip)
     Grid().setFocus();
     QTest::keyClick(&Grid(), Qt::Key_F, Qt::ControlModifier);
     EXPECT_TRUE(Field().hasFocus());
-    EXPECT_EQ(NextByTab(FWindow->CBTreemap()), &Field()) << "the treemap pane, when shown, comes between";
+    // The treemap and the Why linked panels, when shown, come between.
+    EXPECT_EQ(NextByTab(FWindow->CBTreemap()), FWindow->CBUnitUses());
+    EXPECT_EQ(NextByTab(FWindow->CBUnitUses()), &Field());
     EXPECT_TRUE(Field().toolTip().contains(QStringLiteral("Ctrl+F")));
     EXPECT_FALSE(Field().placeholderText().isEmpty());
 }
