@@ -198,11 +198,13 @@ TEST(CliWhyTest, UsageErrors)
         {{u"why"_s, u"a.map"_s}, "why needs a MAP file and the name of a unit (try why --help)"},
         {{u"why"_s, u"a.map"_s, u"U"_s, u"--paths"_s, u"0"_s},
          "option --paths: a number of at least 1 is needed, not \"0\""},
-        {{u"why"_s, u"a.map"_s, u"U"_s, u"--format"_s, u"csv"_s}, "unknown format \"csv\": use table or json"},
-        {{u"graph"_s, u"a.map"_s, u"--format"_s, u"table"_s}, "unknown format \"table\": use json or dot"},
+        {{u"why"_s, u"a.map"_s, u"U"_s, u"--format"_s, u"csv"_s},
+         "option --format: unknown format \"csv\": use table or json"},
+        {{u"graph"_s, u"a.map"_s, u"--format"_s, u"table"_s},
+         "option --format: unknown format \"table\": use json or dot"},
         {{u"uses"_s}, "uses needs a .dcu, .pas, .dpr or .dpk file (try uses --help)"},
         {{u"report"_s, u"a.map"_s, u"--format"_s, u"dot"_s},
-         "unknown format \"dot\": use table, csv, json or html"},
+         "option --format: unknown format \"dot\": use table, csv, json or html"},
     };
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Arguments.join(u' ').toStdString());
