@@ -84,6 +84,18 @@ void SetOneMapFile(TCommandLine &line, TCliOptions &options, const QString &comm
     });
 }
 
+void AddExeOption(TCommandLine &line, TCliOptions &options)
+{
+    line.AddOption(u"exe"_s, QChar(), [&options](const QString &value, QString &error) {
+        if (value.isEmpty()) {
+            error = u"empty file name (use none to read no executable)"_s;
+            return false;
+        }
+        options.Exe = value;
+        return true;
+    });
+}
+
 void AddReportOptions(TCommandLine &line, TCliOptions &options)
 {
     line.AddOption(u"search-dir"_s, QChar(), [&options](const QString &value, QString &) {
@@ -100,6 +112,18 @@ void AddReportOptions(TCommandLine &line, TCliOptions &options)
     AddFlag(line, u"strict"_s, options.Strict);
     AddFlag(line, u"wide"_s, options.Wide);
     AddOutputOption(line, options);
+    AddExeOption(line, options);
+    AddFlag(line, u"file"_s, options.WholeFile);
+    line.AddOption(u"depth"_s, QChar(), [&options](const QString &value, QString &error) {
+        bool ok = false;
+        const int depth = value.toInt(&ok);
+        if (!ok || depth < 1) {
+            error = u"bad depth \"%1\": use a number of levels from 1"_s.arg(value);
+            return false;
+        }
+        options.Depth = depth;
+        return true;
+    });
     SetOneMapFile(line, options, u"report"_s);
 }
 
@@ -127,8 +151,8 @@ void AddCheckOptions(TCommandLine &line, TCliOptions &options)
         options.BaselineMapFile = value;
         return true;
     });
-    for (const QString &name :
-         {u"max-total"_s, u"max-unit"_s, u"max-group"_s, u"max-growth"_s, u"max-unit-growth"_s})
+    for (const QString &name : {u"max-total"_s, u"max-unit"_s, u"max-group"_s, u"max-growth"_s,
+                                u"max-unit-growth"_s, u"max-file"_s, u"max-part"_s})
         line.AddOption(name, QChar(), [&options, name](const QString &value, QString &error) {
             const std::optional<TSizeBudget> budget =
                 ParseBudget(name, value, u"--%1 %2"_s.arg(name, value), error);
@@ -141,6 +165,7 @@ void AddCheckOptions(TCommandLine &line, TCliOptions &options)
         return true;
     });
     AddFlag(line, u"strict"_s, options.Strict);
+    AddExeOption(line, options);
     AddFormatOption(line, options, {u"text"_s, u"json"_s, u"markdown"_s});
     AddOutputOption(line, options);
     SetOneMapFile(line, options, u"check"_s);
@@ -155,6 +180,19 @@ bool CheckReportOptions(const TCliOptions &options, QString &error)
     }
     if (options.Symbols && options.Format == TReportFormat::Csv) {
         error = u"--symbols cannot be used with --format csv: csv has no trees (use table, json or html)"_s;
+        return false;
+    }
+    if (options.WholeFile &&
+        (options.Format == TReportFormat::Json || options.Format == TReportFormat::Html)) {
+        error = u"--file is for table and csv: json and html always hold the whole file"_s;
+        return false;
+    }
+    if (options.Depth > 0 && !options.WholeFile) {
+        error = u"--depth needs --file"_s;
+        return false;
+    }
+    if (options.WholeFile && options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0) {
+        error = u"--file needs the executable: not with --exe none"_s;
         return false;
     }
     return true;
@@ -190,12 +228,16 @@ bool CheckCheckOptions(const TCliOptions &options, QString &error)
     }
     if (options.Budgets.empty() && options.BudgetsFile.isEmpty()) {
         error = u"check needs a budget: --max-total, --max-unit, --max-group, --max-growth, "
-                u"--max-unit-growth or --budgets"_s;
+                u"--max-unit-growth, --max-file, --max-part or --budgets"_s;
         return false;
     }
     for (const TSizeBudget &budget : options.Budgets) {
         if (budget.NeedsBaseline() && options.BaselineMapFile.isEmpty()) {
             error = u"%1 needs --baseline OLD.map"_s.arg(budget.Origin);
+            return false;
+        }
+        if (budget.NeedsExecutable() && options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0) {
+            error = u"%1 needs the executable: not with --exe none"_s.arg(budget.Origin);
             return false;
         }
     }
@@ -221,7 +263,7 @@ const TCommand Commands[] = {
      uR"help(quillon-cli report MAPFILE [--search-dir DIR] [--symbols]
                    [--format table|csv|json|html] [--filter TEXT]
                    [--group-by address|name] [--strict] [--wide]
-                   [-o FILE])help",
+                   [-o FILE] [--exe FILE|none] [--file [--depth N]])help",
      uR"help(report: how much compiled code each unit of a Delphi project contributes,
 read from the linker's detailed MAP file. The analysis is the one of the desktop
 program: the project file (.dpr, or .dpk for a package) is searched from the MAP
@@ -260,6 +302,28 @@ first; units of equal size keep their MAP order.
   --wide             table: names in full, however wide the table gets (they
                      are cut with an ellipsis to fit 80 columns otherwise)
   -o, --output FILE  write the report to FILE instead of standard output
+  --exe FILE|none    the executable of the build: by default the MAP file's
+                     name with .exe, .dll or .bpl beside it; none reads none.
+                     It is used only when the MAP's code and data segments are
+                     as long as its code and data sections; otherwise a
+                     warning says it comes from another build
+  --file             print the whole executable instead of the unit table
+                     (table and csv): every byte under one part, the parts
+                     adding up to the file size: Headers, each section (the
+                     MAP's units below code and data, the resource types and
+                     names below .rsrc with forms and their units, the DLLs
+                     below .idata, "[padding]" for what no child covers),
+                     Overlay, Certificate; with their bytes in the file and in
+                     memory and their share of the file
+  --depth N          with --file: N levels of the tree (every level otherwise)
+
+  An executable named with no MAP file beside it gives its parts without
+  units. When the executable belongs to the MAP file, json has the top-level
+  object "file": {"path", "size", "format" ("PE32" or "PE32+"), "parts":
+  [{"name", "file_size", "vm_size", "children": [...]}]} (units also carry
+  "unit": true, forms "form": true and their "owner"); html embeds it.
+  --file csv: the header depth,name,kind,file_size,vm_size,percent, then a row
+  per part in tree order; kind is section, unit, form, padding or part.
 
   csv:   the header unit,code_size,percent,dfm_size,dcu_size,ratio, then one row
          per unit: its name (quoted where needed), code size in bytes,
@@ -283,7 +347,12 @@ first; units of equal size keep their MAP order.
 ignoring letter case; a unit of one build only has size 0 in the other. Every
 unit is listed, largest absolute change first, ties by name; its status is
 added, removed, grown, shrunk or unchanged. Symbols are matched by their path in
-the unit's tree ("TFoo.Create"); overloads of one name are summed.
+the unit's tree ("TFoo.Create"); overloads of one name are summed. When both
+builds have their executable beside the MAP file (as for report), the whole
+files are compared after the units: each changed part with its changed units,
+resource types and DLLs (".rsrc +197,120: ICON +187,110"); json adds "file":
+{"old_size", "new_size", "delta", "parts": [{"name", "old_size", "new_size",
+"delta", "children"}]}.
 
   --symbols          add each unit's changed symbols, in the same order (table,
                      json and markdown)
@@ -313,7 +382,8 @@ the unit's tree ("TFoo.Create"); overloads of one name are summed.
                   [--max-unit PATTERN=SIZE]...
                   [--max-group PATTERN=SIZE]...
                   [--max-growth SIZE|PCT] [--max-unit-growth SIZE|PCT]
-                  [--budgets FILE] [--strict]
+                  [--max-file SIZE] [--max-part NAME=SIZE]...
+                  [--exe FILE|none] [--budgets FILE] [--strict]
                   [--format text|json|markdown] [-o FILE])help",
      uR"help(check: holds the build to size budgets, for build pipelines. Each budget
 prints a line naming it, what it measured, its limit and the actual value, and
@@ -336,6 +406,14 @@ unit is said so on a line of its own: it holds, unless --strict.
   --max-unit-growth SIZE|PCT  growth of each unit; PCT of the unit's old size
                               (a unit new in this build is held by SIZE limits
                               only)
+  --max-file SIZE             the size of the executable that belongs to the
+                              MAP file
+  --max-part NAME=SIZE        a part of that executable by its bytes in the
+                              file: a section, Headers, Overlay, Certificate
+                              or a resource type (ICON, RCDATA); wildcards and
+                              letter case as for --max-unit
+  --exe FILE|none             the executable the file budgets read, as for
+                              report
   --budgets FILE              budgets from FILE: one per line, written as the
                               option without its dashes ("max-unit
                               Vcl.*=400K"); a line "strict" is --strict; "#"
@@ -402,9 +480,12 @@ Exit codes:
       (or the output could not be written)
   2   a MAP file (or the project file, or the budgets file) does not exist or
       cannot be read, no MAP file was found for the project or executable
-      named, or the search folder does not exist or is not a folder
+      named, or the search folder does not exist or is not a folder; report
+      --file and the file budgets: no executable of the build, or the one
+      named with --exe does not exist
   3   a MAP file is malformed (the message names the line), is not a detailed
-      MAP file, or looks incomplete (diff, check, report --strict)
+      MAP file, or looks incomplete (diff, check, report --strict); or the
+      executable named (--exe, or instead of the MAP file) is damaged
   64  usage error: an unknown option, a bad size, a bad line of the budgets
       file, an output that is one of the inputs
 )help";
