@@ -15,6 +15,7 @@
 #include "app/RunProgressPanel.h"
 #include "app/SymbolRowsSummary.h"
 #include "app/UnitColumnPainting.h"
+#include "app/WholeFileView.h"
 #include "app/WindowFit.h"
 #include "base/FreedMemory.h"
 #include "base/UFileUtils.h"
@@ -46,6 +47,7 @@
 #include <QScopeGuard>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTimer>
 
 const QString TQuillonMain::PublisherText = QStringLiteral("Brackwell");
@@ -121,8 +123,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FFormStorage->SetOptions(fpPosition);
     FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text"),
                                   QStringLiteral("CBGroupByName.Checked"),
-                                  QStringLiteral("CBAutoReload.Checked"),
-                                  QStringLiteral("CBTreemap.Checked")});
+                                  QStringLiteral("CBAutoReload.Checked"), QStringLiteral("CBTreemap.Checked"),
+                                  QStringLiteral("CBWholeFile.Checked")});
     // Earlier versions wrote the values into a group named after this class, below the program's key.
     FFormStorage->AdoptSubSection(QStringLiteral("TQuillonMain"));
 
@@ -156,7 +158,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FFEMapFile, FBBRecent);
     setTabOrder(FBBRecent, FCBGroupByName);
     setTabOrder(FCBGroupByName, FCBAutoReload);
-    setTabOrder(FCBAutoReload, FCBTreemap);
+    setTabOrder(FCBAutoReload, FWholeFile->Switch());
+    setTabOrder(FWholeFile->Switch(), FCBTreemap);
     setTabOrder(FCBTreemap, FTMUnits);
     setTabOrder(FTMUnits, FEDFilter);
     setAcceptDrops(true);
@@ -263,13 +266,13 @@ void TQuillonMain::CreateTreemap()
     FSPUnits = new QSplitter(Qt::Horizontal, this);
     FSPUnits->setObjectName(QStringLiteral("SPUnits"));
     FSPUnits->setChildrenCollapsible(false);
-    FSPUnits->addWidget(FVGUnits);
+    CreateWholeFileView();
     FTMUnits = new TTreemapView(FSPUnits);
     FTMUnits->setObjectName(QStringLiteral("TMUnits"));
     FTMUnits->setMinimumWidth(MinTreemapWidth);
     FTMUnits->setToolTip(QStringLiteral("Click a cell to select its row and look inside; right click, "
                                         "Backspace or Esc to go back out"));
-    FTMUnits->SetModel(FVGUnits);
+    FTMUnits->SetModel(ShownGrid());
     FTMUnits->OnNodeClick = [this](TTreemapView *sender, TITreeNode *node) {
         TMUnitsNodeClick(sender, node);
     };
@@ -297,6 +300,44 @@ void TQuillonMain::CreateTreemap()
                                                     value.Value = map->width();
                                             },
                                             [this](TStoredValue &) { ApplyTreemapWidth(); }});
+}
+
+void TQuillonMain::CreateWholeFileView()
+{
+    FSKGrids = new QStackedWidget(FSPUnits);
+    FSKGrids->setObjectName(QStringLiteral("SKGrids"));
+    FSKGrids->addWidget(FVGUnits);
+    FWholeFile = new TWholeFileView(FSKGrids, FGradient1);
+    FSKGrids->addWidget(FWholeFile->Grid());
+    FSPUnits->addWidget(FSKGrids);
+    FWholeFile->OnToggled = [this](TWholeFileView *) { ShowWholeFile(); };
+    FWholeFile->Grid()->OnSelectionChanged = [this](TInteractiveTreeView *) {
+        FStatusPanels[0]->setToolTip(QString());
+        FStatusPanels[0]->setText(FWholeFile->SelectionSummary());
+        FTMUnits->SetHighlightedNode(FWholeFile->Grid()->SelectedNode());
+    };
+}
+
+TITreeView *TQuillonMain::ShownGrid() const
+{
+    return FWholeFile->Shown() ? FWholeFile->Grid() : FVGUnits;
+}
+
+void TQuillonMain::ShowWholeFile()
+{
+    TITreeView *const grid = ShownGrid();
+    FSKGrids->setCurrentWidget(grid);
+    FTMUnits->SetModel(grid);
+    if (grid == FVGUnits)
+        FTMUnits->SetNaming(QStringLiteral("All units"), QStringLiteral("the code"));
+    else
+        FTMUnits->SetNaming(QStringLiteral("Whole file"), QStringLiteral("the file"));
+    if (grid == FVGUnits)
+        VGUnitsSelectionChanged(FVGUnits);
+    else
+        FWholeFile->Grid()->OnSelectionChanged(FWholeFile->Grid());
+    if (FSKGrids->isVisible())
+        grid->setFocus();
 }
 
 QVariant &TQuillonMain::TreemapWidth()
@@ -339,8 +380,8 @@ void TQuillonMain::TMUnitsNodeClick(TTreemapView *, TITreeNode *Node)
         above.prepend(parent);
     for (TITreeNode *parent : above)
         parent->SetExpanded(true);
-    FVGUnits->SetSelectedNode(Node);
-    FVGUnits->ScrollIntoView(Node);
+    ShownGrid()->SetSelectedNode(Node);
+    ShownGrid()->ScrollIntoView(Node);
 }
 
 void TQuillonMain::CreateHeaderBand()
@@ -669,6 +710,9 @@ void TQuillonMain::ApplyRun(TMapAnalysisResult result)
     FMapFileWatcher->Watch(mapFileName);
     FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
     FComparison->ShowAfterRun(FRunSucceeded);
+    const QString fileNote = FRunSucceeded ? FWholeFile->Load(*FAnalysis) : QString();
+    if (!fileNote.isEmpty() && FWholeFile->Shown())
+        ShowStatusNote(fileNote);
     ReleaseFreedMemory();
 }
 
@@ -966,7 +1010,8 @@ void TQuillonMain::LayoutComponents()
     FDEFilePath->setGeometry(96, 34, editWidth, 21);
     FCBGroupByName->move(96, 60);
     FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
-    FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);
+    FWholeFile->Switch()->move(FCBAutoReload->geometry().right() + 16, 60);
+    FCBTreemap->move(FWholeFile->Switch()->geometry().right() + 16, 60);
     // The rest of the checkboxes' row, right-aligned with the buttons above.
     const int filterLeft = FCBTreemap->geometry().right() + 16;
     FEDFilter->setGeometry(filterLeft, 58, std::max(0, FBBGo->geometry().right() + 1 - filterLeft), 22);
