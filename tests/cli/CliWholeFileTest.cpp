@@ -185,6 +185,30 @@ TEST_F(CliWholeFileTest, FileBudgets)
         << other.Err.toStdString();
 }
 
+TEST_F(CliWholeFileTest, DiffComparesTheWholeFilesWhenBothHaveTheirs)
+{
+    const QString older = Corpus + u"/d7-sqlite-game/Project1.map"_s;
+    const TCliResult json = RunCli({u"diff"_s, older, MatchingMap, u"--format"_s, u"json"_s});
+    ASSERT_EQ(json.ExitCode, 0) << json.Err.toStdString();
+    const QJsonObject file = QJsonDocument::fromJson(json.Out)["file"_L1].toObject();
+    EXPECT_EQ(file["old_size"_L1].toInteger(), 557568);
+    EXPECT_EQ(file["delta"_L1].toInteger(), 850944 - 557568);
+    const QJsonObject rsrc = file["parts"_L1].toArray().first().toObject();
+    EXPECT_EQ(rsrc["name"_L1].toString(), u".rsrc"_s);
+    EXPECT_EQ(rsrc["children"_L1].toArray().first()["name"_L1].toString(), u"ICON"_s);
+
+    const TCliResult table = RunCli({u"diff"_s, older, MatchingMap});
+    EXPECT_TRUE(table.Out.contains("Whole file                        557,568      850,944     +293,376"))
+        << table.Out.toStdString();
+    EXPECT_TRUE(
+        table.Out.contains("\n  ICON                                744      187,854     +187,110\n"));
+
+    // The other build's executable is refused: no whole files to compare.
+    const TCliResult other = RunCli({u"diff"_s, OtherBuildMap, MatchingMap, u"--format"_s, u"json"_s});
+    EXPECT_EQ(other.ExitCode, 0);
+    EXPECT_FALSE(QJsonDocument::fromJson(other.Out).object().contains("file"_L1));
+}
+
 TEST(CliWholeFileUsage, WrongCombinationsAreUsageErrors)
 {
     const QString map = SampleMapFile;
