@@ -158,10 +158,10 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FFEMapFile, FBBRecent);
     setTabOrder(FBBRecent, FCBGroupByName);
     setTabOrder(FCBGroupByName, FCBAutoReload);
-    setTabOrder(FCBAutoReload, FWholeFile->Switch());
-    setTabOrder(FWholeFile->Switch(), FCBTreemap);
+    setTabOrder(FCBAutoReload, FCBTreemap);
     setTabOrder(FCBTreemap, FTMUnits);
     setTabOrder(FTMUnits, FEDFilter);
+    setTabOrder(FEDFilter, FWholeFile->Switch());
     setAcceptDrops(true);
 
     // FormCreate
@@ -307,7 +307,9 @@ void TQuillonMain::CreateWholeFileView()
     FSKGrids = new QStackedWidget(FSPUnits);
     FSKGrids->setObjectName(QStringLiteral("SKGrids"));
     FSKGrids->addWidget(FVGUnits);
-    FWholeFile = new TWholeFileView(FSKGrids, FGradient1);
+    // The switch sits in the status bar: the header band's row of check boxes is full.
+    FWholeFile = new TWholeFileView(FSKGrids, FStatusBar);
+    static_cast<QHBoxLayout *>(FStatusBar->layout())->insertWidget(2, FWholeFile->Switch());
     FSKGrids->addWidget(FWholeFile->Grid());
     FSPUnits->addWidget(FSKGrids);
     FWholeFile->OnToggled = [this](TWholeFileView *) { ShowWholeFile(); };
@@ -1010,8 +1012,7 @@ void TQuillonMain::LayoutComponents()
     FDEFilePath->setGeometry(96, 34, editWidth, 21);
     FCBGroupByName->move(96, 60);
     FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
-    FWholeFile->Switch()->move(FCBAutoReload->geometry().right() + 16, 60);
-    FCBTreemap->move(FWholeFile->Switch()->geometry().right() + 16, 60);
+    FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);
     // The rest of the checkboxes' row, right-aligned with the buttons above.
     const int filterLeft = FCBTreemap->geometry().right() + 16;
     FEDFilter->setGeometry(filterLeft, 58, std::max(0, FBBGo->geometry().right() + 1 - filterLeft), 22);

@@ -1,7 +1,7 @@
 #pragma once
 // The whole executable in the window: a tree-grid of its parts (headers, sections with their units,
 // resources and imports, overlay, certificate) with their bytes in the file, in memory and their
-// share of the file, and the check box in the header band that puts it in the unit grid's place.
+// share of the file, and the check box that puts it in the unit grid's place.
 // The main window wires it; this class reads the executable of each run and fills its grid.
 
 #include "analysis/WholeFile.h"
