@@ -307,9 +307,8 @@ void TQuillonMain::CreateWholeFileView()
     FSKGrids = new QStackedWidget(FSPUnits);
     FSKGrids->setObjectName(QStringLiteral("SKGrids"));
     FSKGrids->addWidget(FVGUnits);
-    // The switch sits in the status bar: the header band's row of check boxes is full.
-    FWholeFile = new TWholeFileView(FSKGrids, FStatusBar);
-    static_cast<QHBoxLayout *>(FStatusBar->layout())->insertWidget(2, FWholeFile->Switch());
+    // The switch ends the folder field's row: the row of check boxes below is full.
+    FWholeFile = new TWholeFileView(FSKGrids, FGradient1);
     FSKGrids->addWidget(FWholeFile->Grid());
     FSPUnits->addWidget(FSKGrids);
     FWholeFile->OnToggled = [this](TWholeFileView *) { ShowWholeFile(); };
@@ -1009,7 +1008,9 @@ void TQuillonMain::LayoutComponents()
     constexpr int recentWidth = 14;
     FFEMapFile->setGeometry(96, 4, std::max(0, editWidth - recentWidth - 1), 23);
     FBBRecent->setGeometry(96 + editWidth - recentWidth, 4, recentWidth, 23);
-    FDEFilePath->setGeometry(96, 34, editWidth, 21);
+    const int switchWidth = FWholeFile->Switch()->sizeHint().width();
+    FDEFilePath->setGeometry(96, 34, std::max(0, editWidth - switchWidth - 8), 21);
+    FWholeFile->Switch()->setGeometry(96 + editWidth - switchWidth, 34, switchWidth, 21);
     FCBGroupByName->move(96, 60);
     FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
     FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);
