@@ -28,12 +28,14 @@ std::vector<TLinkedUnit> LinkedUnitsOf(const TMapAnalysis &Analysis, const TTree
 
 TUnitGraphSources UnitGraphSourcesOf(const TMapAnalysis &Analysis, const TTreeGridModel &Grid,
                                      const QString &SearchFolder, const QString &ExeFile,
-                                     QStringList &Warnings)
+                                     bool ReadExecutable, QStringList &Warnings)
 {
     TUnitGraphSources sources;
     sources.MapFileName = Analysis.MapFileName();
     sources.Units = LinkedUnitsOf(Analysis, Grid);
     sources.SearchFolder = SearchFolder;
+    if (!ReadExecutable)
+        return sources;
     const QString exe = ExeFile.isEmpty() ? ExecutableBesideMap(sources.MapFileName) : ExeFile;
     if (!exe.isEmpty()) {
         TProgramExecutable program = ReadProgramExecutable(exe, Analysis.CodeSegmentLength());

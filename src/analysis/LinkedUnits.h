@@ -12,8 +12,8 @@ class TTreeGridModel;
 std::vector<TLinkedUnit> LinkedUnitsOf(const TMapAnalysis &Analysis, const TTreeGridModel &Grid);
 
 // What the unit graph of the last run is built from: its units, the search folder, and the
-// PACKAGEINFO of ExeFile (empty: the executable beside the MAP file) when it is the MAP's build.
-// Why an executable could not be used goes to Warnings.
+// PACKAGEINFO of ExeFile (empty: the executable beside the MAP file) when it is the MAP's build and
+// ReadExecutable. Why an executable could not be used goes to Warnings.
 TUnitGraphSources UnitGraphSourcesOf(const TMapAnalysis &Analysis, const TTreeGridModel &Grid,
                                      const QString &SearchFolder, const QString &ExeFile,
-                                     QStringList &Warnings);
+                                     bool ReadExecutable, QStringList &Warnings);

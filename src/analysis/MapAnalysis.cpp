@@ -1,5 +1,6 @@
 #include "analysis/MapAnalysis.h"
 
+#include "analysis/FormOwners.h"
 #include "analysis/MapFile.h"
 #include "analysis/ProjectFiles.h"
 #include "analysis/SymbolHierarchy.h"
@@ -246,6 +247,8 @@ void TMapAnalysis::ReadMapFile(TRunInput &Input, TReadProgress *Progress, TMapAn
         Progress->ThrowIfCancelled();
     run.Map = TMapFile::Parse(run.Text, Progress);
     Result.Totals.CodeSegmentLength = run.Map.CodeSegmentLength;
+    Result.Segments = TMapSegments::Parse(run.Text);
+    Result.FormOwners = FormOwnersOf(run.Map.FormResourceLines, *Input.ProjectUnits);
     run.FormResources = BuildFormResourceList(run.Map.FormResourceLines, *Input.ProjectUnits);
     ReadUnitRows(run, Result);
     // Mended: a damaged or binary file (a 2 GB sparse file reads as nothing) was an empty success.
@@ -404,6 +407,8 @@ bool TMapAnalysis::Apply(TMapAnalysisResult Result)
         return false;
     FMapFileName = Result.MapFileName;
     FTotals = Result.Totals;
+    FSegments = std::move(Result.Segments);
+    FFormOwners = std::move(Result.FormOwners);
     FPercentFactor = FTotals.TotalCodeSize != 0 ? 100.0 / double(FTotals.TotalCodeSize) : 0;
     FShowRoot = Result.ShowRoot;
     FSymbols = std::move(Result.Symbols);

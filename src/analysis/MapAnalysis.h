@@ -125,6 +125,10 @@ public:
     qint64 CodeSegmentLength() const { return FTotals.CodeSegmentLength; }
     // True when symbols were found: unit rows can then be opened.
     bool ShowRoot() const { return FShowRoot; }
+    // The segment table and every row of the detailed segment map of the last run.
+    const TMapSegments &Segments() const { return FSegments; }
+    // A form class in capitals to the unit that owns it, from the project's form files.
+    const QHash<QString, QString> &FormOwners() const { return FFormOwners; }
     // The MAP file of the last run as an absolute path.
     const QString &MapFileName() const { return FMapFileName; }
     // Folders entered and compiled unit files found by the running scan, or by the last one.
@@ -175,6 +179,8 @@ private:
     std::unordered_map<const TITreeNode *, TCodeRange> FUnitRanges;
     double FPercentFactor = 0;
     TAnalysisTotals FTotals;
+    TMapSegments FSegments;
+    QHash<QString, QString> FFormOwners;
     bool FShowRoot = false;
     QString FMapFileName;
     TCollectFilesCounts FScanCounts;

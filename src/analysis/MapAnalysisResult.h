@@ -4,8 +4,10 @@
 // then puts it into the grid in one step on the thread that owns the grid.
 
 #include "analysis/CompareDataList.h"
+#include "analysis/MapSegments.h"
 #include "analysis/UnitSymbolIndex.h"
 
+#include <QHash>
 #include <QString>
 #include <QStringList>
 
@@ -53,6 +55,10 @@ struct TMapAnalysisResult
     TCompareDataList Symbols;
     TUnitSymbolIndex SymbolIndex;
     TAnalysisTotals Totals;
+    // Where every unit's code and data lie, for the whole executable's view.
+    TMapSegments Segments;
+    // A form class in capitals to the unit that owns it.
+    QHash<QString, QString> FormOwners;
     bool ShowRoot = false;
     // Notes for the user that need no answer (several compiled unit files of one unit), the
     // incomplete MAP file's last.

@@ -9,30 +9,13 @@
 
 using namespace Qt::Literals::StringLiterals;
 
-QString ExecutableBesideMap(const QString &MapFileName)
-{
-    const QFileInfo map(MapFileName);
-    for (const QString &extension : {u".exe"_s, u".dll"_s, u".bpl"_s}) {
-        const QString path =
-            ResolveWindowsPath(map.absolutePath() + u'/' + map.completeBaseName() + extension);
-        if (!path.isEmpty() && QFileInfo(path).isFile())
-            return path;
-    }
-    return {};
-}
-
 TProgramExecutable ReadProgramExecutable(const QString &FileName, qint64 CodeSegmentLength)
 {
     TProgramExecutable program;
     program.FileName = FileName;
     try {
         const TPeImage image = TPeImage::LoadFile(QFile::encodeName(FileName).toStdString());
-        const TPeSection *code = nullptr;
-        for (const TPeSection &section : image.Sections())
-            if (section.Name == ".text" || section.Name == "CODE") {
-                code = &section;
-                break;
-            }
+        const TPeSection *code = SectionOfMapSegment(image, u".text"_s);
         if (CodeSegmentLength > 0 && (!code || code->VirtualSize != CodeSegmentLength)) {
             program.Problem =
                 u"%1 is not the build the MAP file describes: its code section is %2 bytes long, "

@@ -3,6 +3,7 @@
 // They belong together when the executable's code section is as long as the MAP's code segment:
 // the time stamp is no help (some compilers write a fixed one).
 
+#include "analysis/ExecutableMatch.h"
 #include "units/PackageInfo.h"
 
 #include <QString>
@@ -16,9 +17,6 @@ struct TProgramExecutable
     // Why the PACKAGEINFO is not used: the file is no executable, another build's, has none...
     QString Problem;
 };
-
-// The executable, library or package of the MAP's name beside it; empty when there is none.
-QString ExecutableBesideMap(const QString &MapFileName);
 
 // CodeSegmentLength is the MAP's (0 when it gives none: the executable is then taken as it is).
 TProgramExecutable ReadProgramExecutable(const QString &FileName, qint64 CodeSegmentLength);

@@ -16,6 +16,7 @@
 #include "app/SymbolRowsSummary.h"
 #include "app/UnitColumnPainting.h"
 #include "app/UnitUsesPanel.h"
+#include "app/WholeFileView.h"
 #include "app/WindowFit.h"
 #include "base/FreedMemory.h"
 #include "base/UFileUtils.h"
@@ -47,6 +48,7 @@
 #include <QScopeGuard>
 #include <QShortcut>
 #include <QSplitter>
+#include <QStackedWidget>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -124,7 +126,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text"),
                                   QStringLiteral("CBGroupByName.Checked"),
                                   QStringLiteral("CBAutoReload.Checked"), QStringLiteral("CBTreemap.Checked"),
-                                  QStringLiteral("CBUnitUses.Checked")});
+                                  QStringLiteral("CBUnitUses.Checked"), QStringLiteral("CBWholeFile.Checked")});
     // Earlier versions wrote the values into a group named after this class, below the program's key.
     FFormStorage->AdoptSubSection(QStringLiteral("TQuillonMain"));
 
@@ -164,6 +166,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FTMUnits, FCBUnitUses);
     setTabOrder(FCBUnitUses, FUnitUses->Rows());
     setTabOrder(FUnitUses->Rows(), FEDFilter);
+    setTabOrder(FEDFilter, FWholeFile->Switch());
     setAcceptDrops(true);
 
     // FormCreate
@@ -268,13 +271,13 @@ void TQuillonMain::CreateTreemap()
     FSPUnits = new QSplitter(Qt::Horizontal, this);
     FSPUnits->setObjectName(QStringLiteral("SPUnits"));
     FSPUnits->setChildrenCollapsible(false);
-    FSPUnits->addWidget(FVGUnits);
+    CreateWholeFileView();
     FTMUnits = new TTreemapView(FSPUnits);
     FTMUnits->setObjectName(QStringLiteral("TMUnits"));
     FTMUnits->setMinimumWidth(MinTreemapWidth);
     FTMUnits->setToolTip(QStringLiteral("Click a cell to select its row and look inside; right click, "
                                         "Backspace or Esc to go back out"));
-    FTMUnits->SetModel(FVGUnits);
+    FTMUnits->SetModel(ShownGrid());
     FTMUnits->OnNodeClick = [this](TTreemapView *sender, TITreeNode *node) {
         TMUnitsNodeClick(sender, node);
     };
@@ -302,6 +305,45 @@ void TQuillonMain::CreateTreemap()
                                                     value.Value = map->width();
                                             },
                                             [this](TStoredValue &) { ApplyTreemapWidth(); }});
+}
+
+void TQuillonMain::CreateWholeFileView()
+{
+    FSKGrids = new QStackedWidget(FSPUnits);
+    FSKGrids->setObjectName(QStringLiteral("SKGrids"));
+    FSKGrids->addWidget(FVGUnits);
+    // The switch ends the folder field's row: the row of check boxes below is full.
+    FWholeFile = new TWholeFileView(FSKGrids, FGradient1);
+    FSKGrids->addWidget(FWholeFile->Grid());
+    FSPUnits->addWidget(FSKGrids);
+    FWholeFile->OnToggled = [this](TWholeFileView *) { ShowWholeFile(); };
+    FWholeFile->Grid()->OnSelectionChanged = [this](TInteractiveTreeView *) {
+        FStatusPanels[0]->setToolTip(QString());
+        FStatusPanels[0]->setText(FWholeFile->SelectionSummary());
+        FTMUnits->SetHighlightedNode(FWholeFile->Grid()->SelectedNode());
+    };
+}
+
+TITreeView *TQuillonMain::ShownGrid() const
+{
+    return FWholeFile->Shown() ? FWholeFile->Grid() : FVGUnits;
+}
+
+void TQuillonMain::ShowWholeFile()
+{
+    TITreeView *const grid = ShownGrid();
+    FSKGrids->setCurrentWidget(grid);
+    FTMUnits->SetModel(grid);
+    if (grid == FVGUnits)
+        FTMUnits->SetNaming(QStringLiteral("All units"), QStringLiteral("the code"));
+    else
+        FTMUnits->SetNaming(QStringLiteral("Whole file"), QStringLiteral("the file"));
+    if (grid == FVGUnits)
+        VGUnitsSelectionChanged(FVGUnits);
+    else
+        FWholeFile->Grid()->OnSelectionChanged(FWholeFile->Grid());
+    if (FSKGrids->isVisible())
+        grid->setFocus();
 }
 
 QVariant &TQuillonMain::TreemapWidth()
@@ -344,8 +386,8 @@ void TQuillonMain::TMUnitsNodeClick(TTreemapView *, TITreeNode *Node)
         above.prepend(parent);
     for (TITreeNode *parent : above)
         parent->SetExpanded(true);
-    FVGUnits->SetSelectedNode(Node);
-    FVGUnits->ScrollIntoView(Node);
+    ShownGrid()->SetSelectedNode(Node);
+    ShownGrid()->ScrollIntoView(Node);
 }
 
 void TQuillonMain::CreateUnitUsesPanel()
@@ -694,6 +736,9 @@ void TQuillonMain::ApplyRun(TMapAnalysisResult result)
     FMapFileWatcher->Watch(mapFileName);
     FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
     FComparison->ShowAfterRun(FRunSucceeded);
+    const QString fileNote = FRunSucceeded ? FWholeFile->Load(*FAnalysis) : QString();
+    if (!fileNote.isEmpty() && FWholeFile->Shown())
+        ShowStatusNote(fileNote);
     ReleaseFreedMemory();
 }
 
@@ -988,7 +1033,9 @@ void TQuillonMain::LayoutComponents()
     constexpr int recentWidth = 14;
     FFEMapFile->setGeometry(96, 4, std::max(0, editWidth - recentWidth - 1), 23);
     FBBRecent->setGeometry(96 + editWidth - recentWidth, 4, recentWidth, 23);
-    FDEFilePath->setGeometry(96, 34, editWidth, 21);
+    const int switchWidth = FWholeFile->Switch()->sizeHint().width();
+    FDEFilePath->setGeometry(96, 34, std::max(0, editWidth - switchWidth - 8), 21);
+    FWholeFile->Switch()->setGeometry(96 + editWidth - switchWidth, 34, switchWidth, 21);
     FCBGroupByName->move(96, 60);
     FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
     FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);

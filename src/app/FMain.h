@@ -39,6 +39,8 @@ struct TMapAnalysisResult;
 class TTimer97;
 class TTreemapView;
 class TUnitUsesPanel;
+class TWholeFileView;
+class QStackedWidget;
 
 class TQuillonMain : public QWidget
 {
@@ -76,6 +78,7 @@ public:
     QAction *BaselineNameAction() const { return FBaselineNameAction; }
 
     TITreeView *VGUnits() const { return FVGUnits; }
+    TWholeFileView *WholeFileView() const { return FWholeFile; }
     // The treemap of the units beside the grid, in a splitter with it; shown while CBTreemap is
     // checked (Ctrl+M). Both, and the treemap's width, are kept in the settings.
     TTreemapView *TMUnits() const { return FTMUnits; }
@@ -167,6 +170,10 @@ private:
     void CreateStatusBar();
     void CreateGrid();
     void CreateTreemap();
+    void CreateWholeFileView();
+    void ShowWholeFile();
+    // The grid the window shows: the units or the whole file.
+    TITreeView *ShownGrid() const;
     void ApplyTreemapWidth();
     // The stored width of the treemap pane (0 until it was first shown).
     QVariant &TreemapWidth();
@@ -216,6 +223,8 @@ private:
     QWidget *FStatusBar = nullptr;
     QLabel *FStatusPanels[2] = {};
     TITreeView *FVGUnits = nullptr;
+    TWholeFileView *FWholeFile = nullptr;
+    QStackedWidget *FSKGrids = nullptr;
     QSplitter *FSPUnits = nullptr;
     TTreemapView *FTMUnits = nullptr;
     TUnitUsesPanel *FUnitUses = nullptr;

@@ -69,7 +69,7 @@ void TUnitUsesPanel::SetRun(const TMapAnalysis &Analysis, const TTreeGridModel &
     // An executable of another build is no reason to interrupt the user: its list is not used.
     QStringList warnings;
     const bool scannable = TMapAnalysis::SearchFolderProblem(SearchFolder).isEmpty();
-    SetSources(UnitGraphSourcesOf(Analysis, Grid, scannable ? SearchFolder : QString(), QString(), warnings));
+    SetSources(UnitGraphSourcesOf(Analysis, Grid, scannable ? SearchFolder : QString(), QString(), true, warnings));
 }
 
 QCheckBox *TUnitUsesPanel::CreateToggle(QWidget *Band, QWidget *Window)

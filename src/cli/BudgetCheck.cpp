@@ -105,6 +105,48 @@ std::vector<TBudgetResult> EvaluateBudget(const TSizeBudget &Budget, const std::
         }
         return PerUnit(all);
     }
+    case TBudgetKind::MaxFile:
+    case TBudgetKind::MaxPart:
+        break;
     }
     return {};
+}
+
+namespace {
+
+// The parts a max-part budget may name: the top-level parts and the resource types below them.
+void PartsNamed(const TPeSizeNode &Root, const QString &Pattern, std::vector<const TPeSizeNode *> &Parts)
+{
+    for (const TPeSizeNode &part : Root.Children) {
+        if (MatchesUnitPattern(Pattern, QString::fromStdString(part.Name)))
+            Parts.push_back(&part);
+        if (part.Kind != TPeNodeKind::Section)
+            continue;
+        for (const TPeSizeNode &child : part.Children)
+            if (child.Kind == TPeNodeKind::Part && !child.Children.empty() && !child.Name.starts_with('[') &&
+                MatchesUnitPattern(Pattern, QString::fromStdString(child.Name)))
+                Parts.push_back(&child);
+    }
+}
+
+} // namespace
+
+std::vector<TBudgetResult> EvaluateFileBudget(const TSizeBudget &Budget, const TWholeFile &File)
+{
+    const qint64 limit = LimitBytes(Budget.Limit, 0);
+    if (Budget.Kind == TBudgetKind::MaxFile)
+        return {Result(Budget, u"the file"_s, limit, File.Size)};
+    if (Budget.Kind != TBudgetKind::MaxPart)
+        return {};
+    std::vector<const TPeSizeNode *> parts;
+    PartsNamed(File.Root, Budget.Pattern, parts);
+    if (parts.empty()) {
+        TBudgetResult unmatched = Unmatched(Budget);
+        unmatched.Subject = u"no part of the file matches %1"_s.arg(Budget.Pattern);
+        return {unmatched};
+    }
+    std::vector<TBudgetResult> all;
+    for (const TPeSizeNode *part : parts)
+        all.push_back(Result(Budget, QString::fromStdString(part->Name), limit, qint64(part->FileSize)));
+    return PerUnit(all);
 }

@@ -3,6 +3,7 @@
 // its limit, and by how much it is over or how much room is left.
 
 #include "analysis/BuildComparison.h"
+#include "analysis/WholeFile.h"
 #include "cli/SizeBudgets.h"
 
 #include <QString>
@@ -33,3 +34,9 @@ struct TBudgetResult
 // against an empty baseline when there is none. A percentage of a unit's growth is taken of its
 // old size, so a unit new in this build is held only by byte limits.
 std::vector<TBudgetResult> EvaluateBudget(const TSizeBudget &Budget, const std::vector<TUnitChange> &Units);
+
+// Where a budget on the executable stands against its whole-file tree: max-file the file's size,
+// max-part each part its name matches (a section, "Headers", "Overlay", "Certificate", or a
+// resource type) by its bytes in the file, as a per-unit budget gives them. None for the budgets
+// on the MAP file, which EvaluateBudget holds.
+std::vector<TBudgetResult> EvaluateFileBudget(const TSizeBudget &Budget, const TWholeFile &File);

@@ -1,12 +1,15 @@
 // quillon-cli check: the build held to its size budgets.
 
 #include "analysis/BuildComparison.h"
+#include "analysis/ExecutableMatch.h"
 #include "base/UFileUtils.h"
 #include "cli/BudgetCheck.h"
 #include "cli/BufferedWriter.h"
 #include "cli/CheckReport.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
+
+#include <algorithm>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -84,7 +87,8 @@ int RunCheck(TCliOptions options)
         hasBaseline ? StartFolderPath(MapFileOf(options.BaselineMapFile)) : QString();
     if (hasBaseline && baselineFile.isEmpty())
         return ecMapUnreadable;
-    QStringList inputs = InputsOf(mapFile) << options.MapFile << options.BudgetsFile;
+    QStringList inputs = InputsOf(mapFile) << options.MapFile << options.BudgetsFile
+                                           << ExecutableBesideMap(mapFile) << options.Exe;
     if (hasBaseline)
         inputs << InputsOf(baselineFile) << options.BaselineMapFile;
     const int refused = TCommandOutput::Refuse(options.OutputFile, inputs);
@@ -92,10 +96,17 @@ int RunCheck(TCliOptions options)
         return refused;
     options.OutputFile = StartFolderPath(options.OutputFile);
 
+    const auto onFile = std::find_if(budgets.begin(), budgets.end(),
+                                     [](const TSizeBudget &budget) { return budget.NeedsExecutable(); });
     TAnalysedBuild current;
-    int analysed = current.Run(mapFile);
+    int analysed = current.Run(mapFile, onFile != budgets.end(), StartFolderExe(options.Exe));
     if (analysed != ecSuccess)
         return analysed;
+    if (onFile != budgets.end() && !current.File) {
+        PrintError(
+            u"%1 needs the executable of the build, and none belongs to the MAP file"_s.arg(onFile->Origin));
+        return ecMapUnreadable;
+    }
     // Without a baseline every unit is compared with nothing: its size is its growth.
     TAnalysedBuild baseline;
     if (hasBaseline) {
@@ -109,7 +120,8 @@ int RunCheck(TCliOptions options)
     outcome.Budgets = int(budgets.size());
     outcome.Strict = strict;
     for (const TSizeBudget &budget : budgets)
-        for (TBudgetResult &result : EvaluateBudget(budget, units))
+        for (TBudgetResult &result : budget.NeedsExecutable() ? EvaluateFileBudget(budget, *current.File)
+                                                              : EvaluateBudget(budget, units))
             outcome.Results.push_back(std::move(result));
 
     TCommandOutput output;

@@ -44,6 +44,10 @@ QString BudgetKindName(TBudgetKind Kind)
         return u"max-growth"_s;
     case TBudgetKind::MaxUnitGrowth:
         return u"max-unit-growth"_s;
+    case TBudgetKind::MaxFile:
+        return u"max-file"_s;
+    case TBudgetKind::MaxPart:
+        return u"max-part"_s;
     }
     return {};
 }

@@ -85,6 +85,18 @@ void SetOneMapFile(TCommandLine &line, TCliOptions &options, const QString &comm
     });
 }
 
+void AddExeOption(TCommandLine &line, TCliOptions &options)
+{
+    line.AddOption(u"exe"_s, QChar(), [&options](const QString &value, QString &error) {
+        if (value.isEmpty()) {
+            error = u"empty file name (use none to read no executable)"_s;
+            return false;
+        }
+        options.Exe = value;
+        return true;
+    });
+}
+
 void AddReportOptions(TCommandLine &line, TCliOptions &options)
 {
     line.AddOption(u"search-dir"_s, QChar(), [&options](const QString &value, QString &) {
@@ -102,6 +114,18 @@ void AddReportOptions(TCommandLine &line, TCliOptions &options)
     AddFlag(line, u"wide"_s, options.Wide);
     AddFlag(line, u"retained"_s, options.Retained);
     AddOutputOption(line, options);
+    AddExeOption(line, options);
+    AddFlag(line, u"file"_s, options.WholeFile);
+    line.AddOption(u"depth"_s, QChar(), [&options](const QString &value, QString &error) {
+        bool ok = false;
+        const int depth = value.toInt(&ok);
+        if (!ok || depth < 1) {
+            error = u"bad depth \"%1\": use a number of levels from 1"_s.arg(value);
+            return false;
+        }
+        options.Depth = depth;
+        return true;
+    });
     SetOneMapFile(line, options, u"report"_s);
 }
 
@@ -109,18 +133,6 @@ void AddSearchDirOption(TCommandLine &line, TCliOptions &options)
 {
     line.AddOption(u"search-dir"_s, QChar(), [&options](const QString &value, QString &) {
         options.SearchDir = value;
-        return true;
-    });
-}
-
-void AddExeOption(TCommandLine &line, TCliOptions &options)
-{
-    line.AddOption(u"exe"_s, QChar(), [&options](const QString &value, QString &error) {
-        if (value.isEmpty()) {
-            error = u"empty file name"_s;
-            return false;
-        }
-        options.ExeFile = value;
         return true;
     });
 }
@@ -190,8 +202,8 @@ void AddCheckOptions(TCommandLine &line, TCliOptions &options)
         options.BaselineMapFile = value;
         return true;
     });
-    for (const QString &name :
-         {u"max-total"_s, u"max-unit"_s, u"max-group"_s, u"max-growth"_s, u"max-unit-growth"_s})
+    for (const QString &name : {u"max-total"_s, u"max-unit"_s, u"max-group"_s, u"max-growth"_s,
+                                u"max-unit-growth"_s, u"max-file"_s, u"max-part"_s})
         line.AddOption(name, QChar(), [&options, name](const QString &value, QString &error) {
             const std::optional<TSizeBudget> budget =
                 ParseBudget(name, value, u"--%1 %2"_s.arg(name, value), error);
@@ -204,6 +216,7 @@ void AddCheckOptions(TCommandLine &line, TCliOptions &options)
         return true;
     });
     AddFlag(line, u"strict"_s, options.Strict);
+    AddExeOption(line, options);
     AddFormatOption(line, options, {u"text"_s, u"json"_s, u"markdown"_s});
     AddOutputOption(line, options);
     SetOneMapFile(line, options, u"check"_s);
@@ -222,6 +235,19 @@ bool CheckReportOptions(const TCliOptions &options, QString &error)
     }
     if (options.Retained && options.Format == TReportFormat::Html) {
         error = u"--retained cannot be used with --format html (use table, csv or json)"_s;
+        return false;
+    }
+    if (options.WholeFile &&
+        (options.Format == TReportFormat::Json || options.Format == TReportFormat::Html)) {
+        error = u"--file is for table and csv: json and html always hold the whole file"_s;
+        return false;
+    }
+    if (options.Depth > 0 && !options.WholeFile) {
+        error = u"--depth needs --file"_s;
+        return false;
+    }
+    if (options.WholeFile && options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0) {
+        error = u"--file needs the executable: not with --exe none"_s;
         return false;
     }
     return true;
@@ -284,12 +310,16 @@ bool CheckCheckOptions(const TCliOptions &options, QString &error)
     }
     if (options.Budgets.empty() && options.BudgetsFile.isEmpty()) {
         error = u"check needs a budget: --max-total, --max-unit, --max-group, --max-growth, "
-                u"--max-unit-growth or --budgets"_s;
+                u"--max-unit-growth, --max-file, --max-part or --budgets"_s;
         return false;
     }
     for (const TSizeBudget &budget : options.Budgets) {
         if (budget.NeedsBaseline() && options.BaselineMapFile.isEmpty()) {
             error = u"%1 needs --baseline OLD.map"_s.arg(budget.Origin);
+            return false;
+        }
+        if (budget.NeedsExecutable() && options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0) {
+            error = u"%1 needs the executable: not with --exe none"_s.arg(budget.Origin);
             return false;
         }
     }
@@ -315,7 +345,8 @@ const TCommand Commands[] = {
      uR"help(quillon-cli report MAPFILE [--search-dir DIR] [--symbols]
                    [--format table|csv|json|html] [--filter TEXT]
                    [--group-by address|name] [--strict] [--wide]
-                   [--retained] [-o FILE])help",
+                   [--retained] [-o FILE] [--exe FILE|none]
+                   [--file [--depth N]])help",
      uR"help(report: how much compiled code each unit of a Delphi project contributes,
 read from the linker's detailed MAP file. The analysis is the one of the desktop
 program: the project file (.dpr, or .dpk for a package) is searched from the MAP
@@ -359,6 +390,28 @@ first; units of equal size keep their MAP order.
                      "retained_upper_bound", the table's "Retained size" ("<="
                      before an upper bound); not in html
   -o, --output FILE  write the report to FILE instead of standard output
+  --exe FILE|none    the executable of the build: by default the MAP file's
+                     name with .exe, .dll or .bpl beside it; none reads none.
+                     It is used only when the MAP's code and data segments are
+                     as long as its code and data sections; otherwise a
+                     warning says it comes from another build
+  --file             print the whole executable instead of the unit table
+                     (table and csv): every byte under one part, the parts
+                     adding up to the file size: Headers, each section (the
+                     MAP's units below code and data, the resource types and
+                     names below .rsrc with forms and their units, the DLLs
+                     below .idata, "[padding]" for what no child covers),
+                     Overlay, Certificate; with their bytes in the file and in
+                     memory and their share of the file
+  --depth N          with --file: N levels of the tree (every level otherwise)
+
+  An executable named with no MAP file beside it gives its parts without
+  units. When the executable belongs to the MAP file, json has the top-level
+  object "file": {"path", "size", "format" ("PE32" or "PE32+"), "parts":
+  [{"name", "file_size", "vm_size", "children": [...]}]} (units also carry
+  "unit": true, forms "form": true and their "owner"); html embeds it.
+  --file csv: the header depth,name,kind,file_size,vm_size,percent, then a row
+  per part in tree order; kind is section, unit, form, padding or part.
 
   csv:   the header unit,code_size,percent,dfm_size,dcu_size,ratio, then one row
          per unit: its name (quoted where needed), code size in bytes,
@@ -382,7 +435,12 @@ first; units of equal size keep their MAP order.
 ignoring letter case; a unit of one build only has size 0 in the other. Every
 unit is listed, largest absolute change first, ties by name; its status is
 added, removed, grown, shrunk or unchanged. Symbols are matched by their path in
-the unit's tree ("TFoo.Create"); overloads of one name are summed.
+the unit's tree ("TFoo.Create"); overloads of one name are summed. When both
+builds have their executable beside the MAP file (as for report), the whole
+files are compared after the units: each changed part with its changed units,
+resource types and DLLs (".rsrc +197,120: ICON +187,110"); json adds "file":
+{"old_size", "new_size", "delta", "parts": [{"name", "old_size", "new_size",
+"delta", "children"}]}.
 
   --symbols          add each unit's changed symbols, in the same order (table,
                      json and markdown)
@@ -412,7 +470,8 @@ the unit's tree ("TFoo.Create"); overloads of one name are summed.
                   [--max-unit PATTERN=SIZE]...
                   [--max-group PATTERN=SIZE]...
                   [--max-growth SIZE|PCT] [--max-unit-growth SIZE|PCT]
-                  [--budgets FILE] [--strict]
+                  [--max-file SIZE] [--max-part NAME=SIZE]...
+                  [--exe FILE|none] [--budgets FILE] [--strict]
                   [--format text|json|markdown] [-o FILE])help",
      uR"help(check: holds the build to size budgets, for build pipelines. Each budget
 prints a line naming it, what it measured, its limit and the actual value, and
@@ -435,6 +494,14 @@ unit is said so on a line of its own: it holds, unless --strict.
   --max-unit-growth SIZE|PCT  growth of each unit; PCT of the unit's old size
                               (a unit new in this build is held by SIZE limits
                               only)
+  --max-file SIZE             the size of the executable that belongs to the
+                              MAP file
+  --max-part NAME=SIZE        a part of that executable by its bytes in the
+                              file: a section, Headers, Overlay, Certificate
+                              or a resource type (ICON, RCDATA); wildcards and
+                              letter case as for --max-unit
+  --exe FILE|none             the executable the file budgets read, as for
+                              report
   --budgets FILE              budgets from FILE: one per line, written as the
                               option without its dashes ("max-unit
                               Vcl.*=400K"); a line "strict" is --strict; "#"
@@ -453,7 +520,7 @@ unit is said so on a line of its own: it holds, unless --strict.
             "delta" (null). The exit code is the text's.
   markdown: the same as a table for a pull request comment.)help"},
     {u"why", TCliCommand::Why, AddWhyOptions, CheckWhyOptions,
-     uR"help(quillon-cli why MAPFILE UNIT [--search-dir DIR] [--exe FILE] [--paths N]
+     uR"help(quillon-cli why MAPFILE UNIT [--search-dir DIR] [--exe FILE|none] [--paths N]
                 [--format table|json] [-o FILE])help",
      uR"help(why: why a unit is linked into the program, and what removing it would
 save. The units of the MAP file are the nodes, the program (the MAP's last unit)
@@ -463,9 +530,10 @@ else from the units the executable's PACKAGEINFO resource says the program names
 itself). A unit found in neither has unknown uses.
 
   --search-dir DIR   where the .dcu files and the sources lie
-  --exe FILE         the executable linked with the MAP file (default: the .exe,
-                     .dll or .bpl of the MAP's name beside it); used only when
-                     its code section is as long as the MAP's code segment
+  --exe FILE|none    the executable linked with the MAP file (default: the
+                     .exe, .dll or .bpl of the MAP's name beside it; none reads
+                     none); used only when its code section is as long as the
+                     MAP's code segment
   --paths N          up to N chains (default 3), each through another direct
                      user, the shortest first; ties follow the order of the
                      uses clauses, interface before implementation
@@ -501,12 +569,12 @@ a guess.
          source, whose entries say "imports": true (a source cannot tell) and
          "conditional": true where undecided.)help"},
     {u"graph", TCliCommand::Graph, AddGraphOptions, CheckGraphOptions,
-     uR"help(quillon-cli graph MAPFILE [--search-dir DIR] [--exe FILE]
+     uR"help(quillon-cli graph MAPFILE [--search-dir DIR] [--exe FILE|none]
                   [--format json|dot] [-o FILE])help",
      uR"help(graph: every unit with its code size, retained size and uses, read as
 for why.
 
-  --search-dir DIR, --exe FILE  as for why
+  --search-dir DIR, --exe FILE|none  as for why
   --format FORMAT    json (default) or dot
   -o, --output FILE  write to FILE instead of standard output
 
@@ -565,9 +633,12 @@ Exit codes:
       not linked into the program
   2   a MAP file (or the project file, or the budgets file) does not exist or
       cannot be read, no MAP file was found for the project or executable
-      named, or the search folder does not exist or is not a folder
+      named, or the search folder does not exist or is not a folder; report
+      --file and the file budgets: no executable of the build, or the one
+      named with --exe does not exist
   3   a MAP file is malformed (the message names the line), is not a detailed
-      MAP file, or looks incomplete (diff, check, report --strict)
+      MAP file, or looks incomplete (diff, check, report --strict); or the
+      executable named (--exe, or instead of the MAP file) is damaged
   64  usage error: an unknown option, a bad size, a bad line of the budgets
       file, an output that is one of the inputs
 )help";

@@ -37,8 +37,10 @@ struct TCliOptions
     QString BudgetsFile;              // check: --budgets (empty without)
     QString UnitName;                 // why: the unit asked about
     int Paths = 3;                    // why: --paths, how many chains at most
-    QString ExeFile;                  // why, graph: --exe (empty: the one beside the MAP)
     bool Retained = false;            // report: --retained
+    QString Exe;            // report, check, why, graph: --exe FILE or "none"; empty: the executable beside the MAP
+    bool WholeFile = false; // report: --file, the whole executable's tree instead of the unit table
+    int Depth = 0;          // report: --depth, the levels of that tree shown (0: every level)
 
     // Arguments without the program name. Sets Error and returns nothing on a usage error.
     static std::optional<TCliOptions> Parse(const QStringList &arguments, QString &error);
@@ -55,6 +57,6 @@ enum TExitCode {
     ecOutputFailed = 1,
     ecBudgetBroken = 1,
     ecMapUnreadable = 2, // also: no MAP file found for a project or executable, an unusable search folder
-    ecMapMalformed = 3,  // also: not a detailed MAP file
+    ecMapMalformed = 3,  // also: not a detailed MAP file, a malformed executable
     ecUsage = 64,
 };

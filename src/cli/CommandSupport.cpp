@@ -93,7 +93,7 @@ TAnalysedBuild::TAnalysedBuild()
     Analysis.OnWarning = [](TMapAnalysis *, const QString &) {};
 }
 
-int TAnalysedBuild::Run(const QString &MapFile)
+int TAnalysedBuild::Run(const QString &MapFile, bool ReadFile, const QString &ExeOption)
 {
     const int analysed = RunAnalysis(Analysis, MapFile, std::nullopt);
     if (analysed != ecSuccess)
@@ -102,6 +102,34 @@ int TAnalysedBuild::Run(const QString &MapFile)
         PrintError(Analysis.IncompleteWarning());
         return ecMapMalformed;
     }
+    return ReadFile ? LoadWholeFile(Analysis, ExeOption, File) : ecSuccess;
+}
+
+QString StartFolderExe(const QString &ExeOption)
+{
+    return ExeOption.compare(u"none"_s, Qt::CaseInsensitive) == 0 ? ExeOption : StartFolderPath(ExeOption);
+}
+
+int LoadWholeFile(const TMapAnalysis &Analysis, const QString &ExeOption, std::optional<TWholeFile> &File)
+{
+    const TExecutableChoice choice =
+        ExeOption.isEmpty() ? TExecutableChoice() : TExecutableChoice::FromText(ExeOption);
+    QString warning;
+    try {
+        File = WholeFileOfMap(choice, Analysis.MapFileName(), Analysis.Segments(), Analysis.FormOwners(),
+                              warning);
+    } catch (const EExecutableError &error) {
+        File.reset();
+        // The executable found beside the MAP file was not asked for: the report goes on without it.
+        if (choice.Mode == TExecutableChoice::Beside) {
+            PrintWarning(error.Message());
+            return ecSuccess;
+        }
+        PrintError(error.Message());
+        return QFileInfo(choice.FileName).isFile() ? ecMapMalformed : ecMapUnreadable;
+    }
+    if (!warning.isEmpty())
+        PrintWarning(warning);
     return ecSuccess;
 }
 

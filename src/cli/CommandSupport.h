@@ -3,6 +3,7 @@
 // it, MAP files read from standard input or a pipe, one analysed build, the output file.
 
 #include "analysis/MapAnalysis.h"
+#include "analysis/WholeFile.h"
 #include "base/SafeOutputFile.h"
 #include "tree/TreeGridModel.h"
 
@@ -46,11 +47,23 @@ struct TAnalysedBuild
 {
     TTreeGridModel Grid;
     TMapAnalysis Analysis{Grid};
+    // The executable of the build, after Run with ReadFile.
+    std::optional<TWholeFile> File;
 
     TAnalysedBuild();
-    // ecSuccess, or the exit code after the message. MapFile is a result of MapFileOf.
-    int Run(const QString &MapFile);
+    // ecSuccess, or the exit code after the message. MapFile is a result of MapFileOf. With
+    // ReadFile the executable is read as LoadWholeFile reads it for ExeOption.
+    int Run(const QString &MapFile, bool ReadFile = false, const QString &ExeOption = {});
 };
+
+// The executable of the analysed build as --exe chooses it (empty: the one beside the MAP file,
+// "none": no executable): File stays none when there is none to use, after a warning when the
+// executable comes from another build or the one found beside the MAP cannot be read. Returns
+// ecSuccess, or the exit code after the message when the executable named cannot be read.
+int LoadWholeFile(const TMapAnalysis &Analysis, const QString &ExeOption, std::optional<TWholeFile> &File);
+
+// --exe as given, with a path made absolute from the folder the tool was started in.
+QString StartFolderExe(const QString &ExeOption);
 
 // The analysis makes a project's folder the current one: paths given relative to the folder the
 // tool was started in are fixed before it runs. An empty path and "-" stay as they are.

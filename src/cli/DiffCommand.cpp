@@ -47,12 +47,13 @@ int RunDiff(TCliOptions options)
 
     TAnalysedBuild oldBuild;
     oldBuild.Analysis.SetGrouping(options.Grouping);
-    int analysed = oldBuild.Run(oldMap);
+    // Each build's executable beside its MAP file, compared when both have theirs.
+    int analysed = oldBuild.Run(oldMap, true);
     if (analysed != ecSuccess)
         return analysed;
     TAnalysedBuild newBuild;
     newBuild.Analysis.SetGrouping(options.Grouping);
-    analysed = newBuild.Run(newMap);
+    analysed = newBuild.Run(newMap, true);
     if (analysed != ecSuccess)
         return analysed;
 
@@ -81,6 +82,9 @@ int RunDiff(TCliOptions options)
             writer->Unit(unit, nullptr);
         }
     }
+    if (oldBuild.File && newBuild.File)
+        writer->Files(oldBuild.File->Size, newBuild.File->Size,
+                      CompareWholeFiles(oldBuild.File->Root, newBuild.File->Root));
     writer->End(totals);
     return output.Finish(*writer) ? ecSuccess : ecOutputFailed;
 }

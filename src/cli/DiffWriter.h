@@ -3,6 +3,7 @@
 // status in change order, each optionally followed by its changed symbols.
 
 #include "analysis/BuildComparison.h"
+#include "analysis/WholeFileComparison.h"
 #include "cli/BufferedWriter.h"
 
 #include <memory>
@@ -26,6 +27,12 @@ public:
     virtual void Begin(const TDiffTotals &Totals) = 0;
     // Symbols are the unit's changed symbols in change order, or none without --symbols.
     virtual void Unit(const TUnitChange &Unit, const std::vector<TSizeChange> *Symbols) = 0;
+    // The two executables' changed parts, after the units, when both builds have theirs; csv has
+    // one row per unit and leaves them out.
+    virtual void Files(qint64 OldSize, qint64 NewSize, const std::vector<TPartChange> &Parts)
+    {
+        (void)OldSize, (void)NewSize, (void)Parts;
+    }
     virtual void End(const TDiffTotals &Totals) = 0;
 };
 

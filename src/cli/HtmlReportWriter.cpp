@@ -9,8 +9,8 @@ namespace {
 class THtmlReportWriter : public TReportWriter
 {
 public:
-    THtmlReportWriter(QIODevice &Output, const THtmlReportFacts &Facts)
-        : TReportWriter(Output), FPage(Facts), FData(Output), FJson(NewJsonReportWriter(FData, true))
+    THtmlReportWriter(QIODevice &Output, const THtmlReportFacts &Facts, const TWholeFile *File)
+        : TReportWriter(Output), FPage(Facts), FData(Output), FJson(NewJsonReportWriter(FData, true, File))
     {}
 
     void Begin(const TMapAnalysis &Analysis, const std::vector<TUnitReportRow> &Rows) override
@@ -38,7 +38,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<TReportWriter> NewHtmlReportWriter(QIODevice &Output, const THtmlReportFacts &Facts)
+std::unique_ptr<TReportWriter> NewHtmlReportWriter(QIODevice &Output, const THtmlReportFacts &Facts,
+                                                   const TWholeFile *File)
 {
-    return std::make_unique<THtmlReportWriter>(Output, Facts);
+    return std::make_unique<THtmlReportWriter>(Output, Facts, File);
 }

@@ -38,9 +38,33 @@ public:
         Write("}");
     }
 
-    void End(const TDiffTotals &) override { Write("\n]}\n"); }
+    void Files(qint64 OldSize, qint64 NewSize, const std::vector<TPartChange> &Parts) override
+    {
+        Write("\n],\"file\":{\"old_size\":" + QByteArray::number(OldSize) +
+              ",\"new_size\":" + QByteArray::number(NewSize) +
+              ",\"delta\":" + QByteArray::number(NewSize - OldSize) + ",\"parts\":" + PartsJson(Parts) + "}");
+        FUnitsClosed = true;
+    }
+
+    void End(const TDiffTotals &) override { Write(FUnitsClosed ? "}\n" : "\n]}\n"); }
 
 private:
+    static QByteArray PartsJson(const std::vector<TPartChange> &Parts)
+    {
+        QByteArray out = "[";
+        for (const TPartChange &part : Parts) {
+            if (out.size() > 1)
+                out += ',';
+            out += "{\"name\":" + JsonString(part.Name) +
+                   ",\"old_size\":" + QByteArray::number(part.OldSize) +
+                   ",\"new_size\":" + QByteArray::number(part.NewSize) +
+                   ",\"delta\":" + QByteArray::number(part.Delta()) +
+                   ",\"children\":" + PartsJson(part.Children) + "}";
+        }
+        return out + "]";
+    }
+
+    bool FUnitsClosed = false;
     bool FFirstUnit = true;
 };
 

@@ -2,6 +2,7 @@
 
 #include "analysis/MapAnalysis.h"
 #include "cli/OutputText.h"
+#include "cli/WholeFileWriter.h"
 #include "tree/ITreeNodes.h"
 
 #include <charconv>
@@ -21,7 +22,8 @@ void AppendNumber(std::string &out, qint64 value)
 class TJsonReportWriter : public TReportWriter
 {
 public:
-    TJsonReportWriter(QIODevice &Output, bool WithSymbols) : TReportWriter(Output), FWithSymbols(WithSymbols)
+    TJsonReportWriter(QIODevice &Output, bool WithSymbols, const TWholeFile *File)
+        : TReportWriter(Output), FWithSymbols(WithSymbols), FFile(File)
     {}
 
     void Begin(const TMapAnalysis &Analysis, const std::vector<TUnitReportRow> &) override
@@ -49,7 +51,16 @@ public:
         Write("}");
     }
 
-    void End() override { Write("\n]}\n"); }
+    void End() override
+    {
+        Write("\n]");
+        if (FFile) {
+            Write(",\n\"file\":");
+            const std::string file = WholeFileJson(*FFile);
+            Write(QByteArrayView(file.data(), qsizetype(file.size())));
+        }
+        Write("}\n");
+    }
 
 private:
     // The whole tree of one unit goes into one chunk, without a temporary per row.
@@ -80,13 +91,15 @@ private:
     }
 
     const bool FWithSymbols;
+    const TWholeFile *const FFile;
     bool FFirstUnit = true;
     std::string FChunk;
 };
 
 } // namespace
 
-std::unique_ptr<TReportWriter> NewJsonReportWriter(QIODevice &Output, bool WithSymbols)
+std::unique_ptr<TReportWriter> NewJsonReportWriter(QIODevice &Output, bool WithSymbols,
+                                                   const TWholeFile *File)
 {
-    return std::make_unique<TJsonReportWriter>(Output, WithSymbols);
+    return std::make_unique<TJsonReportWriter>(Output, WithSymbols, File);
 }

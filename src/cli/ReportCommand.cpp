@@ -1,12 +1,15 @@
 // quillon-cli report: the analysis of the desktop program as a report.
 
 #include "analysis/LinkedUnits.h"
+#include "analysis/ExecutableMatch.h"
+#include "analysis/MapFileSearch.h"
 #include "analysis/NameFilter.h"
 #include "base/UVersionInfo.h"
 #include "cli/CommandSupport.h"
 #include "cli/Commands.h"
 #include "cli/ProgressLine.h"
 #include "cli/ReportWriter.h"
+#include "cli/WholeFileWriter.h"
 #include "report/HtmlReportPage.h"
 #include "tree/GridFilter.h"
 
@@ -30,15 +33,15 @@ THtmlReportFacts HtmlReportFacts(const TMapAnalysis &analysis)
 }
 
 std::unique_ptr<TReportWriter> NewWriter(const TCliOptions &options, const TMapAnalysis &analysis,
-                                         QIODevice &output)
+                                         QIODevice &output, const std::optional<TWholeFile> &file)
 {
     switch (options.Format) {
     case TReportFormat::Csv:
         return NewCsvReportWriter(output);
     case TReportFormat::Json:
-        return NewJsonReportWriter(output, options.Symbols);
+        return NewJsonReportWriter(output, options.Symbols, file ? &*file : nullptr);
     case TReportFormat::Html:
-        return NewHtmlReportWriter(output, HtmlReportFacts(analysis));
+        return NewHtmlReportWriter(output, HtmlReportFacts(analysis), file ? &*file : nullptr);
     case TReportFormat::Table:
     case TReportFormat::Markdown: // refused with the options
     case TReportFormat::Dot:
@@ -119,7 +122,7 @@ void AddRetainedSizes(const TMapAnalysis &analysis, const TTreeGridModel &grid, 
 {
     QStringList warnings;
     const TUnitGraphBuild build =
-        BuildUnitGraph(UnitGraphSourcesOf(analysis, grid, searchFolder, QString(), warnings));
+        BuildUnitGraph(UnitGraphSourcesOf(analysis, grid, searchFolder, QString(), true, warnings));
     for (const QString &warning : warnings + build.Notes)
         PrintWarning(warning);
     for (TUnitReportRow &row : rows) {
@@ -131,16 +134,62 @@ void AddRetainedSizes(const TMapAnalysis &analysis, const TTreeGridModel &grid, 
     }
 }
 
+int WriteWholeFile(const TCliOptions &options, const TWholeFile &file)
+{
+    TCommandOutput output;
+    if (!output.Open(options.OutputFile))
+        return ecOutputFailed;
+    if (options.Format == TReportFormat::Json) {
+        TJsonFileWriter writer(output.Device());
+        writer.WriteFile(file);
+        return output.Finish(writer) ? ecSuccess : ecOutputFailed;
+    }
+    TWholeFileWriter writer(output.Device(), options.Format, options.Depth);
+    writer.WriteFile(file);
+    return output.Finish(writer) ? ecSuccess : ecOutputFailed;
+}
+
+// An executable named without a MAP file beside it: its own parts, without units.
+int RunExecutableReport(TCliOptions options)
+{
+    if (options.Format == TReportFormat::Html) {
+        PrintError(u"no MAP file for \"%1\": the html report needs one (use table, csv or json)"_s.arg(
+            options.MapFile));
+        return ecMapUnreadable;
+    }
+    const int refused = TCommandOutput::Refuse(options.OutputFile, {options.MapFile});
+    if (refused != ecSuccess)
+        return refused;
+    options.OutputFile = StartFolderPath(options.OutputFile);
+    try {
+        const TPeImage image = ReadExecutable(options.MapFile);
+        return WriteWholeFile(options, BuildWholeFile(image, options.MapFile, nullptr, {}));
+    } catch (const EExecutableError &error) {
+        PrintError(error.Message());
+        return ecMapMalformed;
+    }
+}
+
+bool IsExecutableWithoutMap(const QString &path)
+{
+    return IsExecutableFileName(path) && QFileInfo(path).isFile() && FindMapFileFor(path).MapFile.isEmpty();
+}
+
 } // namespace
 
 int RunReport(TCliOptions options)
 {
+    options.Exe = StartFolderExe(options.Exe);
+    if (IsExecutableWithoutMap(options.MapFile))
+        return RunExecutableReport(options);
     const QString named = options.MapFile;
     options.MapFile = MapFileOf(options.MapFile);
     if (options.MapFile.isEmpty())
         return ecMapUnreadable;
     // Refused before anything runs: the output would replace a file the run reads.
-    const int refused = TCommandOutput::Refuse(options.OutputFile, InputsOf(options.MapFile) << named);
+    const int refused = TCommandOutput::Refuse(
+        options.OutputFile, InputsOf(options.MapFile)
+                                << named << options.Exe << ExecutableBesideMap(options.MapFile));
     if (refused != ecSuccess)
         return refused;
     // The analysis makes the project's folder the current one: paths given relative to the folder
@@ -180,6 +229,16 @@ int RunReport(TCliOptions options)
         return analysed;
     if (options.Strict && !analysis.IncompleteWarning().isEmpty())
         return ecMapMalformed;
+    std::optional<TWholeFile> file;
+    if (const int loaded = LoadWholeFile(analysis, options.Exe, file); loaded != ecSuccess)
+        return loaded;
+    if (options.WholeFile) {
+        if (!file) {
+            PrintError(u"--file: no executable of this build (name it with --exe)"_s);
+            return ecMapUnreadable;
+        }
+        return WriteWholeFile(options, *file);
+    }
 
     TCommandOutput output;
     if (!output.Open(options.OutputFile))
@@ -192,7 +251,7 @@ int RunReport(TCliOptions options)
 
     if (options.Retained)
         AddRetainedSizes(analysis, grid, options.SearchDir.value_or(QString()), rows);
-    const std::unique_ptr<TReportWriter> writer = NewWriter(options, analysis, output.Device());
+    const std::unique_ptr<TReportWriter> writer = NewWriter(options, analysis, output.Device(), file);
     writer->SetWithRetained(options.Retained);
     writer->Begin(analysis, rows);
     WriteUnits(analysis, grid, *writer, options.Symbols || options.Format == TReportFormat::Html, filter,

@@ -11,6 +11,7 @@
 #include <vector>
 
 class TITreeNode;
+struct TWholeFile;
 class TMapAnalysis;
 struct THtmlReportFacts;
 
@@ -51,7 +52,11 @@ private:
 
 std::unique_ptr<TReportWriter> NewCsvReportWriter(QIODevice &Output);
 // The self-contained HTML page: the JSON report with symbols, embedded, and the page that shows it.
-std::unique_ptr<TReportWriter> NewHtmlReportWriter(QIODevice &Output, const THtmlReportFacts &Facts);
-std::unique_ptr<TReportWriter> NewJsonReportWriter(QIODevice &Output, bool WithSymbols);
+// With File, the whole executable embedded as the json's "file" object.
+std::unique_ptr<TReportWriter> NewHtmlReportWriter(QIODevice &Output, const THtmlReportFacts &Facts,
+                                                   const TWholeFile *File = nullptr);
+// With File, the whole executable as the top-level "file" object.
+std::unique_ptr<TReportWriter> NewJsonReportWriter(QIODevice &Output, bool WithSymbols,
+                                                   const TWholeFile *File = nullptr);
 // Names longer than the name column of an 80-column table are cut unless Wide.
 std::unique_ptr<TReportWriter> NewTableReportWriter(QIODevice &Output, bool Wide, bool WithSymbols);

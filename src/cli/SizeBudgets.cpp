@@ -19,7 +19,8 @@ struct TBudgetName
 constexpr TBudgetName BudgetNames[] = {
     {u"max-total", TBudgetKind::MaxTotal},   {u"max-unit", TBudgetKind::MaxUnit},
     {u"max-growth", TBudgetKind::MaxGrowth}, {u"max-unit-growth", TBudgetKind::MaxUnitGrowth},
-    {u"max-group", TBudgetKind::MaxGroup},
+    {u"max-group", TBudgetKind::MaxGroup},   {u"max-file", TBudgetKind::MaxFile},
+    {u"max-part", TBudgetKind::MaxPart},
 };
 
 std::optional<TBudgetKind> BudgetKindNamed(QStringView Name)
@@ -111,8 +112,8 @@ std::optional<TSizeBudget> ParseBudget(const QString &Name, const QString &Value
 {
     const std::optional<TBudgetKind> kind = BudgetKindNamed(Name);
     if (!kind) {
-        Error = u"unknown budget \"%1\" (use max-total, max-unit, max-group, max-growth or max-unit-growth)"_s
-                    .arg(Name);
+        Error = u"unknown budget \"%1\" (use max-total, max-unit, max-group, max-growth, max-unit-growth, "
+                u"max-file or max-part)"_s.arg(Name);
         return std::nullopt;
     }
     TSizeBudget budget;
@@ -122,7 +123,9 @@ std::optional<TSizeBudget> ParseBudget(const QString &Name, const QString &Value
     if (budget.HasPattern()) {
         const qsizetype equals = Value.lastIndexOf(u'=');
         if (equals <= 0) {
-            Error = u"needs PATTERN=SIZE (as Vcl.*=400K), not \"%1\""_s.arg(Value);
+            Error = budget.Kind == TBudgetKind::MaxPart
+                        ? u"needs NAME=SIZE (as .rsrc=1M or ICON=200K), not \"%1\""_s.arg(Value)
+                        : u"needs PATTERN=SIZE (as Vcl.*=400K), not \"%1\""_s.arg(Value);
             return std::nullopt;
         }
         budget.Pattern = Value.left(equals);

@@ -11,6 +11,8 @@
 //     max-unit-growth 16K
 //     max-group Id*=600K        # every Indy unit together
 //     strict                    # a budget that matches no unit fails the check
+//     max-file 4M               # the whole executable
+//     max-part ICON=200K        # a section or a resource type
 //
 // "#" begins a comment, blank lines are skipped, the keyword and the value are separated by blanks.
 
@@ -36,12 +38,13 @@ struct TSizeLimit
 // AllowPercent also PCT, a number followed by "%". Sets Error and returns none for anything else.
 std::optional<TSizeLimit> ParseSizeLimit(const QString &Text, bool AllowPercent, QString &Error);
 
-enum class TBudgetKind { MaxTotal, MaxUnit, MaxGrowth, MaxUnitGrowth, MaxGroup };
+enum class TBudgetKind { MaxTotal, MaxUnit, MaxGrowth, MaxUnitGrowth, MaxGroup, MaxFile, MaxPart };
 
 struct TSizeBudget
 {
     TBudgetKind Kind = TBudgetKind::MaxTotal;
-    QString Pattern; // the unit names a max-unit or max-group budget applies to
+    QString Pattern; // the unit names a max-unit or max-group budget applies to, the parts a max-part
+                     // budget does
     TSizeLimit Limit;
     // Where it was written, for the report of a broken budget: "--max-unit Vcl.*=400K", or
     // "budgets.txt:3: max-unit Vcl.*=400K".
@@ -51,14 +54,20 @@ struct TSizeBudget
     {
         return Kind == TBudgetKind::MaxGrowth || Kind == TBudgetKind::MaxUnitGrowth;
     }
-    bool HasPattern() const { return Kind == TBudgetKind::MaxUnit || Kind == TBudgetKind::MaxGroup; }
+    bool HasPattern() const
+    {
+        return Kind == TBudgetKind::MaxUnit || Kind == TBudgetKind::MaxGroup || Kind == TBudgetKind::MaxPart;
+    }
+    // The budget is held against the executable, not the MAP file.
+    bool NeedsExecutable() const { return Kind == TBudgetKind::MaxFile || Kind == TBudgetKind::MaxPart; }
 };
 
-// True for "max-total", "max-unit", "max-growth", "max-unit-growth" and "max-group".
+// True for "max-total", "max-unit", "max-growth", "max-unit-growth", "max-group", "max-file" and
+// "max-part".
 bool IsBudgetName(QStringView Name);
 // The budget named Name (without dashes) with its Value: SIZE, PATTERN=SIZE for max-unit and
-// max-group, SIZE or
-// PCT for the growth budgets. Sets Error and returns none when the value is bad.
+// max-group, NAME=SIZE for max-part, SIZE or PCT for the growth budgets. Sets Error and returns none when the
+// value is bad.
 std::optional<TSizeBudget> ParseBudget(const QString &Name, const QString &Value, const QString &Origin,
                                        QString &Error);
 

@@ -38,11 +38,27 @@ public:
                      SignedThousands(symbol.Delta()), QString());
     }
 
+    // After the units' total: "Whole file", then each changed part with its changed children.
+    void Files(qint64 OldSize, qint64 NewSize, const std::vector<TPartChange> &Parts) override
+    {
+        FFileParts = Parts;
+        FFileSizes = {OldSize, NewSize};
+        FFiles = true;
+    }
+
     void End(const TDiffTotals &Totals) override
     {
         Rule();
         Line(TotalLabel(Totals), true, Thousands(Totals.OldSize), Thousands(Totals.NewSize),
              SignedThousands(Totals.NewSize - Totals.OldSize), QString());
+        if (!FFiles)
+            return;
+        WriteText(u"\n"_s);
+        Line(u"Part"_s, false, u"Old size"_s, u"New size"_s, u"Change"_s, QString());
+        Rule();
+        Line(u"Whole file"_s, FWide, Thousands(FFileSizes.first), Thousands(FFileSizes.second),
+             SignedThousands(FFileSizes.second - FFileSizes.first), QString());
+        PartLines(FFileParts, 0);
     }
 
 private:
@@ -69,9 +85,21 @@ private:
 
     void Rule() { WriteText(QString(FNameWidth + 50, u'-') + u'\n'); }
 
+    void PartLines(const std::vector<TPartChange> &parts, int depth)
+    {
+        for (const TPartChange &part : parts) {
+            Line(QString(2 * depth, u' ') + part.Name, FWide, Thousands(part.OldSize),
+                 Thousands(part.NewSize), SignedThousands(part.Delta()), QString());
+            PartLines(part.Children, depth + 1);
+        }
+    }
+
     const bool FAll;
     const bool FWide;
     qsizetype FNameWidth;
+    bool FFiles = false;
+    std::pair<qint64, qint64> FFileSizes;
+    std::vector<TPartChange> FFileParts;
 };
 
 } // namespace

@@ -20,9 +20,10 @@ int BuildUnitGraphOfMap(const TCliOptions &Options, TUnitGraphBuild &Build)
             return ecMapUnreadable;
         }
     }
-    const QString exeFile = StartFolderPath(Options.ExeFile);
+    const bool noExe = Options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0;
+    const QString exeFile = noExe ? QString() : StartFolderPath(Options.Exe);
     if (!exeFile.isEmpty() && !QFileInfo(exeFile).isFile()) {
-        PrintError(u"cannot read \"%1\": no such file"_s.arg(Options.ExeFile));
+        PrintError(u"cannot read \"%1\": no such file"_s.arg(Options.Exe));
         return ecMapUnreadable;
     }
     const QString mapFile = MapFileOf(Options.MapFile);
@@ -33,7 +34,7 @@ int BuildUnitGraphOfMap(const TCliOptions &Options, TUnitGraphBuild &Build)
         return code;
     QStringList warnings;
     const TUnitGraphSources sources =
-        UnitGraphSourcesOf(analysed.Analysis, analysed.Grid, searchFolder, exeFile, warnings);
+        UnitGraphSourcesOf(analysed.Analysis, analysed.Grid, searchFolder, exeFile, !noExe, warnings);
     for (const QString &warning : warnings)
         PrintWarning(warning);
     Build = BuildUnitGraph(sources);

@@ -10,7 +10,6 @@
 
 namespace {
 
-const QString RootCrumbText = QStringLiteral("All units");
 const QString CrumbSeparator = QStringLiteral(" \u203A ");
 constexpr int CrumbMaxWidth = 220;
 constexpr int TextPadding = 3;
@@ -413,16 +412,23 @@ QString TTreemapView::NodeHint(const TITreeNode *Node)
 {
     if (!Node)
         return {};
-    return Format(QStringLiteral("%s\n%s, %s of the code"),
-                  {NodePath(Node).join(u'.'), ByteCount(Node->Tag()), ShareText(Node->Tag(), FTotalSize)});
+    return Format(QStringLiteral("%s\n%s, %s of %s"), {NodePath(Node).join(u'.'), ByteCount(Node->Tag()),
+                                                       ShareText(Node->Tag(), FTotalSize), FWholeText});
 }
 
 QStringList TTreemapView::CrumbTexts()
 {
     Prepare();
     QStringList texts = NodePath(FZoomNode);
-    texts.prepend(RootCrumbText);
+    texts.prepend(FRootText);
     return texts;
+}
+
+void TTreemapView::SetNaming(const QString &RootText, const QString &WholeText)
+{
+    FRootText = RootText;
+    FWholeText = WholeText;
+    update();
 }
 
 // ---- rendering
@@ -477,8 +483,8 @@ void TTreemapView::RenderCrumbBar(QPainter &canvas, QImage &buffer)
     if (FTotalSize <= 0)
         return;
     const qint64 size = FZoomNode ? FZoomNode->Tag() : FTotalSize;
-    const QString total = FZoomNode ? Format(QStringLiteral("%s, %s of the code"),
-                                             {SizeText(size), ShareText(size, FTotalSize)})
+    const QString total = FZoomNode ? Format(QStringLiteral("%s, %s of %s"),
+                                             {SizeText(size), ShareText(size, FTotalSize), FWholeText})
                                     : SizeText(size);
     const int totalWidth = metrics.horizontalAdvance(total);
     if (x + 16 + totalWidth <= bar.right() - 6) {

@@ -40,6 +40,8 @@ public:
     // The model whose nodes are shown; none shows nothing. Replace it before it goes.
     TTreeGridModel *Model() const { return FModel; }
     void SetModel(TTreeGridModel *Model);
+    // What the root level is called ("All units") and what a tooltip's share is of ("the code").
+    void SetNaming(const QString &RootText, const QString &WholeText);
 
     // Zoom: the node whose children fill the map, none for the root level. The zoom is kept by the
     // nodes' texts: after the tree was rebuilt (a new run) the deepest of them that still exists is
@@ -134,6 +136,8 @@ private:
     void PaintOverlay(QPainter &painter);
 
     TTreeGridModel *FModel = nullptr;
+    QString FRootText = QStringLiteral("All units");
+    QString FWholeText = QStringLiteral("the code");
     quint64 FSyncedContent = 0;
     bool FSynced = false;
     // The content the zoom node's children were last asked for at.

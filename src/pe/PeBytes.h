@@ -3,6 +3,7 @@
 // EPeFormatError with the name of what was being read, never touches memory outside the file.
 
 #include "pe/PeFormatError.h"
+#include "pe/PeSource.h"
 
 #include <cstdint>
 #include <span>
@@ -11,16 +12,16 @@
 class TPeBytes
 {
 public:
-    explicit TPeBytes(std::span<const uint8_t> Bytes) : FBytes(Bytes) {}
+    explicit TPeBytes(const TPeSource &Source) : FSource(Source) {}
 
-    uint64_t Size() const { return FBytes.size(); }
+    uint64_t Size() const { return FSource.Size(); }
     bool Has(uint64_t Offset, uint64_t Count) const { return Offset <= Size() && Count <= Size() - Offset; }
     // The bytes [Offset, Offset + Count); raises naming What when they are not all in the file.
     std::span<const uint8_t> Span(uint64_t Offset, uint64_t Count, const char *What) const
     {
         if (!Has(Offset, Count))
             throw EPeFormatError(std::string(What) + " lies past the end of the file");
-        return FBytes.subspan(size_t(Offset), size_t(Count));
+        return {FSource.Load(Offset, Count), size_t(Count)};
     }
     uint16_t U16(uint64_t Offset, const char *What) const { return uint16_t(Little(Offset, 2, What)); }
     uint32_t U32(uint64_t Offset, const char *What) const { return uint32_t(Little(Offset, 4, What)); }
@@ -36,5 +37,5 @@ private:
         return value;
     }
 
-    std::span<const uint8_t> FBytes;
+    const TPeSource &FSource;
 };

@@ -1,9 +1,9 @@
 #include "pe/PeImage.h"
 
 #include "pe/PeBytes.h"
+#include "pe/PeSource.h"
 
 #include <algorithm>
-#include <fstream>
 #include <set>
 #include <unordered_map>
 
@@ -136,7 +136,7 @@ std::string Utf16ToUtf8(std::span<const uint8_t> bytes)
 class TPeImage::TReader
 {
 public:
-    explicit TReader(TPeImage &Image) : FImage(Image), FBytes(Image.FBytes) {}
+    explicit TReader(TPeImage &Image) : FImage(Image), FBytes(*Image.FSource) {}
 
     void Read()
     {
@@ -328,7 +328,8 @@ private:
                                      "\" lies outside the file's data");
             resource.File = {*file, resource.Data.Size};
             static constexpr uint8_t formSignature[] = {'T', 'P', 'F', '0'};
-            const auto data = FImage.Bytes().subspan(size_t(*file), size_t(resource.Data.Size));
+            const auto data =
+                FBytes.Span(*file, std::min<uint64_t>(resource.Data.Size, 4), "a resource's data");
             resource.Form = resource.Type == "RCDATA" && data.size() >= 4 &&
                             std::equal(data.begin(), data.begin() + 4, formSignature);
         }
@@ -449,29 +450,27 @@ private:
 
 TPeImage TPeImage::LoadFile(const std::string &FileName)
 {
-    std::ifstream file(FileName, std::ios::binary | std::ios::ate);
-    if (!file)
-        throw EPeFormatError("cannot be opened");
-    const std::streamoff size = file.tellg();
-    if (size < 0)
-        throw EPeFormatError("cannot be read");
-    if (uint64_t(size) > MaxFileSize)
-        throw EPeFormatError("is larger than a PE file can be (4 GB)");
-    std::vector<uint8_t> bytes(static_cast<size_t>(size));
-    file.seekg(0);
-    if (!file.read(reinterpret_cast<char *>(bytes.data()), size))
-        throw EPeFormatError("cannot be read");
-    return Parse(std::move(bytes));
+    return Read(std::make_shared<TPeFileSource>(FileName));
 }
 
 TPeImage TPeImage::Parse(std::vector<uint8_t> Bytes)
 {
     if (Bytes.size() > MaxFileSize)
         throw EPeFormatError("is larger than a PE file can be (4 GB)");
+    return Read(std::make_shared<TPeMemorySource>(std::move(Bytes)));
+}
+
+TPeImage TPeImage::Read(std::shared_ptr<const TPeSource> Source)
+{
     TPeImage image;
-    image.FBytes = std::move(Bytes);
+    image.FSource = std::move(Source);
     TReader(image).Read();
     return image;
+}
+
+std::span<const uint8_t> TPeImage::FileBytes(uint64_t Offset, uint64_t Size) const
+{
+    return TPeBytes(*FSource).Span(Offset, Size, "the data asked for");
 }
 
 const TPeResource *TPeImage::FindResource(std::string_view Type, std::string_view Name) const
@@ -488,7 +487,7 @@ std::optional<std::span<const uint8_t>> TPeImage::ResourceBytes(std::string_view
     const TPeResource *resource = FindResource(Type, Name);
     if (!resource)
         return std::nullopt;
-    return Bytes().subspan(size_t(resource->File.Offset), size_t(resource->File.Size));
+    return FileBytes(resource->File.Offset, resource->File.Size);
 }
 
 const TPeSection *TPeImage::SectionOfRva(uint64_t Rva) const
@@ -501,7 +500,7 @@ const TPeSection *TPeImage::SectionOfRva(uint64_t Rva) const
 
 std::optional<uint64_t> TPeImage::FileOffsetOfRva(uint64_t Rva, uint64_t Size) const
 {
-    if (Rva < FSizeOfHeaders && Size <= FSizeOfHeaders - Rva && Rva + Size <= FBytes.size())
+    if (Rva < FSizeOfHeaders && Size <= FSizeOfHeaders - Rva && Rva + Size <= FileSize())
         return Rva;
     for (const TPeSection &section : FSections) {
         if (Rva < section.VirtualAddress)

@@ -2,12 +2,15 @@
 // A Windows PE file (PE32 or PE32+: .exe, .dll, .bpl) read from its bytes: the headers, the section
 // table, the data directories, the resource tree, the imports by DLL, the base relocations, the
 // certificate table and the overlay. Every offset and count is checked against the file; a file
-// that cannot be read raises EPeFormatError with the reason. The image owns its bytes.
+// that cannot be read raises EPeFormatError with the reason. The image holds its source: a file
+// is read only where the reader or a caller looks.
 
 #include "pe/PeFormatError.h"
+#include "pe/PeSource.h"
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string>
@@ -86,8 +89,10 @@ public:
     // Files larger than this are refused: a PE image's offsets are 32 bits.
     static constexpr uint64_t MaxFileSize = 0xFFFFFFFFull;
 
-    std::span<const uint8_t> Bytes() const { return FBytes; }
-    uint64_t FileSize() const { return FBytes.size(); }
+    uint64_t FileSize() const { return FSource->Size(); }
+    // The file's bytes [Offset, Offset + Size); raises EPeFormatError when they are not all in the
+    // file or cannot be read. Valid as long as the image.
+    std::span<const uint8_t> FileBytes(uint64_t Offset, uint64_t Size) const;
     TPeFormat Format() const { return FFormat; }
     const char *FormatName() const { return FFormat == TPeFormat::PE32 ? "PE32" : "PE32+"; }
     uint16_t Machine() const { return FMachine; }
@@ -126,7 +131,9 @@ private:
     class TReader;
     friend class TReader;
 
-    std::vector<uint8_t> FBytes;
+    static TPeImage Read(std::shared_ptr<const TPeSource> Source);
+
+    std::shared_ptr<const TPeSource> FSource;
     TPeFormat FFormat = TPeFormat::PE32;
     uint16_t FMachine = 0;
     uint64_t FImageBase = 0;

@@ -1,0 +1,148 @@
+#include "app/WholeFileView.h"
+
+#include "analysis/MapAnalysis.h"
+#include "base/UFormat.h"
+#include "base/XLists.h"
+#include "controls/CITVClassic.h"
+
+#include <QCheckBox>
+#include <QLocale>
+#include <QShortcut>
+
+#include <climits>
+
+namespace {
+
+using namespace Qt::Literals::StringLiterals;
+
+QString Thousands(uint64_t value)
+{
+    return QLocale(QLocale::English).toString(qulonglong(value));
+}
+
+void SetupColumns(TTreeGridModel &grid)
+{
+    struct TColumnDefinition
+    {
+        const char16_t *Caption;
+        int Width;
+        Qt::Alignment Alignment;
+        TITVSortKind SortKind;
+    };
+    static const TColumnDefinition definitions[] = {
+        {u"Part", 275, Qt::AlignLeft, iskText},
+        {u"File size", 110, Qt::AlignRight, iskTag},
+        {u"Memory size", 110, Qt::AlignRight, iskData},
+        {u"% of file", 70, Qt::AlignRight, iskTag},
+    };
+    grid.Columns().Clear();
+    for (const TColumnDefinition &definition : definitions) {
+        TITVColumn *column = grid.Columns().Add();
+        column->SetCaption(QString::fromUtf16(definition.Caption));
+        column->SetWidth(definition.Width);
+        column->SetAlignment(definition.Alignment);
+        column->SetSortKind(definition.SortKind);
+    }
+}
+
+QString PartName(const TPeSizeNode &node)
+{
+    QString name = QString::fromStdString(node.Name);
+    if (node.Kind == TPeNodeKind::Form && !node.Owner.empty())
+        name += u" (form of %1)"_s.arg(QString::fromStdString(node.Owner));
+    return name;
+}
+
+void AddNodes(TITreeNode *parent, TITreeNodes &items, const std::vector<TPeSizeNode> &nodes, double percent)
+{
+    for (const TPeSizeNode &node : nodes) {
+        TITreeNode *row = parent ? parent->AddChild() : items.AddRoot();
+        row->SetText(PartName(node));
+        row->SetTag(qint64(node.FileSize));
+        // The memory column sorts by Data, which holds 32 bits; no PE image is larger.
+        row->SetData(qint32(std::min<uint64_t>(node.VmSize, INT32_MAX)));
+        TXStringList *columns = row->ColumnStrings();
+        columns->Add(Thousands(node.FileSize));
+        columns->Add(Thousands(node.VmSize));
+        columns->Add(Format(u"%.2f %%"_s, {double(node.FileSize) * percent}));
+        AddNodes(row, items, node.Children, percent);
+    }
+}
+
+} // namespace
+
+TWholeFileView::TWholeFileView(QWidget *GridParent, QWidget *SwitchParent) : QObject(GridParent)
+{
+    FGrid = new TITreeView(GridParent);
+    FGrid->setObjectName(u"VGWholeFile"_s);
+    FGrid->SetHeaderHeight(21);
+    FGrid->SetRowHeight(20);
+    FGrid->SetRowSelect(true);
+    FGrid->SetGridLines(true);
+    FGrid->SetGridColumns(true);
+    FGrid->SetShowRoot(true);
+    SetupColumns(*FGrid);
+    FGrid->hide();
+
+    FSwitch = new QCheckBox(u"&Whole file"_s, SwitchParent);
+    FSwitch->setObjectName(u"CBWholeFile"_s);
+    FSwitch->setToolTip(u"Shows every byte of the executable beside the MAP file instead of the units: "
+                        u"headers, sections with their units, resources, imports, overlay (Ctrl+E)"_s);
+    FSwitch->adjustSize();
+    connect(FSwitch, &QCheckBox::toggled, this, [this] {
+        if (OnToggled)
+            OnToggled(this);
+    });
+    auto *toggle = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_E), SwitchParent->window());
+    connect(toggle, &QShortcut::activated, FSwitch, &QCheckBox::toggle);
+}
+
+bool TWholeFileView::Shown() const
+{
+    return FSwitch->isChecked();
+}
+
+QString TWholeFileView::Load(const TMapAnalysis &Analysis)
+{
+    FFile.reset();
+    QString note;
+    try {
+        FFile = WholeFileOfMap({}, Analysis.MapFileName(), Analysis.Segments(), Analysis.FormOwners(), note);
+    } catch (const EExecutableError &error) {
+        note = error.Message();
+    }
+    Fill();
+    return note;
+}
+
+void TWholeFileView::Fill()
+{
+    FGrid->BeginUpdate();
+    FGrid->Clear();
+    if (FFile)
+        AddNodes(nullptr, FGrid->Items(), FFile->Root.Children,
+                 FFile->Size > 0 ? 100.0 / double(FFile->Size) : 0);
+    FGrid->EndUpdate();
+}
+
+QString TWholeFileView::SelectionSummary() const
+{
+    int count = 0;
+    qint64 fileSum = 0;
+    qint64 memorySum = 0;
+    // Rows inside a selected row are counted with it.
+    for (const TITreeNode *node = FGrid->Items().GetFirstNode(); node; node = node->GetNext()) {
+        bool inside = false;
+        for (const TITreeNode *up = node->Parent(); up && !inside; up = up->Parent())
+            inside = up->Selected();
+        if (!node->Selected() || inside)
+            continue;
+        ++count;
+        fileSum += node->Tag();
+        memorySum += node->ColumnStringsIfAny() ? node->Data() : 0;
+    }
+    const double percent = FFile && FFile->Size > 0 ? 100.0 * double(fileSum) / double(FFile->Size) : 0;
+    return Format(u"%d %s: %.1f kB in the file (%.2f%%), %.1f kB in memory"_s,
+                  {count, count == 1 ? u"part"_s : u"parts"_s, double(fileSum) / 1024, percent,
+                   double(memorySum) / 1024});
+}
