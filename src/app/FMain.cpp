@@ -1033,15 +1033,17 @@ void TQuillonMain::LayoutComponents()
     constexpr int recentWidth = 14;
     FFEMapFile->setGeometry(96, 4, std::max(0, editWidth - recentWidth - 1), 23);
     FBBRecent->setGeometry(96 + editWidth - recentWidth, 4, recentWidth, 23);
+    // The two view switches end the folder field's row, leaving the filter field its room below.
     const int switchWidth = FWholeFile->Switch()->sizeHint().width();
-    FDEFilePath->setGeometry(96, 34, std::max(0, editWidth - switchWidth - 8), 21);
+    const int usesWidth = FCBUnitUses->sizeHint().width();
+    FDEFilePath->setGeometry(96, 34, std::max(0, editWidth - switchWidth - usesWidth - 16), 21);
+    FCBUnitUses->setGeometry(96 + editWidth - switchWidth - usesWidth - 8, 34, usesWidth, 21);
     FWholeFile->Switch()->setGeometry(96 + editWidth - switchWidth, 34, switchWidth, 21);
     FCBGroupByName->move(96, 60);
     FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
     FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);
-    FCBUnitUses->move(FCBTreemap->geometry().right() + 16, 60);
     // The rest of the checkboxes' row, right-aligned with the buttons above.
-    const int filterLeft = FCBUnitUses->geometry().right() + 16;
+    const int filterLeft = FCBTreemap->geometry().right() + 16;
     FEDFilter->setGeometry(filterLeft, 58, std::max(0, FBBGo->geometry().right() + 1 - filterLeft), 22);
     PlaceRunProgress();
 }
