@@ -120,7 +120,7 @@ void TViewExport::Export()
         filters << format.Filter;
     QString selected = filters.first();
     const QString fileName =
-        AskFileName ? AskFileName(selected)
+        AskFileName ? AskFileName(filters, selected)
                     : QFileDialog::getSaveFileName(FWindow, QStringLiteral("Export view"),
                                                    QFileInfo(view.MapFile).absolutePath(),
                                                    filters.join(QStringLiteral(";;")), &selected);

@@ -52,8 +52,9 @@ public:
 
     std::function<void(const QString &Note)> OnWritten;
     std::function<void(const QString &Message)> OnFailed;
-    // Answers the file dialog in tests: the file name and the chosen filter; empty to cancel.
-    std::function<QString(QString &SelectedFilter)> AskFileName;
+    // Answers the file dialog in tests: the file name, and the chosen one of Filters in Selected;
+    // empty to cancel.
+    std::function<QString(const QStringList &Filters, QString &Selected)> AskFileName;
 
 private:
     QWidget *const FWindow;
