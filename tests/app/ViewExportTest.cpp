@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QMenu>
 #include <QTemporaryDir>
 
 namespace {
@@ -130,6 +131,11 @@ TEST_F(ViewExportTest, AnUnwritableFolderIsReportedAndNothingAnalysedDisablesThe
     FWindow->OpenMapFile(SampleMap());
     ASSERT_TRUE(WaitForRun(*FWindow));
     EXPECT_TRUE(FWindow->ViewExport().Action()->isEnabled());
+    QMenu *const menu = Grid().RowsMenu();
+    EXPECT_TRUE(menu->actions().contains(FWindow->ViewExport().Action())) << "in the grid's menu";
+    menu->popup(Grid().mapToGlobal(QPoint(100, 60)));
+    menu->grab().save(QStringLiteral(QUILLON_BINARY_DIR "/view-export-menu.png"));
+    menu->hide();
     QString shown;
     AnswerNextModal<TStdMessageDlg>([&shown](TStdMessageDlg *dialog) {
         for (const QLabel *label : dialog->findChildren<QLabel *>())
