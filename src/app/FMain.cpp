@@ -151,6 +151,13 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
 
     CreateAnalysis();
     FComparison = std::make_unique<TBaselineComparison>(*FVGUnits, *FAnalysis);
+    FViewExport = std::make_unique<TViewExport>(this, [this] {
+        return TViewExport::TView{{}, {}, FAnalysis->Grouping(), FFilterText};
+    });
+    FViewExport->OnWritten = [this](const QString &note) { ShowStatusNote(note); };
+    FViewExport->OnFailed = [](const QString &message) { ShowErrorMessage(QStringLiteral("!") + message); };
+    FVGUnits->RowsMenu()->addSeparator();
+    FVGUnits->RowsMenu()->addAction(FViewExport->Action());
     SetClock(FClock);
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { FormHelp(); });
@@ -688,6 +695,7 @@ void TQuillonMain::LockInterface(bool locked)
     for (QWidget *widget : lockedWidgets)
         widget->setEnabled(!locked);
     FFilterClear->setEnabled(!locked && !FEDFilter->text().isEmpty());
+    FViewExport->Action()->setEnabled(!locked && FRunSucceeded);
     if (!locked) {
         QApplication::restoreOverrideCursor();
         if (isVisible())
@@ -726,6 +734,7 @@ void TQuillonMain::ApplyRun(TMapAnalysisResult result)
     if (FRunSucceeded) {
         FBBRecent->Add(mapFileName);
         FProjectFolders.Remember(mapFileName, FRunSearchFolder, FBBRecent->Files());
+        FViewExport->SetRun(FAnalysis->MapFileName(), FRunSearchFolder);
     }
     if (FRunSucceeded)
         FUnitUses->SetRun(*FAnalysis, *FVGUnits, FRunSearchFolder);

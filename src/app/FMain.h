@@ -6,6 +6,7 @@
 #include "app/BaselineComparison.h"
 #include "app/ProjectFolders.h"
 #include "app/RunFocus.h"
+#include "app/ViewExport.h"
 #include "base/UShellUtils.h"
 #include "controls/CITVClassic.h"
 
@@ -119,6 +120,7 @@ public:
     // The filter of the grid (Ctrl+F, Esc clears it): while it holds text the grid shows only the
     // rows whose names contain it, ignoring case, applied FilterDelayMs after the last key.
     QLineEdit *EDFilter() const { return FEDFilter; }
+    TViewExport &ViewExport() const { return *FViewExport; }
     static constexpr int FilterDelayMs = 150;
     // The count of matching rows and the size of the units whose names match; shown only while
     // the grid is filtered.
@@ -275,6 +277,7 @@ private:
     // The grid holds the rows of a successful run (not of a failed one, nor none).
     bool FRunSucceeded = false;
     std::unique_ptr<TBaselineComparison> FComparison;
+    std::unique_ptr<TViewExport> FViewExport;
     QString FPendingBaseline;
     QAction *FBaselineNameAction = nullptr;
     QLabel *FBaselinePanel = nullptr;

@@ -144,6 +144,8 @@ public:
     void CopyLines();
     // The text CopyLines puts on the clipboard.
     QString SelectedLinesText();
+    // The menu a right click on the rows shows (copy items first), for a window to add its own.
+    QMenu *RowsMenu();
 
     TITVViewEvent OnSelectionChanged;
     TITVViewEvent OnScrolled;

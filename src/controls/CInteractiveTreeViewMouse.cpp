@@ -208,9 +208,15 @@ QMenu *TInteractiveTreeView::GetPopupMenu()
 {
     if (PopupMenu() || FDestroying)
         return PopupMenu();
+    QMenu *const menu = RowsMenu();
+    FCopyMenu->Prepare();
+    return menu;
+}
+
+QMenu *TInteractiveTreeView::RowsMenu()
+{
     if (!FCopyMenu)
         FCopyMenu = std::make_unique<TITVCopyMenu>(this);
-    FCopyMenu->Prepare();
     return FCopyMenu->Menu();
 }
 
