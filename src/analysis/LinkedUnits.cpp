@@ -27,8 +27,8 @@ std::vector<TLinkedUnit> LinkedUnitsOf(const TMapAnalysis &Analysis, const TTree
 }
 
 TUnitGraphSources UnitGraphSourcesOf(const TMapAnalysis &Analysis, const TTreeGridModel &Grid,
-                                     const QString &SearchFolder, const QString &ExeFile,
-                                     bool ReadExecutable, QStringList &Warnings)
+                                     const QString &SearchFolder, const QString &ExeFile, bool ReadExecutable,
+                                     QStringList &Warnings)
 {
     TUnitGraphSources sources;
     sources.MapFileName = Analysis.MapFileName();

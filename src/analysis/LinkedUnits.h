@@ -15,5 +15,5 @@ std::vector<TLinkedUnit> LinkedUnitsOf(const TMapAnalysis &Analysis, const TTree
 // PACKAGEINFO of ExeFile (empty: the executable beside the MAP file) when it is the MAP's build and
 // ReadExecutable. Why an executable could not be used goes to Warnings.
 TUnitGraphSources UnitGraphSourcesOf(const TMapAnalysis &Analysis, const TTreeGridModel &Grid,
-                                     const QString &SearchFolder, const QString &ExeFile,
-                                     bool ReadExecutable, QStringList &Warnings);
+                                     const QString &SearchFolder, const QString &ExeFile, bool ReadExecutable,
+                                     QStringList &Warnings);

@@ -13,8 +13,8 @@
 #include "app/MapFileWatcher.h"
 #include "app/ProjectFolders.h"
 #include "app/RunProgressPanel.h"
-#include "app/SymbolRowsSummary.h"
 #include "app/UnitColumnPainting.h"
+#include "app/UnitSelectionSummary.h"
 #include "app/UnitUsesPanel.h"
 #include "app/WholeFileView.h"
 #include "app/WindowFit.h"
@@ -85,18 +85,6 @@ QLabel *BandLabel(QWidget *band, const QString &caption, const QRect &geometry)
     return label;
 }
 
-// The object of column string `item`, 0 when the row has no such column string.
-qint64 ColumnObject(const TITreeNode *node, int item)
-{
-    const TXStringList *strings = node->ColumnStringsIfAny();
-    return strings && item < strings->Count() ? qint32(strings->Objects(item)) : 0;
-}
-
-QString SignedNumber(qint64 value)
-{
-    return value > 0 ? u'+' + QString::number(value) : QString::number(value);
-}
-
 int ShownWidth(const QLabel *panel)
 {
     return panel->isHidden() ? 0 : panel->sizeHint().width() + 2;
@@ -126,7 +114,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FFormStorage->SetStoredProps({QStringLiteral("DEFilePath.Text"), QStringLiteral("FEMapFile.Text"),
                                   QStringLiteral("CBGroupByName.Checked"),
                                   QStringLiteral("CBAutoReload.Checked"), QStringLiteral("CBTreemap.Checked"),
-                                  QStringLiteral("CBUnitUses.Checked"), QStringLiteral("CBWholeFile.Checked")});
+                                  QStringLiteral("CBUnitUses.Checked"),
+                                  QStringLiteral("CBWholeFile.Checked")});
     // Earlier versions wrote the values into a group named after this class, below the program's key.
     FFormStorage->AdoptSubSection(QStringLiteral("TQuillonMain"));
 
@@ -341,14 +330,13 @@ void TQuillonMain::ShowWholeFile()
     TITreeView *const grid = ShownGrid();
     FSKGrids->setCurrentWidget(grid);
     FTMUnits->SetModel(grid);
-    if (grid == FVGUnits)
+    if (grid == FVGUnits) {
         FTMUnits->SetNaming(QStringLiteral("All units"), QStringLiteral("the code"));
-    else
-        FTMUnits->SetNaming(QStringLiteral("Whole file"), QStringLiteral("the file"));
-    if (grid == FVGUnits)
         VGUnitsSelectionChanged(FVGUnits);
-    else
+    } else {
+        FTMUnits->SetNaming(QStringLiteral("Whole file"), QStringLiteral("the file"));
         FWholeFile->Grid()->OnSelectionChanged(FWholeFile->Grid());
+    }
     if (FSKGrids->isVisible())
         grid->setFocus();
 }
@@ -1072,26 +1060,8 @@ void TQuillonMain::VGUnitsExpanding(TTreeGridModel *Sender, TITreeNode *Node, bo
 
 void TQuillonMain::VGUnitsSelectionChanged(TInteractiveTreeView *)
 {
-    int count = 0;
-    qint64 codeSum = 0;
-    qint64 formSum = 0;
-    qint64 changeSum = 0;
-    for (const TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling()) {
-        if (!node->Selected())
-            continue;
-        ++count;
-        codeSum += ColumnObject(node, 1);
-        formSum += ColumnObject(node, 2);
-        changeSum += TBaselineColumns::Change(node);
-    }
-    QString summary = Format(QStringLiteral("%d units: %.1f kB code (%.2f%%), %.1f kB DFM"),
-                             {count, double(codeSum) / 1024, double(codeSum) * FAnalysis->PercentFactor(),
-                              double(formSum) / 1024});
-    if (FComparison->Shown())
-        summary += QStringLiteral(", change %1 bytes").arg(SignedNumber(changeSum));
-    if (count == 0)
-        if (const QString symbols = SymbolRowsSummary(FVGUnits->Items()); !symbols.isEmpty())
-            summary = symbols;
+    const QString summary =
+        UnitSelectionSummary(FVGUnits->Items(), FAnalysis->PercentFactor(), FComparison->Shown());
     FStatusPanels[0]->setToolTip(QString());
     FStatusPanels[0]->setText(summary);
     if (!FFilterPanel->isHidden() || !FBaselinePanel->isHidden())
