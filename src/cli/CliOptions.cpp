@@ -520,8 +520,8 @@ unit is said so on a line of its own: it holds, unless --strict.
             "delta" (null). The exit code is the text's.
   markdown: the same as a table for a pull request comment.)help"},
     {u"why", TCliCommand::Why, AddWhyOptions, CheckWhyOptions,
-     uR"help(quillon-cli why MAPFILE UNIT [--search-dir DIR] [--exe FILE|none] [--paths N]
-                [--format table|json] [-o FILE])help",
+     uR"help(quillon-cli why MAPFILE UNIT [--search-dir DIR] [--exe FILE|none]
+                [--paths N] [--format table|json] [-o FILE])help",
      uR"help(why: why a unit is linked into the program, and what removing it would
 save. The units of the MAP file are the nodes, the program (the MAP's last unit)
 the root; each unit's uses come from its .dcu file below --search-dir, else from
