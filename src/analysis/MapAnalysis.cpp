@@ -7,6 +7,7 @@
 #include "base/Strings.h"
 #include "base/UFormat.h"
 #include "base/XLists.h"
+#include "tree/ColumnDefinitions.h"
 #include "tree/TreeGridModel.h"
 
 #include <QFileInfo>
@@ -72,28 +73,13 @@ TMapAnalysis::TMapAnalysis(TTreeGridModel &Grid) : FGrid(Grid) {}
 
 void TMapAnalysis::SetupUnitColumns(TTreeGridModel &Grid)
 {
-    struct TColumnDefinition
-    {
-        const char16_t *Caption;
-        int Width;
-        Qt::Alignment Alignment;
-        TITVSortKind SortKind;
-    };
-    static const TColumnDefinition definitions[] = {
-        {u"Unit", 275, Qt::AlignLeft, iskText},
-        {u"Compiled size", 120, Qt::AlignRight, iskTag},
-        {u"%", 55, Qt::AlignRight, iskTag},
-        {u"DFM size", 90, Qt::AlignRight, iskData},
-        {u"Ratio DCU size", 100, Qt::AlignRight, iskNumeric},
-    };
-    Grid.Columns().Clear();
-    for (const TColumnDefinition &definition : definitions) {
-        TITVColumn *column = Grid.Columns().Add();
-        column->SetCaption(QString::fromUtf16(definition.Caption));
-        column->SetWidth(definition.Width);
-        column->SetAlignment(definition.Alignment);
-        column->SetSortKind(definition.SortKind);
-    }
+    SetColumnDefinitions(Grid.Columns(), {
+                                             {u"Unit", 275, Qt::AlignLeft, iskText},
+                                             {u"Compiled size", 120, Qt::AlignRight, iskTag},
+                                             {u"%", 55, Qt::AlignRight, iskTag},
+                                             {u"DFM size", 90, Qt::AlignRight, iskData},
+                                             {u"Ratio DCU size", 100, Qt::AlignRight, iskNumeric},
+                                         });
 }
 
 void TMapAnalysis::DoMessage(const QString &Message)

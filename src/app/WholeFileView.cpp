@@ -4,6 +4,7 @@
 #include "base/UFormat.h"
 #include "base/XLists.h"
 #include "controls/CITVClassic.h"
+#include "tree/ColumnDefinitions.h"
 
 #include <QCheckBox>
 #include <QLocale>
@@ -22,27 +23,12 @@ QString Thousands(uint64_t value)
 
 void SetupColumns(TTreeGridModel &grid)
 {
-    struct TColumnDefinition
-    {
-        const char16_t *Caption;
-        int Width;
-        Qt::Alignment Alignment;
-        TITVSortKind SortKind;
-    };
-    static const TColumnDefinition definitions[] = {
-        {u"Part", 275, Qt::AlignLeft, iskText},
-        {u"File size", 110, Qt::AlignRight, iskTag},
-        {u"Memory size", 110, Qt::AlignRight, iskData},
-        {u"% of file", 70, Qt::AlignRight, iskTag},
-    };
-    grid.Columns().Clear();
-    for (const TColumnDefinition &definition : definitions) {
-        TITVColumn *column = grid.Columns().Add();
-        column->SetCaption(QString::fromUtf16(definition.Caption));
-        column->SetWidth(definition.Width);
-        column->SetAlignment(definition.Alignment);
-        column->SetSortKind(definition.SortKind);
-    }
+    SetColumnDefinitions(grid.Columns(), {
+                                             {u"Part", 275, Qt::AlignLeft, iskText},
+                                             {u"File size", 110, Qt::AlignRight, iskTag},
+                                             {u"Memory size", 110, Qt::AlignRight, iskData},
+                                             {u"% of file", 70, Qt::AlignRight, iskTag},
+                                         });
 }
 
 QString PartName(const TPeSizeNode &node)
