@@ -150,11 +150,14 @@ public:
         Skip((first & 0xF0) ? 8 : 4);
     }
     // A length byte and the bytes; from 2009 on a length of 0xFF is followed by a u32 length.
+    uint64_t NameLength()
+    {
+        const uint64_t length = Byte();
+        return FLevel >= D2009 && length == 0xFF ? U32() : length;
+    }
     std::span<const uint8_t> Name()
     {
-        uint64_t length = Byte();
-        if (FLevel >= D2009 && length == 0xFF)
-            length = U32();
+        const uint64_t length = NameLength();
         Need(length);
         const auto name = FBytes.subspan(FPos, size_t(length));
         FPos += size_t(length);
@@ -313,13 +316,13 @@ private:
             switch (tag) {
             case 0x66: // a type: name and a u32
             case 0x67: // a value: name and a u32
-                FCursor.Name();
-                FCursor.U32();
+                FCursor.Skip(FCursor.NameLength());
+                FCursor.Skip(4);
                 break;
             case 0x6E:
-                FCursor.Name();
+                FCursor.Skip(FCursor.NameLength());
                 FCursor.SkipPacked();
-                FCursor.U32();
+                FCursor.Skip(4);
                 break;
             case 0x9F:
                 if (FLevel >= D2005)
