@@ -38,7 +38,7 @@ TUnitGraphSources UnitGraphSourcesOf(const TMapAnalysis &Analysis, const TTreeGr
         return sources;
     const QString exe = ExeFile.isEmpty() ? ExecutableBesideMap(sources.MapFileName) : ExeFile;
     if (!exe.isEmpty()) {
-        TProgramExecutable program = ReadProgramExecutable(exe, Analysis.CodeSegmentLength());
+        TProgramExecutable program = ReadProgramExecutable(exe, &Analysis.Segments());
         if (!program.Problem.isEmpty())
             Warnings << program.Problem;
         sources.PackageInfo = std::move(program.PackageInfo);

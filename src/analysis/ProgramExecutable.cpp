@@ -1,28 +1,22 @@
 #include "analysis/ProgramExecutable.h"
 
-#include "base/UFileUtils.h"
 #include "pe/PeFormatError.h"
 #include "pe/PeImage.h"
 
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 
 using namespace Qt::Literals::StringLiterals;
 
-TProgramExecutable ReadProgramExecutable(const QString &FileName, qint64 CodeSegmentLength)
+TProgramExecutable ReadProgramExecutable(const QString &FileName, const TMapSegments *Segments)
 {
     TProgramExecutable program;
     program.FileName = FileName;
     try {
         const TPeImage image = TPeImage::LoadFile(QFile::encodeName(FileName).toStdString());
-        const TPeSection *code = SectionOfMapSegment(image, u".text"_s);
-        if (CodeSegmentLength > 0 && (!code || code->VirtualSize != CodeSegmentLength)) {
-            program.Problem =
-                u"%1 is not the build the MAP file describes: its code section is %2 bytes long, "
-                u"the MAP's %3"_s.arg(FileName)
-                    .arg(code ? qint64(code->VirtualSize) : 0)
-                    .arg(CodeSegmentLength);
-            return program;
+        if (Segments) {
+            program.Problem = ExecutableMismatch(image, *Segments, FileName);
+            if (!program.Problem.isEmpty())
+                return program;
         }
         const auto bytes = image.ResourceBytes("RCDATA", "PACKAGEINFO");
         if (!bytes) {

@@ -1,7 +1,7 @@
 #pragma once
 // The executable that belongs to a MAP file, for the units it lists in its PACKAGEINFO resource.
-// They belong together when the executable's code section is as long as the MAP's code segment:
-// the time stamp is no help (some compilers write a fixed one).
+// It belongs to the MAP by the whole-file view's rule (ExecutableMismatch: the code and data
+// segments as long as their sections); the time stamp is no help (some compilers write a fixed one).
 
 #include "analysis/ExecutableMatch.h"
 #include "units/PackageInfo.h"
@@ -18,5 +18,5 @@ struct TProgramExecutable
     QString Problem;
 };
 
-// CodeSegmentLength is the MAP's (0 when it gives none: the executable is then taken as it is).
-TProgramExecutable ReadProgramExecutable(const QString &FileName, qint64 CodeSegmentLength);
+// Segments are the MAP's; null for an executable read without a MAP, which is then taken as it is.
+TProgramExecutable ReadProgramExecutable(const QString &FileName, const TMapSegments *Segments);

@@ -148,7 +148,10 @@ TReadOnlyFile::TReadOnlyFile(const QString &fileName) : FState(std::make_unique<
         close(fd);
         return;
     }
-    posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    // Small files are read in a call or two, for which the advice would cost a call of its own.
+    constexpr off_t AdvisedSize = 1 << 20;
+    if (info.st_size > AdvisedSize)
+        posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     FState->Fd = fd;
     FSize = qint64(info.st_size);
 }

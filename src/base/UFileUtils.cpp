@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <cstring>
 #include <set>
+#include <vector>
 
 namespace {
 
@@ -86,10 +87,13 @@ bool MaskMatches(const QString &mask, qsizetype m, const QString &name, qsizetyp
 class FileCollector
 {
 public:
-    FileCollector(const QString &mask, TXStringList &list, const TCollectFilesProgressEvent &progress,
+    FileCollector(const QStringList &masks, TXStringList &list, const TCollectFilesProgressEvent &progress,
                   TCollectFilesCounts &counts)
-        : FMask(mask), FList(list), FProgress(progress), FCounts(counts)
-    {}
+        : FList(list), FProgress(progress), FCounts(counts)
+    {
+        for (const QString &mask : masks)
+            FMasks.emplace_back(mask);
+    }
 
     void Enumerate(const QString &folder, bool recurse)
     {
@@ -111,7 +115,7 @@ public:
             if (entry.IsFolder) {
                 if (recurse)
                     Enumerate(folder + entry.Name + u'/', true);
-            } else if (FMask.Matches(entry.Name)) {
+            } else if (Matches(entry.Name)) {
                 FList.Add(folder + entry.Name);
                 ++FCounts.Files;
             }
@@ -129,7 +133,12 @@ private:
         return abort;
     }
 
-    const TFileMask FMask;
+    bool Matches(const QString &name) const
+    {
+        return std::any_of(FMasks.begin(), FMasks.end(), [&name](const TFileMask &mask) { return mask.Matches(name); });
+    }
+
+    std::vector<TFileMask> FMasks;
     TXStringList &FList;
     const TCollectFilesProgressEvent &FProgress;
     TCollectFilesCounts &FCounts;
@@ -193,10 +202,16 @@ bool TFileMask::Matches(const QString &name) const
 void CollectFiles(const QString &folder, const QString &mask, TXStringList &list, bool recurse,
                   const TCollectFilesProgressEvent &progress, TCollectFilesCounts *counts)
 {
+    CollectFiles(folder, QStringList{mask}, list, recurse, progress, counts);
+}
+
+void CollectFiles(const QString &folder, const QStringList &masks, TXStringList &list, bool recurse,
+                  const TCollectFilesProgressEvent &progress, TCollectFilesCounts *counts)
+{
     // A folder typed without its final separator would otherwise list the parent's entries.
     const QString start = folder.isEmpty() || folder.endsWith(u'/') ? folder : folder + u'/';
     TCollectFilesCounts ownCounts;
-    FileCollector(mask, list, progress, counts ? *counts : ownCounts).Enumerate(start, recurse);
+    FileCollector(masks, list, progress, counts ? *counts : ownCounts).Enumerate(start, recurse);
 }
 
 QByteArray LoadBytesFromFile(const QString &fileName, qint64 offset, qint64 maxCount)

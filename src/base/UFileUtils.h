@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
@@ -32,6 +33,9 @@ struct TCollectFilesCounts
 // endless or loop back, and they hold no files of a project. `counts`, when given, is kept up to
 // date during the walk.
 void CollectFiles(const QString &folder, const QString &mask, TXStringList &list, bool recurse,
+                  const TCollectFilesProgressEvent &progress = {}, TCollectFilesCounts *counts = nullptr);
+// The files that match any of `masks`, in one walk.
+void CollectFiles(const QString &folder, const QStringList &masks, TXStringList &list, bool recurse,
                   const TCollectFilesProgressEvent &progress = {}, TCollectFilesCounts *counts = nullptr);
 
 // The file mask rules: "*" any run of characters, "?" any one, "[...]" a set or range ("[!...]"

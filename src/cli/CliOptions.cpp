@@ -388,7 +388,9 @@ first; units of equal size keep their MAP order.
                      the uses found below DIR: csv "retained_size" (empty when
                      no chain is known), json "retained_size" (null then) and
                      "retained_upper_bound", the table's "Retained size" ("<="
-                     before an upper bound); not in html
+                     before an upper bound; its headings take two lines to keep
+                     80 columns); the program's uses from the executable --exe
+                     chooses when no project file is found; not in html
   -o, --output FILE  write the report to FILE instead of standard output
   --exe FILE|none    the executable of the build: by default the MAP file's
                      name with .exe, .dll or .bpl beside it; none reads none.
@@ -532,8 +534,8 @@ itself). A unit found in neither has unknown uses.
   --search-dir DIR   where the .dcu files and the sources lie
   --exe FILE|none    the executable linked with the MAP file (default: the
                      .exe, .dll or .bpl of the MAP's name beside it; none reads
-                     none); used only when its code section is as long as the
-                     MAP's code segment
+                     none); used only when the MAP's code and data segments
+                     are as long as its code and data sections, as for report
   --paths N          up to N chains (default 3), each through another direct
                      user, the shortest first; ties follow the order of the
                      uses clauses, interface before implementation

@@ -77,9 +77,6 @@ int RunGraph(TCliOptions options)
     TUnitGraphBuild build;
     if (const int code = BuildUnitGraphOfMap(options, build); code != ecSuccess)
         return code;
-    if (const int refused = TCommandOutput::Refuse(options.OutputFile, {StartFolderPath(options.MapFile)});
-        refused != ecSuccess)
-        return refused;
     TCommandOutput output;
     if (!output.Open(options.OutputFile))
         return ecOutputFailed;

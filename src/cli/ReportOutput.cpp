@@ -111,14 +111,15 @@ void WriteUnits(TMapAnalysis &analysis, TTreeGridModel &grid, TReportWriter &wri
     }
 }
 
-// The retained size of each unit listed, from the unit graph of the run's units and the uses below
-// the search folder.
+// The retained size of each unit listed, from the unit graph of the run's units, the uses below
+// the search folder and the PACKAGEINFO of the executable --exe chooses, as why reads them.
 void AddRetainedSizes(const TMapAnalysis &analysis, const TTreeGridModel &grid, const QString &searchFolder,
-                      std::vector<TUnitReportRow> &rows)
+                      const QString &exeOption, std::vector<TUnitReportRow> &rows)
 {
     QStringList warnings;
-    const TUnitGraphBuild build =
-        BuildUnitGraph(UnitGraphSourcesOf(analysis, grid, searchFolder, QString(), true, warnings));
+    const bool noExe = exeOption.compare(u"none"_s, Qt::CaseInsensitive) == 0;
+    const TUnitGraphBuild build = BuildUnitGraph(
+        UnitGraphSourcesOf(analysis, grid, searchFolder, noExe ? QString() : exeOption, !noExe, warnings));
     for (const QString &warning : warnings + build.Notes)
         PrintWarning(warning);
     for (TUnitReportRow &row : rows) {
@@ -143,7 +144,7 @@ std::unique_ptr<TReportWriter> WriteReport(TMapAnalysis &Analysis, TTreeGridMode
         rows.push_back(TUnitReportRow::Of(unit, Analysis.PercentFactor()));
 
     if (Options.Retained)
-        AddRetainedSizes(Analysis, Grid, Options.SearchDir.value_or(QString()), rows);
+        AddRetainedSizes(Analysis, Grid, Options.SearchDir.value_or(QString()), Options.Exe, rows);
     std::unique_ptr<TReportWriter> writer = NewWriter(Options, Analysis, Output, File);
     writer->SetWithRetained(Options.Retained);
     writer->Begin(Analysis, rows);

@@ -29,9 +29,15 @@ public:
         }
         // Symbol names come later, one unit at a time: a narrow table with them takes its full width.
         if (!FWide)
-            FNameWidth = FWithSymbols ? NarrowNameWidth : std::min(FNameWidth, NarrowNameWidth);
-        Line(u"Unit"_s, false, u"Compiled size"_s, u"%"_s, u"DFM size"_s, u"Ratio DCU size"_s,
-             u"Retained size"_s);
+            FNameWidth = FWithSymbols ? NarrowNameWidth() : std::min(FNameWidth, NarrowNameWidth());
+        // Five size columns fit 80 only under headings of two lines, each column as wide as its
+        // figures rather than its title.
+        if (WithRetained()) {
+            Line(QString(), false, u"Compiled"_s, QString(), u"DFM"_s, u"Ratio DCU"_s, u"Retained"_s);
+            Line(u"Unit"_s, false, u"size"_s, u"%"_s, u"size"_s, u"size"_s, u"size"_s);
+        } else {
+            Line(u"Unit"_s, false, u"Compiled size"_s, u"%"_s, u"DFM size"_s, u"Ratio DCU size"_s);
+        }
         WriteText(QString(RuleWidth(), u'-') + u'\n');
     }
 
@@ -55,22 +61,41 @@ public:
     }
 
 private:
-    // The name column that keeps a table within 80 columns: the other columns take 52.
-    static constexpr qsizetype NarrowNameWidth = 28;
+    struct TColumnWidths
+    {
+        qsizetype Size, Percent, Dfm, Ratio, Retained;
+    };
+    static constexpr TColumnWidths Widths{13, 8, 9, 14, 0};
+    // "12,345,678" under "Compiled", "<= 12,345,678" under "Retained".
+    static constexpr TColumnWidths RetainedWidths{10, 8, 9, 9, 13};
 
-    // The retained size's column (--retained) widens the table beyond 80 columns.
-    qsizetype RuleWidth() const { return FNameWidth + 50 + (WithRetained() ? 17 : 0); }
+    const TColumnWidths &ColumnWidths() const { return WithRetained() ? RetainedWidths : Widths; }
+
+    // What the size columns take with their separators.
+    qsizetype SizeColumnsWidth() const
+    {
+        const TColumnWidths &w = ColumnWidths();
+        return 2 + w.Size + 2 + w.Percent + 2 + w.Dfm + 2 + w.Ratio + (WithRetained() ? 2 + w.Retained : 0);
+    }
+
+    // The name column that keeps a table within 80 columns.
+    qsizetype NarrowNameWidth() const { return 80 - SizeColumnsWidth(); }
+
+    // The rules stop short of the last column's separator, as the table has always drawn them.
+    qsizetype RuleWidth() const { return FNameWidth + SizeColumnsWidth() - 2; }
 
     // A name that does not fit is cut, or given a line of its own when Whole.
     void Line(const QString &name, bool whole, const QString &size, const QString &percent,
               const QString &dfm, const QString &ratio, const QString &retained = QString())
     {
+        const TColumnWidths &w = ColumnWidths();
         const QString nameCell =
             whole ? NameCell(name, FNameWidth) : CutName(name, FNameWidth).leftJustified(FNameWidth);
-        QString line = nameCell + u"  "_s + size.rightJustified(13) + u"  "_s + percent.rightJustified(8) +
-                       u"  "_s + dfm.rightJustified(9) + u"  "_s + ratio.rightJustified(14);
+        QString line = nameCell + u"  "_s + size.rightJustified(w.Size) + u"  "_s +
+                       percent.rightJustified(w.Percent) + u"  "_s + dfm.rightJustified(w.Dfm) + u"  "_s +
+                       ratio.rightJustified(w.Ratio);
         if (WithRetained())
-            line += u"  "_s + retained.rightJustified(15);
+            line += u"  "_s + retained.rightJustified(w.Retained);
         while (line.endsWith(u' '))
             line.chop(1);
         WriteText(line + u'\n');

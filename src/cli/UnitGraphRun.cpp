@@ -1,5 +1,6 @@
 #include "cli/UnitGraphRun.h"
 
+#include "analysis/ExecutableMatch.h"
 #include "analysis/LinkedUnits.h"
 #include "cli/CommandSupport.h"
 #include "cli/OutputText.h"
@@ -10,6 +11,18 @@ using namespace Qt::Literals::StringLiterals;
 
 int BuildUnitGraphOfMap(const TCliOptions &Options, TUnitGraphBuild &Build)
 {
+    const QString mapFile = MapFileOf(Options.MapFile);
+    if (mapFile.isEmpty())
+        return ecMapUnreadable;
+    const bool noExe = Options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0;
+    const QString exeFile = noExe ? QString() : StartFolderPath(Options.Exe);
+    // Refused before anything runs, as the report refuses it: the output would replace a file the
+    // run reads.
+    if (const int refused =
+            TCommandOutput::Refuse(Options.OutputFile, InputsOf(mapFile) << Options.MapFile << exeFile
+                                                                         << ExecutableBesideMap(mapFile));
+        refused != ecSuccess)
+        return refused;
     // The analysis makes the project's folder the current one: the search folder is fixed first.
     QString searchFolder;
     if (Options.SearchDir) {
@@ -20,15 +33,10 @@ int BuildUnitGraphOfMap(const TCliOptions &Options, TUnitGraphBuild &Build)
             return ecMapUnreadable;
         }
     }
-    const bool noExe = Options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0;
-    const QString exeFile = noExe ? QString() : StartFolderPath(Options.Exe);
     if (!exeFile.isEmpty() && !QFileInfo(exeFile).isFile()) {
         PrintError(u"cannot read \"%1\": no such file"_s.arg(Options.Exe));
         return ecMapUnreadable;
     }
-    const QString mapFile = MapFileOf(Options.MapFile);
-    if (mapFile.isEmpty())
-        return ecMapUnreadable;
     TAnalysedBuild analysed;
     if (const int code = analysed.Run(mapFile); code != ecSuccess)
         return code;

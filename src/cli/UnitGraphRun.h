@@ -7,7 +7,8 @@
 
 #include <QByteArray>
 
-// ecSuccess with the graph built, or the exit code after the message. Files that could not be read
+// ecSuccess with the graph built, or the exit code after the message. An Options.OutputFile that is
+// one of the files the run reads is refused before anything is read. Files that could not be read
 // are warnings.
 int BuildUnitGraphOfMap(const TCliOptions &Options, TUnitGraphBuild &Build);
 

@@ -124,9 +124,6 @@ int RunWhy(TCliOptions options)
         PrintError(u"unit %1 is not linked into %2"_s.arg(options.UnitName, program));
         return ecOutputFailed;
     }
-    if (const int refused = TCommandOutput::Refuse(options.OutputFile, {StartFolderPath(options.MapFile)});
-        refused != ecSuccess)
-        return refused;
     TCommandOutput output;
     if (!output.Open(options.OutputFile))
         return ecOutputFailed;

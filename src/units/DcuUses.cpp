@@ -1,9 +1,10 @@
 #include "units/DcuUses.h"
 
-#include <QFile>
+#include "base/FileSystemAccess.h"
 
 #include <algorithm>
 #include <array>
+#include <vector>
 
 using namespace Qt::Literals::StringLiterals;
 
@@ -149,21 +150,26 @@ public:
         Skip((first & 0xF0) ? 8 : 4);
     }
     // A length byte and the bytes; from 2009 on a length of 0xFF is followed by a u32 length.
+    uint64_t NameLength()
+    {
+        const uint64_t length = Byte();
+        return FLevel >= D2009 && length == 0xFF ? U32() : length;
+    }
     std::span<const uint8_t> Name()
     {
-        uint64_t length = Byte();
-        if (FLevel >= D2009 && length == 0xFF)
-            length = U32();
+        const uint64_t length = NameLength();
         Need(length);
         const auto name = FBytes.subspan(FPos, size_t(length));
         FPos += size_t(length);
         return name;
     }
+    // Names are ASCII but for the rare unit named in other letters: those alone need decoding.
     QString NameText(std::span<const uint8_t> name) const
     {
         const auto *chars = reinterpret_cast<const char *>(name.data());
-        return FLevel >= D2009 ? QString::fromUtf8(chars, qsizetype(name.size()))
-                               : QString::fromLatin1(chars, qsizetype(name.size()));
+        const bool ascii = std::all_of(name.begin(), name.end(), [](uint8_t c) { return c < 0x80; });
+        return FLevel >= D2009 && !ascii ? QString::fromUtf8(chars, qsizetype(name.size()))
+                                         : QString::fromLatin1(chars, qsizetype(name.size()));
     }
     void Skip(uint64_t count)
     {
@@ -174,8 +180,13 @@ public:
 private:
     void Need(uint64_t count) const
     {
-        if (FPos <= FBytes.size() && count <= FBytes.size() - FPos)
+        if (FPos <= FBytes.size() && count <= FBytes.size() - FPos) [[likely]]
             return;
+        NotThere();
+    }
+    // Out of the way of the reads, which every record makes many of.
+    [[noreturn, gnu::noinline, gnu::cold]] void NotThere() const
+    {
         if (FFileSize > qint64(FBytes.size()))
             throw EDcuNeedsMore(u"more of the file is needed"_s);
         throw EDcuFormatError(u"the file ends inside a record (offset %1)"_s.arg(FPos));
@@ -305,13 +316,13 @@ private:
             switch (tag) {
             case 0x66: // a type: name and a u32
             case 0x67: // a value: name and a u32
-                FCursor.Name();
-                FCursor.U32();
+                FCursor.Skip(FCursor.NameLength());
+                FCursor.Skip(4);
                 break;
             case 0x6E:
-                FCursor.Name();
+                FCursor.Skip(FCursor.NameLength());
                 FCursor.SkipPacked();
-                FCursor.U32();
+                FCursor.Skip(4);
                 break;
             case 0x9F:
                 if (FLevel >= D2005)
@@ -388,23 +399,30 @@ TDcuUses ReadDcuUses(std::span<const uint8_t> Bytes, qint64 FileSize)
 
 TDcuUses ReadDcuUsesFile(const QString &FileName)
 {
-    // The lists lie near the start; most files need only their first block.
-    constexpr qint64 FirstBlock = 64 * 1024;
-    QFile file(FileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw EDcuFormatError(u"cannot be read (%1)"_s.arg(file.errorString()));
-    const qint64 size = file.size();
-    QByteArray bytes = file.read(std::min(size, FirstBlock));
-    const auto span = [&bytes] {
-        return std::span<const uint8_t>(reinterpret_cast<const uint8_t *>(bytes.constData()),
-                                        size_t(bytes.size()));
+    // The lists lie near the start and most units' fit in the first read, made into the stack;
+    // a unit whose lists go further is read again in doubling lengths, never more than its size.
+    constexpr qint64 FirstRead = 16 * 1024;
+    TReadOnlyFile file(FileName);
+    if (!file.IsOpen())
+        throw EDcuFormatError(u"cannot be read (%1)"_s.arg(file.Error()));
+    const qint64 size = file.Size();
+    const auto read = [&file, size](uint8_t *into, qint64 count) {
+        if (file.ReadAt(reinterpret_cast<char *>(into), count, 0) != count)
+            throw EDcuFormatError(u"changed while it was read (%1 bytes expected)"_s.arg(size));
+        return std::span<const uint8_t>(into, size_t(count));
     };
+    std::array<uint8_t, FirstRead> first;
     try {
-        return ReadDcuUses(span(), size);
+        return ReadDcuUses(read(first.data(), std::min(size, FirstRead)), size);
     } catch (const EDcuNeedsMore &) {
-        bytes += file.readAll();
-        if (bytes.size() != size)
-            throw EDcuFormatError(u"changed while it was read"_s);
-        return ReadDcuUses(span(), size);
+    }
+    // Ends at the latest with the whole file, where the reader raises EDcuFormatError, not this.
+    std::vector<uint8_t> bytes;
+    for (qint64 length = 2 * FirstRead;; length *= 2) {
+        bytes.resize(size_t(std::min(size, length)));
+        try {
+            return ReadDcuUses(read(bytes.data(), qint64(bytes.size())), size);
+        } catch (const EDcuNeedsMore &) {
+        }
     }
 }

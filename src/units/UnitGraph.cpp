@@ -51,11 +51,14 @@ int TUnitGraph::AddUnit(const QString &Name, qint64 CodeSize)
     const int index = int(FNodes.size());
     FNodes.push_back(TUnitNode{Name, CodeSize, false, {}});
     FByName.insert(key, index);
+    FByExactName.insert(Name, index);
     return index;
 }
 
 std::optional<int> TUnitGraph::IndexOf(const QString &Name) const
 {
+    if (const auto exact = FByExactName.constFind(Name); exact != FByExactName.cend())
+        return *exact;
     const auto it = FByName.constFind(Name.toLower());
     return it == FByName.cend() ? std::nullopt : std::optional<int>(*it);
 }

@@ -90,6 +90,8 @@ private:
 
     std::vector<TUnitNode> FNodes;
     QHash<QString, int> FByName; // lower-case names
+    // The names as added: most lookups spell a name as the MAP does, and need no lower-case copy.
+    QHash<QString, int> FByExactName;
     int FRoot = -1;
     // Computed: breadth-first order (-1 unreachable), its sequence, dominators, retained sizes,
     // preorder intervals of the dominator tree.

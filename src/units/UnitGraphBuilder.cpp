@@ -58,7 +58,8 @@ private:
     QHash<QString, int> FSuffixes;
 };
 
-// The files below the search folder by bare name, lower case; the first of a name found stays.
+// The files below the search folder by bare name, lower case: the first .dcu of a name found stays,
+// and of the sources the first .pas, else the first .dpr, else the first .dpk.
 struct TFoundFiles
 {
     QHash<QString, QString> Dcu;
@@ -70,17 +71,27 @@ TFoundFiles FindFiles(const QString &folder, const TCollectFilesProgressEvent &p
     TFoundFiles found;
     if (folder.isEmpty())
         return found;
+    // One walk for the four kinds: the tree is read once, however large.
+    static const QStringList extensions{u"dcu"_s, u"pas"_s, u"dpr"_s, u"dpk"_s};
+    QStringList masks;
+    for (const QString &extension : extensions)
+        masks << u"*."_s + extension;
     auto files = NewXStringList();
-    CollectFiles(folder, u"*.dcu"_s, *files, true, progress);
-    for (const QString &mask : {u"*.pas"_s, u"*.dpr"_s, u"*.dpk"_s})
-        CollectFiles(folder, mask, *files, true, progress);
+    CollectFiles(folder, masks, *files, true, progress);
+    QHash<QString, int> sourceRanks;
     for (int i = 0; i < files->Count(); ++i) {
         const QString path = files->Get(i);
-        const QFileInfo info(path);
-        auto &into = info.suffix().compare(u"dcu"_s, Qt::CaseInsensitive) == 0 ? found.Dcu : found.Sources;
-        const QString key = info.completeBaseName().toLower();
-        if (!into.contains(key))
-            into.insert(key, path);
+        const qsizetype slash = path.lastIndexOf(u'/');
+        const qsizetype dot = path.lastIndexOf(u'.');
+        const QString key = path.mid(slash + 1, dot - slash - 1).toLower();
+        const int rank = int(extensions.indexOf(path.mid(dot + 1).toLower()));
+        if (rank == 0) {
+            if (!found.Dcu.contains(key))
+                found.Dcu.insert(key, path);
+        } else if (const auto known = sourceRanks.constFind(key); known == sourceRanks.cend() || rank < *known) {
+            sourceRanks.insert(key, rank);
+            found.Sources.insert(key, path);
+        }
     }
     return found;
 }

@@ -1,5 +1,7 @@
 #include "analysis/ProgramExecutable.h"
 
+#include "analysis/MapText.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -23,6 +25,14 @@ QStringList NamedByProgram(const TPackageInfo &info)
     return names;
 }
 
+// The segment table of a corpus MAP file; none for an executable without one.
+std::optional<TMapSegments> SegmentsOf(const char *map)
+{
+    if (!map)
+        return std::nullopt;
+    return TMapSegments::Parse(TMapText::LoadFromFile(Corpus(map)));
+}
+
 std::span<const uint8_t> Span(const QByteArray &bytes)
 {
     return {reinterpret_cast<const uint8_t *>(bytes.constData()), size_t(bytes.size())};
@@ -35,23 +45,25 @@ TEST(ProgramExecutableTest, PackageInfoOfCorpusExecutables)
     struct TCase
     {
         const char *Exe;
-        qint64 CodeSegmentLength;
+        const char *Map;
         size_t Units;
         const char *NamedByProgram;
     };
     // The units without the implicit flag are the program, System, SysInit and the .dpr's uses,
     // in the resource's own order.
     const TCase cases[] = {
-        {"d7-circuit/Project1.exe", 0x8C85C, 70,
+        {"d7-circuit/Project1.exe", "d7-circuit/Project1.map", 70,
          "Project1 System SysInit Forms Unit4 Unit1 Unit3 Unit2 MatrixAlg ComplexAlg"},
-        {"d7-exp2dbf-tiny/Exp2dbf.exe", 0x2240C, 10, nullptr},
-        {"d12-exe-koerper-win64/Win64/Release/Project1.exe", 0, 104, nullptr},
+        {"d7-exp2dbf-tiny/Exp2dbf.exe", "d7-exp2dbf-tiny/Exp2dbf.map", 10, nullptr},
+        {"dxe-dcpcrypt/Project1.exe", "dxe-dcpcrypt/Project1.map", 107, nullptr},
+        {"d12-exe-koerper-win64/Win64/Release/Project1.exe", nullptr, 104, nullptr},
     };
     if (!QDir(QUILLON_CORPUS_DIR).exists())
         GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
     for (const TCase &c : cases) {
         SCOPED_TRACE(c.Exe);
-        const TProgramExecutable program = ReadProgramExecutable(Corpus(c.Exe), c.CodeSegmentLength);
+        const std::optional<TMapSegments> segments = SegmentsOf(c.Map);
+        const TProgramExecutable program = ReadProgramExecutable(Corpus(c.Exe), segments ? &*segments : nullptr);
         EXPECT_EQ(program.Problem.toStdString(), "");
         ASSERT_TRUE(program.PackageInfo);
         EXPECT_EQ(program.PackageInfo->Contains.size(), c.Units);
@@ -61,17 +73,41 @@ TEST(ProgramExecutableTest, PackageInfoOfCorpusExecutables)
     }
 }
 
+// The whole-file view's rule decides, with its warning: code and data segments against their
+// sections. The corpus pairs of another build differ in code; a data segment of another length
+// (the code alike) is refused as well.
 TEST(ProgramExecutableTest, AnotherBuildOrNoExecutable)
 {
     if (!QDir(QUILLON_CORPUS_DIR).exists())
         GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
-    const TProgramExecutable other = ReadProgramExecutable(Corpus("d2005-bank-large/bank.exe"), 0x21B978);
-    EXPECT_FALSE(other.PackageInfo);
-    EXPECT_TRUE(
-        other.Problem.endsWith(u"is not the build the MAP file describes: its code section is 2233556 bytes "
-                               u"long, the MAP's 2210168"_s))
-        << other.Problem.toStdString();
-    const TProgramExecutable notPe = ReadProgramExecutable(Corpus("d7-circuit/Project1.map"), 0);
+    TMapSegments otherData = *SegmentsOf("d7-circuit/Project1.map");
+    for (TMapSegment &segment : otherData.Segments)
+        if (segment.Class == u"DATA"_s)
+            segment.Length += 4;
+    struct TCase
+    {
+        const char *Exe;
+        TMapSegments Segments;
+        const char *Problem;
+    };
+    const TCase cases[] = {
+        {"d2005-bank-large/bank.exe", *SegmentsOf("d2005-bank-large/bank.map"),
+         "its section CODE holds 2233556 bytes, the MAP file's segment .text 2210168 bytes"},
+        {"d10-cefclient/Win32/Debug/cefclient.exe", *SegmentsOf("d10-cefclient/Win32/Debug/cefclient.map"),
+         "its section .text holds"},
+        {"d7-circuit/Project1.exe", otherData, "its section DATA holds"},
+        {"d7-circuit/Project1.exe", TMapSegments{}, "the MAP file has no segment table"},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Exe);
+        const TProgramExecutable other = ReadProgramExecutable(Corpus(c.Exe), &c.Segments);
+        EXPECT_FALSE(other.PackageInfo);
+        EXPECT_EQ(other.Problem, ExecutableMismatch(TPeImage::LoadFile(Corpus(c.Exe).toStdString()), c.Segments,
+                                                    Corpus(c.Exe)));
+        EXPECT_TRUE(other.Problem.contains(u"comes from another build"_s)) << other.Problem.toStdString();
+        EXPECT_TRUE(other.Problem.contains(QString::fromUtf8(c.Problem))) << other.Problem.toStdString();
+    }
+    const TProgramExecutable notPe = ReadProgramExecutable(Corpus("d7-circuit/Project1.map"), nullptr);
     EXPECT_FALSE(notPe.PackageInfo);
     EXPECT_FALSE(notPe.Problem.isEmpty());
     EXPECT_EQ(ExecutableBesideMap(Corpus("d7-circuit/Project1.map")), Corpus("d7-circuit/Project1.exe"));

@@ -73,12 +73,16 @@ TEST_F(CliInputsOutputsTest, AnOutputThatIsAnInputIsRefusedAndTheInputKept)
     std::filesystem::create_hard_link(Map.toStdWString(), Path("hard.map").toStdWString());
     Write("App.exe", "MZ");
     const QString other = Write("Old.map", Sample);
+    const QString project = Write("App.dpr", "program App;\r\nbegin\r\nend.\r\n");
+    const QString named = Write("Named.exe", "MZ");
+    // The file named as the one refused, where the case tells it.
     struct TCase
     {
         QStringList Arguments;
+        const char *Refused = nullptr;
     };
     const TCase cases[] = {
-        {{"report", "App.map", "-o", "App.map"}},
+        {{"report", "App.map", "-o", "App.map"}, "App.map"},
         {{"report", "App.map", "-o", "./App.map"}},
         {{"report", "App.map", "--output=sub/../App.map"}},
         {{"report", "App.map", "-o", "link.map"}},
@@ -89,6 +93,16 @@ TEST_F(CliInputsOutputsTest, AnOutputThatIsAnInputIsRefusedAndTheInputKept)
         {{"diff", "Old.map", "App.map", "-o", "Old.map"}},
         {{"diff", "Old.map", "App.map", "-o", "hard.map"}},
         {{"check", "App.map", "--max-total", "1M", "-o", "App.map"}},
+        {{"report", "App.map", "-o", "App.exe"}, "App.exe"},
+        // why and graph refuse before the MAP is read (the unit's absence would be found first)
+        // and name what they refuse: the MAP, its project, the executable beside it or named.
+        {{"why", "App.map", "NoSuchUnit", "-o", "App.map"}, "App.map"},
+        {{"why", "App.map", "NoSuchUnit", "-o", "link.map"}, "App.map"},
+        {{"why", "App.map", "NoSuchUnit", "-o", "App.dpr"}, "App.dpr"},
+        {{"why", "App.map", "NoSuchUnit", "--exe", "Named.exe", "-o", "Named.exe"}, "Named.exe"},
+        {{"graph", "App.map", "-o", "hard.map"}, "App.map"},
+        {{"graph", "App.map", "--format", "dot", "-o", "App.exe"}, "App.exe"},
+        {{"graph", "App.map", "-o", "App.dpr"}, "App.dpr"},
     };
     for (const TCase &c : cases) {
         const TCliResult result = RunCli(c.Arguments, Dir.path());
@@ -96,12 +110,17 @@ TEST_F(CliInputsOutputsTest, AnOutputThatIsAnInputIsRefusedAndTheInputKept)
         EXPECT_EQ(result.ExitCode, 64) << why;
         EXPECT_TRUE(result.Err.contains("which this run reads: refusing to overwrite it"))
             << why << ": " << result.Err.toStdString();
+        if (c.Refused)
+            EXPECT_TRUE(result.Err.contains(QString::fromUtf8(c.Refused) + "\", which this run reads"))
+                << why << ": " << result.Err.toStdString();
         EXPECT_TRUE(result.Out.isEmpty()) << why;
         EXPECT_EQ(ReadAll(Map), Sample) << why;
         EXPECT_EQ(ReadAll(other), Sample) << why;
+        EXPECT_EQ(ReadAll(Path("App.exe")), "MZ") << why;
+        EXPECT_EQ(ReadAll(named), "MZ") << why;
+        EXPECT_EQ(ReadAll(project), "program App;\r\nbegin\r\nend.\r\n") << why;
     }
     // The project file is read too.
-    const QString project = Write("App.dpr", "program App;\r\nbegin\r\nend.\r\n");
     EXPECT_EQ(RunCli({"report", "App.map", "-o", "App.dpr"}, Dir.path()).ExitCode, 64);
     EXPECT_EQ(ReadAll(project), "program App;\r\nbegin\r\nend.\r\n");
 }

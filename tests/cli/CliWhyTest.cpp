@@ -278,7 +278,7 @@ TEST(CliWhyTest, ProgramUsesFromTheExecutable)
     const TCliResult other = RunCli({u"why"_s, dir.filePath(u"Project1.map"_s), u"Unit4"_s, u"--exe"_s,
                                      corpus + u"d2005-bank-large/bank.exe"_s, u"--format"_s, u"json"_s});
     ASSERT_EQ(other.ExitCode, 0) << other.Err.toStdString();
-    EXPECT_TRUE(other.Err.contains(u"bank.exe is not the build the MAP file describes"_s))
+    EXPECT_TRUE(other.Err.contains(u"bank.exe\" comes from another build than the MAP file"_s))
         << other.Err.toStdString();
     EXPECT_EQ(Chains(JsonOf(other)).toStdString(), "");
     EXPECT_TRUE(JsonOf(other)[u"retained_size"].isNull());
@@ -312,6 +312,57 @@ TEST(CliWhyTest, ReportWithRetainedSizes)
     const TCliResult table =
         RunCli({u"report"_s, fixture.Map(), u"--search-dir"_s, fixture.Folder(), u"--retained"_s});
     ASSERT_EQ(table.ExitCode, 0) << table.Err.toStdString();
-    EXPECT_TRUE(table.Out.contains("Retained size")) << table.Out.toStdString();
+    EXPECT_TRUE(table.Out.contains("Retained")) << table.Out.toStdString();
     EXPECT_TRUE(table.Out.contains("<= 5,200")) << table.Out.toStdString();
+}
+
+// The table with the retained sizes keeps within 80 columns under headings of two lines, with long
+// dotted names and with symbol rows; its figures stay whole.
+TEST(CliWhyTest, RetainedTableFitsEightyColumns)
+{
+    if (!QDir(QUILLON_CORPUS_DIR).exists())
+        GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
+    const QString folder = QStringLiteral(QUILLON_CORPUS_DIR) + u"/xe2-rdviewer"_s;
+    const QString map = folder + u"/Win32/Debug/RemoteControlViewer.map"_s;
+    for (const QStringList &extra : {QStringList{}, QStringList{u"--symbols"_s}}) {
+        SCOPED_TRACE(extra.join(u' ').toStdString());
+        const TCliResult table =
+            RunCli(QStringList{u"report"_s, map, u"--search-dir"_s, folder, u"--retained"_s} + extra);
+        ASSERT_EQ(table.ExitCode, 0) << table.Err.toStdString();
+        const QStringList lines = QString::fromUtf8(table.Out).split(u'\n');
+        ASSERT_GT(lines.size(), 4);
+        EXPECT_EQ(lines[0].simplified().toStdString(), "Compiled DFM Ratio DCU Retained");
+        EXPECT_EQ(lines[1].simplified().toStdString(), "Unit size % size size size");
+        for (const QString &line : lines)
+            EXPECT_LE(line.size(), 80) << line.toStdString();
+        // A unit row: the name cut to its column, then every figure.
+        const QStringList cells = lines[3].split(u"  "_s, Qt::SkipEmptyParts);
+        EXPECT_GE(cells.size(), 6) << lines[3].toStdString();
+    }
+}
+
+// report --retained reads the program's uses from the executable --exe names, and from none with
+// --exe none, as why does.
+TEST(CliWhyTest, RetainedSizesFromTheExecutableChosen)
+{
+    if (!QDir(QUILLON_CORPUS_DIR).exists())
+        GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
+    QTemporaryDir dir;
+    const QString corpus = QStringLiteral(QUILLON_CORPUS_DIR) + u"/d7-circuit/"_s;
+    ASSERT_TRUE(QFile::copy(corpus + u"Project1.map"_s, dir.filePath(u"Project1.map"_s)));
+    const auto retainedOfUnit4 = [&](const QStringList &extra) -> QJsonValue {
+        const TCliResult json = RunCli(
+            QStringList{u"report"_s, dir.filePath(u"Project1.map"_s), u"--retained"_s, u"--format"_s, u"json"_s} +
+            extra);
+        EXPECT_EQ(json.ExitCode, 0) << json.Err.toStdString();
+        for (const QJsonValue &unit : JsonOf(json)[u"units"].toArray())
+            if (unit.toObject()[u"name"].toString() == u"Unit4"_s)
+                return unit.toObject()[u"retained_size"];
+        return QJsonValue(QJsonValue::Undefined);
+    };
+    EXPECT_TRUE(retainedOfUnit4({}).isNull()) << "no executable beside the MAP, no project file";
+    EXPECT_TRUE(retainedOfUnit4({u"--exe"_s, corpus + u"Project1.exe"_s}).isDouble());
+    ASSERT_TRUE(QFile::copy(corpus + u"Project1.exe"_s, dir.filePath(u"Project1.exe"_s)));
+    EXPECT_TRUE(retainedOfUnit4({}).isDouble());
+    EXPECT_TRUE(retainedOfUnit4({u"--exe"_s, u"none"_s}).isNull());
 }

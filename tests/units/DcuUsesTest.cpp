@@ -4,10 +4,15 @@
 #include "units/SourceUses.h"
 
 #include <QFile>
+#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <map>
+
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
 
 namespace {
 
@@ -267,4 +272,44 @@ TEST(DcuUsesTest, EveryTruncationOfRealFilesFailsCleanly)
             EXPECT_THROW(ReadDcuUses(Span(part)), EDcuFormatError);
         }
     }
+}
+
+// The file is read in growing pieces until its lists end: lists that end in the first read, just
+// past it and far into a large file read the same as from the whole file in memory. A pipe named
+// .dcu is refused, never waited on.
+TEST(DcuUsesTest, FilesReadOnlyAsFarAsTheirLists)
+{
+    QTemporaryDir dir;
+    struct TCase
+    {
+        const char *Name;
+        int UsedUnits;
+        qsizetype Declarations;
+    };
+    const TCase cases[] = {
+        {"small", 3, 100},
+        {"lists past the first read", 900, 1000},
+        {"lists deep into a large file", 4000, 3 * 1024 * 1024},
+    };
+    for (const TCase &c : cases) {
+        SCOPED_TRACE(c.Name);
+        QByteArray records;
+        for (int u = 0; u < c.UsedUnits; ++u)
+            records += QByteArray::fromHex("64") + "\x09" + QByteArray::number(100000000 + u).replace('1', 'U') +
+                       QByteArray::fromHex("000000") + "g\x02Id" + QByteArray(4, 0) + "c";
+        const QByteArray bytes = Delphi2010Unit(records + "5" + QByteArray(c.Declarations, 'x'));
+        const QString path = dir.filePath(QString::fromUtf8(c.Name) + QStringLiteral(".dcu"));
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size());
+        file.close();
+        const TDcuUses uses = ReadDcuUsesFile(path);
+        EXPECT_EQ(uses.Lists.Interface.size(), size_t(c.UsedUnits));
+        EXPECT_EQ(Names(uses.Lists.Interface), Names(ReadDcuUses(Span(bytes)).Lists.Interface));
+    }
+#ifndef Q_OS_WIN
+    const QString pipe = dir.filePath(QStringLiteral("Pipe.dcu"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pipe).constData(), 0600), 0);
+    EXPECT_THROW(ReadDcuUsesFile(pipe), EDcuFormatError);
+#endif
+    EXPECT_THROW(ReadDcuUsesFile(dir.filePath(QStringLiteral("Missing.dcu"))), EDcuFormatError);
 }
