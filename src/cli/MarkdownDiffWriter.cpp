@@ -13,7 +13,7 @@ namespace {
 constexpr qsizetype CommentBudget = 60000;
 constexpr int MaxUnitRows = 50;
 constexpr size_t MaxSymbolRows = 100;
-constexpr int MaxPartRows = 40;
+constexpr size_t MaxChildRows = 8;
 
 struct TUnitSymbolChange
 {
@@ -119,27 +119,35 @@ private:
         Put(u"| Part | Old size | New size | Change |\n|:--|--:|--:|--:|\n"_s);
         PartRows(FFileParts, 0);
         if (FPartsLeftOut)
-            Put(u"\n\u2026 and %1 more changed parts.\n"_s.arg(FPartsLeftOut));
+            Put(u"\n\u2026 and %1 more rows of changed parts.\n"_s.arg(FPartsLeftOut));
     }
 
+    // Every changed section; below each only its largest changes, the rest summed in one row.
     void PartRows(const std::vector<TPartChange> &Parts, int Depth)
     {
-        for (const TPartChange &part : Parts) {
-            const QString name =
-                Depth == 0 ? MarkdownCell(part.Name)
-                           : QString(2 * (Depth - 1), QChar(0x2003)) + u"\u21b3 "_s + MarkdownCell(part.Name);
-            const QString row = u"| %1 | %2 | %3 | %4 |\n"_s.arg(name, Thousands(part.OldSize),
-                                                                 Thousands(part.NewSize),
-                                                                 SignedThousands(part.Delta()));
-            // Once a row is left out the rest are too: a child must not lose its part.
-            if (FPartsLeftOut == 0 && FPartRows < MaxPartRows && FLength + row.size() < CommentBudget * 3 / 4) {
-                Put(row);
-                ++FPartRows;
-            } else {
-                ++FPartsLeftOut;
-            }
+        const QString indent = Depth == 0 ? QString() : QString(2 * (Depth - 1), QChar(0x2003)) + u"\u21b3 "_s;
+        const size_t shown = Depth == 0 ? Parts.size() : std::min(Parts.size(), MaxChildRows);
+        for (size_t i = 0; i < shown; ++i) {
+            const TPartChange &part = Parts[i];
+            PartRow(u"| %1 | %2 | %3 | %4 |\n"_s.arg(indent + MarkdownCell(part.Name), Thousands(part.OldSize),
+                                                     Thousands(part.NewSize), SignedThousands(part.Delta())));
             PartRows(part.Children, Depth + 1);
         }
+        if (shown == Parts.size())
+            return;
+        qint64 delta = 0;
+        for (size_t i = shown; i < Parts.size(); ++i)
+            delta += Parts[i].Delta();
+        PartRow(u"| %1\u2026 %2 more | | | %3 |\n"_s.arg(indent).arg(Parts.size() - shown).arg(SignedThousands(delta)));
+    }
+
+    // Once a row is left out the rest are too: a child must not lose its part.
+    void PartRow(const QString &Row)
+    {
+        if (FPartsLeftOut == 0 && FLength + Row.size() < CommentBudget * 3 / 4)
+            Put(Row);
+        else
+            ++FPartsLeftOut;
     }
 
     void Put(const QString &Text)
@@ -173,7 +181,6 @@ private:
     bool FFiles = false;
     std::pair<qint64, qint64> FFileSizes;
     std::vector<TPartChange> FFileParts;
-    int FPartRows = 0;
     int FPartsLeftOut = 0;
 };
 
