@@ -499,8 +499,15 @@
       swatch.style.background = 'hsl(' + unitHue(id) + ' 58% 64%)';
       td.append(swatch);
     }
-    const name = document.createElement('span');
+    // A unit's name opens it in the treemap (and the Why linked panel), from the keyboard too.
+    const name = document.createElement(depth === 0 ? 'button' : 'span');
     name.className = 'name';
+    if (depth === 0) {
+      name.type = 'button';
+      name.classList.add('zoom-unit');
+      name.dataset.zoom = String(id);
+      name.title = 'Show in the treemap';
+    }
     appendName(name, names[id]);
     td.append(name);
     row.append(td);
@@ -929,6 +936,11 @@
     document.querySelector('#units tbody').addEventListener('click', (event) => {
       const button = event.target.closest('button');
       if (!button) return;
+      if (button.dataset.zoom) {
+        zoomTo(Number(button.dataset.zoom));
+        byId('view').scrollIntoView({ block: 'nearest' });
+        return;
+      }
       if (button.dataset.more) {
         rowLimit.set(Number(button.dataset.more), Infinity);
       } else {
