@@ -424,9 +424,14 @@ first; units of equal size keep their MAP order.
          "code_size", "percent", "dfm_size", "dcu_size", "ratio", "symbols":
          [{"name", "size", "children": [...]}]}]}; "symbols" only with
          --symbols.
-  html:  one page that works offline in any browser: a treemap to zoom into,
-         the table of units that open into their symbol trees, and a search
-         over every name; the json report with symbols is embedded in it.
+  html:  one page that works offline in any browser: a treemap to zoom into
+         (of the whole executable when one belongs to the MAP file), the table
+         of units that open into their symbol trees, and a search over every
+         name; the json report with symbols is embedded in it. When uses are
+         found (.dcu files and sources below --search-dir, the project file,
+         the executable's PACKAGEINFO), a unit zoomed into shows why it is
+         linked, as why does: its chains from the program, its direct users
+         and the units it keeps alive.
   table: aligned columns with thousands separators and a total line; with
          --symbols each unit's tree is indented below it.)help"},
     {u"diff", TCliCommand::Diff, AddDiffOptions, CheckDiffOptions,
@@ -455,16 +460,19 @@ resource types and DLLs (".rsrc +197,120: ICON +187,110"); json adds "file":
   -o, --output FILE  write to FILE instead of standard output
 
   csv:      the header unit,old_size,new_size,delta,status, then one row per
-            unit.
+            unit; with the whole files, after an empty line, a second table:
+            the header depth,part,old_size,new_size,delta, the row "0,Whole
+            file,..." and each changed part below it in tree order.
   json:     {"old", "new", "old_total", "new_total", "delta", "units": [{"name",
             "old_size", "new_size", "delta", "status", "symbols": [{"name",
             "old_size", "new_size", "delta"}]}]}; "symbols" only with
             --symbols. A name is spelled as in the new build (as in the old
             one for removed units).
   markdown: a pull request comment: the totals first, then a table of the
-            largest changes and, with --symbols, the largest symbol changes in
-            a collapsed section; it stays within the size of a GitHub comment
-            (the changes left out are counted).
+            largest changes, the whole files' changed parts (each section with
+            its largest changes, the rest summed) and, with --symbols, the
+            largest symbol changes in a collapsed section; it stays within the
+            size of a GitHub comment (the changes left out are counted).
   table:    the changed units with signed changes and a total line; with
             --symbols their changed symbols indented below them.)help"},
     {u"check", TCliCommand::Check, AddCheckOptions, CheckCheckOptions,

@@ -22,7 +22,33 @@ public:
                   u'\n');
     }
 
+    // A table of its own after an empty line, as the whole-file csv of report: the parts are no
+    // units, and a reader of the unit rows must not take them for some. Depth 0 is the whole file.
+    void Files(qint64 OldSize, qint64 NewSize, const std::vector<TPartChange> &Parts) override
+    {
+        Write("\ndepth,part,old_size,new_size,delta\n");
+        Row(0, u"Whole file"_s, OldSize, NewSize);
+        PartRows(Parts, 1);
+    }
+
     void End(const TDiffTotals &) override {}
+
+private:
+    void Row(int Depth, const QString &Name, qint64 OldSize, qint64 NewSize)
+    {
+        WriteText(QStringList{QString::number(Depth), CsvField(Name), QString::number(OldSize),
+                              QString::number(NewSize), QString::number(NewSize - OldSize)}
+                      .join(u',') +
+                  u'\n');
+    }
+
+    void PartRows(const std::vector<TPartChange> &Parts, int Depth)
+    {
+        for (const TPartChange &part : Parts) {
+            Row(Depth, part.Name, part.OldSize, part.NewSize);
+            PartRows(part.Children, Depth + 1);
+        }
+    }
 };
 
 } // namespace

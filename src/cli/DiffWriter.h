@@ -27,8 +27,7 @@ public:
     virtual void Begin(const TDiffTotals &Totals) = 0;
     // Symbols are the unit's changed symbols in change order, or none without --symbols.
     virtual void Unit(const TUnitChange &Unit, const std::vector<TSizeChange> *Symbols) = 0;
-    // The two executables' changed parts, after the units, when both builds have theirs; csv has
-    // one row per unit and leaves them out.
+    // The two executables' changed parts, after the units, when both builds have theirs.
     virtual void Files(qint64 OldSize, qint64 NewSize, const std::vector<TPartChange> &Parts)
     {
         (void)OldSize, (void)NewSize, (void)Parts;
@@ -38,8 +37,9 @@ public:
 
 std::unique_ptr<TDiffWriter> NewJsonDiffWriter(QIODevice &Output);
 std::unique_ptr<TDiffWriter> NewCsvDiffWriter(QIODevice &Output);
-// A pull request comment: the totals, the largest unit changes and, given symbols, the largest
-// symbol changes in a collapsed section, within the size of a GitHub comment.
+// A pull request comment: the totals, the largest unit changes, the whole files' changed parts and,
+// given symbols, the largest symbol changes in a collapsed section, within the size of a GitHub
+// comment.
 std::unique_ptr<TDiffWriter> NewMarkdownDiffWriter(QIODevice &Output);
 // Changed units only (a unit whose size stayed but whose symbols changed counts as changed) unless
 // All; NameWidth is the width of the first column, longer names cut to it unless Wide.

@@ -13,6 +13,7 @@ namespace {
 constexpr qsizetype CommentBudget = 60000;
 constexpr int MaxUnitRows = 50;
 constexpr size_t MaxSymbolRows = 100;
+constexpr size_t MaxChildRows = 8;
 
 struct TUnitSymbolChange
 {
@@ -71,11 +72,20 @@ public:
         }
     }
 
+    void Files(qint64 OldSize, qint64 NewSize, const std::vector<TPartChange> &Parts) override
+    {
+        FFileSizes = {OldSize, NewSize};
+        FFileParts = Parts;
+        FFiles = true;
+    }
+
     void End(const TDiffTotals &) override
     {
         if (FUnitsLeftOut)
             Put(u"\n\u2026 and %1 more changed units (%2 bytes in all).\n"_s.arg(FUnitsLeftOut)
                     .arg(SignedThousands(FDeltaLeftOut)));
+        if (FFiles)
+            PutFiles();
         if (FSymbolCount == 0)
             return;
         TrimSymbols();
@@ -94,6 +104,52 @@ public:
     }
 
 private:
+    // The whole files after the units, before the symbols: a part's changed children follow it,
+    // marked, since a Markdown cell cannot be indented.
+    void PutFiles()
+    {
+        const auto [oldSize, newSize] = FFileSizes;
+        Put(u"\n### File size: %1 \u2192 %2 bytes (%3%4)\n\n"_s.arg(
+            Thousands(oldSize), Thousands(newSize), SignedThousands(newSize - oldSize),
+            PercentChange(oldSize, newSize)));
+        if (FFileParts.empty()) {
+            Put(u"No part of the file changed.\n"_s);
+            return;
+        }
+        Put(u"| Part | Old size | New size | Change |\n|:--|--:|--:|--:|\n"_s);
+        PartRows(FFileParts, 0);
+        if (FPartsLeftOut)
+            Put(u"\n\u2026 and %1 more rows of changed parts.\n"_s.arg(FPartsLeftOut));
+    }
+
+    // Every changed section; below each only its largest changes, the rest summed in one row.
+    void PartRows(const std::vector<TPartChange> &Parts, int Depth)
+    {
+        const QString indent = Depth == 0 ? QString() : QString(2 * (Depth - 1), QChar(0x2003)) + u"\u21b3 "_s;
+        const size_t shown = Depth == 0 ? Parts.size() : std::min(Parts.size(), MaxChildRows);
+        for (size_t i = 0; i < shown; ++i) {
+            const TPartChange &part = Parts[i];
+            PartRow(u"| %1 | %2 | %3 | %4 |\n"_s.arg(indent + MarkdownCell(part.Name), Thousands(part.OldSize),
+                                                     Thousands(part.NewSize), SignedThousands(part.Delta())));
+            PartRows(part.Children, Depth + 1);
+        }
+        if (shown == Parts.size())
+            return;
+        qint64 delta = 0;
+        for (size_t i = shown; i < Parts.size(); ++i)
+            delta += Parts[i].Delta();
+        PartRow(u"| %1\u2026 %2 more | | | %3 |\n"_s.arg(indent).arg(Parts.size() - shown).arg(SignedThousands(delta)));
+    }
+
+    // Once a row is left out the rest are too: a child must not lose its part.
+    void PartRow(const QString &Row)
+    {
+        if (FPartsLeftOut == 0 && FLength + Row.size() < CommentBudget * 3 / 4)
+            Put(Row);
+        else
+            ++FPartsLeftOut;
+    }
+
     void Put(const QString &Text)
     {
         FLength += Text.size();
@@ -122,6 +178,10 @@ private:
     qint64 FDeltaLeftOut = 0;
     std::vector<TUnitSymbolChange> FSymbols;
     qint64 FSymbolCount = 0;
+    bool FFiles = false;
+    std::pair<qint64, qint64> FFileSizes;
+    std::vector<TPartChange> FFileParts;
+    int FPartsLeftOut = 0;
 };
 
 } // namespace

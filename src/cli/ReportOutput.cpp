@@ -5,6 +5,7 @@
 #include "analysis/NameFilter.h"
 #include "base/UVersionInfo.h"
 #include "cli/CommandSupport.h"
+#include "cli/ReportGraphData.h"
 #include "cli/ReportWriter.h"
 #include "report/HtmlReportPage.h"
 #include "tree/GridFilter.h"
@@ -29,7 +30,7 @@ THtmlReportFacts HtmlReportFacts(const TMapAnalysis &analysis)
 }
 
 std::unique_ptr<TReportWriter> NewWriter(const TCliOptions &options, const TMapAnalysis &analysis,
-                                         QIODevice &output, const TWholeFile *file)
+                                         QIODevice &output, const TWholeFile *file, const TUnitGraph *graph)
 {
     switch (options.Format) {
     case TReportFormat::Csv:
@@ -37,7 +38,7 @@ std::unique_ptr<TReportWriter> NewWriter(const TCliOptions &options, const TMapA
     case TReportFormat::Json:
         return NewJsonReportWriter(output, options.Symbols, file);
     case TReportFormat::Html:
-        return NewHtmlReportWriter(output, HtmlReportFacts(analysis), file);
+        return NewHtmlReportWriter(output, HtmlReportFacts(analysis), file, graph);
     case TReportFormat::Table:
     case TReportFormat::Markdown: // refused with the options
     case TReportFormat::Dot:
@@ -111,23 +112,32 @@ void WriteUnits(TMapAnalysis &analysis, TTreeGridModel &grid, TReportWriter &wri
     }
 }
 
-// The retained size of each unit listed, from the unit graph of the run's units, the uses below
-// the search folder and the PACKAGEINFO of the executable --exe chooses, as why reads them.
-void AddRetainedSizes(const TMapAnalysis &analysis, const TTreeGridModel &grid, const QString &searchFolder,
-                      const QString &exeOption, std::vector<TUnitReportRow> &rows)
+// The unit graph of the run's units and the uses below the search folder, with the PACKAGEINFO of
+// the executable the options choose.
+TUnitGraphBuild ReportUnitGraph(const TMapAnalysis &analysis, const TTreeGridModel &grid,
+                                const TCliOptions &options)
 {
+    const bool noExe = options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0;
     QStringList warnings;
-    const bool noExe = exeOption.compare(u"none"_s, Qt::CaseInsensitive) == 0;
-    const TUnitGraphBuild build = BuildUnitGraph(
-        UnitGraphSourcesOf(analysis, grid, searchFolder, noExe ? QString() : exeOption, !noExe, warnings));
-    for (const QString &warning : warnings + build.Notes)
+    TUnitGraphBuild build =
+        BuildUnitGraph(UnitGraphSourcesOf(analysis, grid, options.SearchDir.value_or(QString()),
+                                          noExe ? QString() : options.Exe, !noExe, warnings));
+    // The page asks for no graph: why its executable gives no PACKAGEINFO is told only to --retained
+    // (the whole file's reading has told already when the executable is another build's).
+    for (const QString &warning : (options.Retained ? warnings : QStringList()) + build.Notes)
         PrintWarning(warning);
+    return build;
+}
+
+// The retained size of each unit listed.
+void AddRetainedSizes(const TUnitGraph &graph, std::vector<TUnitReportRow> &rows)
+{
     for (TUnitReportRow &row : rows) {
-        const std::optional<int> unit = build.Graph.IndexOf(row.Name);
-        if (!unit || !build.Graph.Reachable(*unit))
+        const std::optional<int> unit = graph.IndexOf(row.Name);
+        if (!unit || !graph.Reachable(*unit))
             continue;
-        row.RetainedSize = build.Graph.RetainedSize(*unit);
-        row.RetainedUpperBound = build.Graph.RetainedIsUpperBound(*unit);
+        row.RetainedSize = graph.RetainedSize(*unit);
+        row.RetainedUpperBound = graph.RetainedIsUpperBound(*unit);
     }
 }
 
@@ -143,13 +153,18 @@ std::unique_ptr<TReportWriter> WriteReport(TMapAnalysis &Analysis, TTreeGridMode
     for (TITreeNode *unit : units)
         rows.push_back(TUnitReportRow::Of(unit, Analysis.PercentFactor()));
 
+    // The page shows why a unit it opens is linked; without any uses read it would only say so.
+    const bool html = Options.Format == TReportFormat::Html;
+    std::optional<TUnitGraphBuild> graph;
+    if (Options.Retained || html)
+        graph = ReportUnitGraph(Analysis, Grid, Options);
     if (Options.Retained)
-        AddRetainedSizes(Analysis, Grid, Options.SearchDir.value_or(QString()), Options.Exe, rows);
-    std::unique_ptr<TReportWriter> writer = NewWriter(Options, Analysis, Output, File);
+        AddRetainedSizes(graph->Graph, rows);
+    const TUnitGraph *pageGraph = html && GraphHasUses(graph->Graph) ? &graph->Graph : nullptr;
+    std::unique_ptr<TReportWriter> writer = NewWriter(Options, Analysis, Output, File, pageGraph);
     writer->SetWithRetained(Options.Retained);
     writer->Begin(Analysis, rows);
-    WriteUnits(Analysis, Grid, *writer, Options.Symbols || Options.Format == TReportFormat::Html, filter,
-               units, rows);
+    WriteUnits(Analysis, Grid, *writer, Options.Symbols || html, filter, units, rows);
     writer->End();
     return writer;
 }

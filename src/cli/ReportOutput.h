@@ -15,7 +15,9 @@ class TTreeGridModel;
 struct TWholeFile;
 
 // Writes the report of a finished run of Analysis into Grid in Options' format, with its filter, its
-// symbols (always for HTML) and its retained sizes. Unit rows opened to be tested or written get their
+// symbols (always for HTML), its retained sizes and, for HTML, the unit graph when some uses were
+// read (the .dcu files and sources below the search folder, the project file, the executable's
+// PACKAGEINFO as Options.Exe chooses it). Unit rows opened to be tested or written get their
 // placeholder back, so Grid must be the run's own, not a view's. File, when given, is the build's
 // whole executable, which json and html carry. Returns the writer, ended, for the caller to finish
 // the output with.

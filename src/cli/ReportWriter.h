@@ -11,6 +11,7 @@
 #include <vector>
 
 class TITreeNode;
+class TUnitGraph;
 struct TWholeFile;
 class TMapAnalysis;
 struct THtmlReportFacts;
@@ -52,9 +53,11 @@ private:
 
 std::unique_ptr<TReportWriter> NewCsvReportWriter(QIODevice &Output);
 // The self-contained HTML page: the JSON report with symbols, embedded, and the page that shows it.
-// With File, the whole executable embedded as the json's "file" object.
+// With File, the whole executable embedded as the json's "file" object; with Graph, the unit graph
+// for why a unit the page opens is linked.
 std::unique_ptr<TReportWriter> NewHtmlReportWriter(QIODevice &Output, const THtmlReportFacts &Facts,
-                                                   const TWholeFile *File = nullptr);
+                                                   const TWholeFile *File = nullptr,
+                                                   const TUnitGraph *Graph = nullptr);
 // With File, the whole executable as the top-level "file" object.
 std::unique_ptr<TReportWriter> NewJsonReportWriter(QIODevice &Output, bool WithSymbols,
                                                    const TWholeFile *File = nullptr);

@@ -48,5 +48,8 @@ THtmlReportPage::THtmlReportPage(const THtmlReportFacts &Facts)
                 .replace("@STYLE_HASH@", HashSource(style))
                 .replace("@STYLE@", style)
                 .replace("@REPORT@", FactsJson(Facts));
-    FTail = page.mid(data + 6).replace("@SCRIPT@", script);
+    const qsizetype graph = page.indexOf("@GRAPH@", data);
+    Q_ASSERT(graph > data);
+    FMiddle = page.mid(data + 6, graph - data - 6);
+    FTail = page.mid(graph + 7).replace("@SCRIPT@", script);
 }

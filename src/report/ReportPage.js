@@ -29,9 +29,15 @@
   const AUTO_OPEN_MATCHES = 300;
 
   // The model: node 0 is the whole program, nodes 1..unitCount the units, then the symbols, every
-  // node's children numbered consecutively from first[node].
+  // node's children numbered consecutively from first[node]. With the executable, node 0 is the
+  // whole file and its parts follow the symbols (from fileFirst on); a unit's node in a code section
+  // stands for the unit itself (alias), shares its symbols, and the unit's parent is that section.
   let unitCount = 0, nodeCount = 0, total = 0;
   let names, parent, first, count, size, unitOf;
+  let fileFirst = Infinity, fileSize = 0, vmSize = null, alias = null;
+  const CODE_SECTIONS = new Set(['CODE', '.text', '.itext']);
+  const isFileNode = (id) => id >= fileFirst || (id === ROOT && fileFirst !== Infinity);
+  const shown = (id) => (alias[id] >= 0 ? alias[id] : id);
   let units = []; // the unit objects of the data, without their symbol trees
   let hay = '', starts; // the lower-cased names joined by '\n', and where each one starts
   let flags; // per node while searching: 1 matches, 2 holds a match
@@ -43,17 +49,24 @@
   const rowLimit = new Map();
   let sortKey = 'size', sortDescending = true;
 
+  function countNodes(roots) {
+    let found = 0;
+    const pending = roots.slice();
+    while (pending.length) {
+      const kids = pending.pop();
+      found += kids.length;
+      for (const kid of kids) if (kid.children && kid.children.length) pending.push(kid.children);
+    }
+    return found;
+  }
+
   function buildModel(data) {
     units = data.units;
     unitCount = units.length;
-    nodeCount = 1 + unitCount;
-    const pending = [];
-    for (const unit of units) pending.push(unit.symbols || []);
-    while (pending.length) {
-      const kids = pending.pop();
-      nodeCount += kids.length;
-      for (const kid of kids) if (kid.children.length) pending.push(kid.children);
-    }
+    nodeCount = 1 + unitCount + countNodes(units.map((unit) => unit.symbols || []));
+    const file = data.file && Array.isArray(data.file.parts) ? data.file : null;
+    const symbolEnd = nodeCount;
+    if (file) nodeCount += countNodes([file.parts]);
     names = new Array(nodeCount);
     parent = new Int32Array(nodeCount);
     first = new Int32Array(nodeCount);
@@ -61,6 +74,7 @@
     size = new Float64Array(nodeCount);
     unitOf = new Int32Array(nodeCount);
     flags = new Uint8Array(nodeCount);
+    alias = new Int32Array(nodeCount).fill(-1);
     const objects = new Array(nodeCount);
     names[ROOT] = 'All units';
     total = Number(data.total_code_size) || 0;
@@ -76,7 +90,7 @@
       objects[id] = unit.symbols || [];
       unit.symbols = null;
     }
-    for (let id = 1; id < nodeCount; ++id) {
+    for (let id = 1; id < symbolEnd; ++id) {
       const kids = id <= unitCount ? objects[id] : objects[id].children;
       objects[id] = null;
       first[id] = next;
@@ -90,22 +104,76 @@
         ++next;
       }
     }
-    // The whole program is no name to find; everything else is found by its own name. Lower-casing
-    // the joined names at once is much faster than name by name, and keeps every name's place unless
-    // some letter changes its length.
+    const aliases = file ? addFileNodes(file, symbolEnd, objects) : [];
+    // The whole program is no name to find, nor a unit's node in a code section (the unit is found
+    // by its own); everything else is found by its own name. Lower-casing the joined names at once is
+    // much faster than name by name, and keeps every name's place unless some letter changes its
+    // length.
+    const rootName = names[ROOT];
     names[ROOT] = '';
+    for (const id of aliases) names[id] = '';
     const joined = names.join('\n');
     hay = joined.toLowerCase();
     const lowered = hay.length === joined.length ? names : names.map((name) => name.toLowerCase());
     if (lowered !== names) hay = lowered.join('\n');
-    names[ROOT] = 'All units';
     starts = new Float64Array(nodeCount + 1);
     let position = 0;
     for (let id = 0; id < nodeCount; ++id) {
       starts[id] = position;
-      position += (id === ROOT ? 0 : lowered[id].length) + 1;
+      position += lowered[id].length + 1;
     }
     starts[nodeCount] = position;
+    names[ROOT] = rootName;
+    for (const id of aliases) names[id] = names[alias[id]];
+  }
+
+  // The executable's parts from node `from` on, breadth first so that siblings stay consecutive;
+  // returns the units' nodes of the code sections.
+  function addFileNodes(file, from, objects) {
+    const unitByName = new Map();
+    for (let id = 1; id <= unitCount; ++id) unitByName.set(names[id], id);
+    fileFirst = from;
+    fileSize = Number(file.size) || 0;
+    vmSize = new Float64Array(nodeCount);
+    names[ROOT] = String(file.path || '').split(/[\\/]/).pop() || 'Whole file';
+    size[ROOT] = fileSize;
+    first[ROOT] = from;
+    count[ROOT] = file.parts.length;
+    const aliases = [];
+    let next = from;
+    const place = (kids, up) => {
+      first[up] = next;
+      count[up] = kids.length;
+      for (const kid of kids) {
+        objects[next] = kid;
+        names[next] = String(kid.name);
+        size[next] = Number(kid.file_size) || 0;
+        vmSize[next] = Number(kid.vm_size) || 0;
+        parent[next] = up;
+        unitOf[next] = up === ROOT ? unitCount + 1 + next - from : unitOf[up];
+        ++next;
+      }
+    };
+    place(file.parts, ROOT);
+    for (let id = from; id < nodeCount; ++id) {
+      const kid = objects[id];
+      objects[id] = null;
+      const childless = !(kid.children && kid.children.length);
+      const inCode = parent[id] !== ROOT && parent[parent[id]] === ROOT && CODE_SECTIONS.has(names[parent[id]]);
+      const unit = kid.unit && childless && inCode ? unitByName.get(names[id]) : undefined;
+      if (unit === undefined) {
+        place(kid.children || [], id);
+        continue;
+      }
+      // The unit's own symbols; the first code section holding it becomes its parent.
+      alias[id] = unit;
+      unitOf[id] = unit;
+      first[id] = first[unit];
+      count[id] = count[unit];
+      if (parent[unit] === ROOT) parent[unit] = parent[id];
+      aliases.push(id);
+    }
+    return aliases;
   }
 
   // ---- search -------------------------------------------------------------------------------
@@ -171,13 +239,16 @@
     if (from < name.length) element.append(name.slice(from));
   }
 
+  // A symbol by its unit's name and its own; a part of the file by its path.
   function qualifiedName(id) {
     const parts = [];
-    for (let up = id; up !== ROOT; up = parent[up]) parts.push(names[up]);
-    return parts.reverse().join('.');
+    const inFile = isFileNode(id);
+    for (let up = id; up !== ROOT && isFileNode(up) === inFile; up = parent[up]) parts.push(names[up]);
+    return parts.reverse().join(inFile ? ' › ' : '.');
   }
 
   const share = (n) => (total > 0 ? (100 * n / total).toFixed(2) : '0.00') + ' %';
+  const fileShare = (n) => (fileSize > 0 ? (100 * n / fileSize).toFixed(2) : '0.00') + ' %';
 
   // ---- treemap ------------------------------------------------------------------------------
 
@@ -272,7 +343,8 @@
       tile.dataset.depth = String(depth);
       tile.style.background = tileColour(k, depth, i);
       if (!count[k]) tile.classList.add('tm-leaf');
-      if (query) tile.classList.add(flags[k] & 1 ? 'hit' : flags[k] ? 'held' : 'dim');
+      const found = flags[shown(k)];
+      if (query) tile.classList.add(found & 1 ? 'hit' : found ? 'held' : 'dim');
       if (rw >= 28 && rh >= 15) {
         const label = document.createElement('span');
         label.className = 'tm-label';
@@ -317,15 +389,26 @@
     });
     const sizeNote = document.createElement('span');
     sizeNote.className = 'sep';
-    sizeNote.textContent = ' — ' + bytes(size[zoom]) + ' bytes, ' + share(size[zoom]);
+    sizeNote.textContent = isFileNode(zoom)
+      ? ' — ' + bytes(size[zoom]) + ' bytes in the file, ' + bytes(zoom === ROOT ? totalVm() : vmSize[zoom]) +
+        ' in memory, ' + fileShare(size[zoom]) + ' of the file'
+      : ' — ' + bytes(size[zoom]) + ' bytes, ' + share(size[zoom]);
     nav.append(sizeNote);
   }
 
+  function totalVm() {
+    let sum = 0;
+    for (let k = first[ROOT], end = first[ROOT] + count[ROOT]; k < end; ++k) sum += vmSize[k];
+    return sum;
+  }
+
   function zoomTo(id, keepFragment) {
+    id = shown(id);
     if (id !== ROOT && !count[id]) id = parent[id];
     if (id === zoom) return;
     zoom = id;
     drawTreemap();
+    showWhy();
     if (!keepFragment) writeFragment();
   }
 
@@ -334,20 +417,26 @@
     const tile = event.target.closest('.tm-node');
     if (!tile || !tile.dataset.id) {
       if (tile && tile.dataset.rest) {
-        tip.replaceChildren('Smaller items and code outside the public symbols');
+        tip.replaceChildren(isFileNode(Number(tile.dataset.rest)) ? 'Smaller parts'
+          : 'Smaller items and code outside the public symbols');
         placeTooltip(tip, event);
         return;
       }
       tip.hidden = true;
       return;
     }
-    const id = Number(tile.dataset.id);
+    const tileId = Number(tile.dataset.id);
+    const id = isFileNode(tileId) && alias[tileId] < 0 ? tileId : shown(tileId);
     const name = document.createElement('div');
     name.className = 'tt-name';
     name.textContent = qualifiedName(id);
     const figures = document.createElement('div');
-    figures.textContent = bytes(size[id]) + ' bytes · ' + share(size[id]) + ' of the code' +
-      (count[id] ? ' · ' + bytes(count[id]) + (count[id] === 1 ? ' child' : ' children') : '');
+    const children = count[id] ? ' · ' + bytes(count[id]) + (count[id] === 1 ? ' child' : ' children') : '';
+    figures.textContent = isFileNode(id)
+      ? bytes(size[id]) + ' bytes in the file · ' + bytes(vmSize[id]) + ' in memory · ' + fileShare(size[id]) +
+        ' of the file' + children
+      : bytes(size[tileId]) + ' bytes' + (tileId !== id ? ' in ' + names[parent[tileId]] : '') + ' · ' +
+        share(size[id]) + ' of the code' + children;
     tip.replaceChildren(name, figures);
     placeTooltip(tip, event);
   }
@@ -410,8 +499,15 @@
       swatch.style.background = 'hsl(' + unitHue(id) + ' 58% 64%)';
       td.append(swatch);
     }
-    const name = document.createElement('span');
+    // A unit's name opens it in the treemap (and the Why linked panel), from the keyboard too.
+    const name = document.createElement(depth === 0 ? 'button' : 'span');
     name.className = 'name';
+    if (depth === 0) {
+      name.type = 'button';
+      name.classList.add('zoom-unit');
+      name.dataset.zoom = String(id);
+      name.title = 'Show in the treemap';
+    }
     appendName(name, names[id]);
     td.append(name);
     row.append(td);
@@ -474,6 +570,223 @@
     }
   }
 
+
+  // ---- why linked: the unit graph ------------------------------------------------------------
+
+  // The graph as embedded (see the writer): per unit its name, code, whether its uses are known,
+  // its edges (unit used × 64 + kind + 4 × origin + 16 imports + 32 conditional), its immediate
+  // dominator and retained size. The walks below answer as the command line's why does.
+  let graph = null;
+  let graphUnit = new Map(); // lower-case name to graph unit
+  let walkOrder, walkSequence, users;
+  const KINDS = ['interface', 'implementation', 'program'];
+  const ORIGINS = ['dcu', 'source', 'exe'];
+  const MAX_CHAINS = 3;
+  const KEPT_ROWS = 300;
+  const edgeTo = (edge) => Math.floor(edge / 64);
+
+  function edgeText(edge) {
+    const bits = edge % 64;
+    let text = KINDS[bits & 3] + ', ' + ORIGINS[(bits >> 2) & 3];
+    if (bits & 32) text += ', conditional';
+    if (!(bits & 16)) text += ', initialization only';
+    return text;
+  }
+
+  // Breadth-first from the program, never entering avoid: the order of discovery, and each unit's
+  // parent and the index of the edge that reached it.
+  function walk(avoid) {
+    const n = graph.names.length;
+    const order = new Int32Array(n).fill(-1), up = new Int32Array(n).fill(-1), upEdge = new Int32Array(n).fill(-1);
+    const sequence = [];
+    if (graph.root >= 0 && graph.root !== avoid) {
+      order[graph.root] = 0;
+      sequence.push(graph.root);
+    }
+    for (let next = 0; next < sequence.length; ++next) {
+      const unit = sequence[next], uses = graph.uses[unit];
+      for (let e = 0; e < uses.length; ++e) {
+        const to = edgeTo(uses[e]);
+        if (to === avoid || order[to] >= 0) continue;
+        order[to] = sequence.length;
+        up[to] = unit;
+        upEdge[to] = e;
+        sequence.push(to);
+      }
+    }
+    return { order, up, upEdge, sequence };
+  }
+
+  function readGraph(data) {
+    if (!data || !Array.isArray(data.names)) return;
+    graph = data;
+    const n = graph.names.length;
+    graph.names.forEach((name, unit) => graphUnit.set(String(name).toLowerCase(), unit));
+    const whole = walk(-1);
+    walkOrder = whole.order;
+    walkSequence = whole.sequence;
+    // A unit's users in the walk's order, the unreachable after them by name.
+    const all = Array.from({ length: n }, (_, unit) => unit);
+    const lower = graph.names.map((name) => String(name).toLowerCase());
+    all.sort((a, b) => {
+      const oa = walkOrder[a], ob = walkOrder[b];
+      if ((oa < 0) !== (ob < 0)) return oa < 0 ? 1 : -1;
+      if (oa >= 0) return oa - ob;
+      return lower[a] < lower[b] ? -1 : lower[a] > lower[b] ? 1 : 0;
+    });
+    users = Array.from({ length: n }, () => []);
+    for (const unit of all) for (const edge of graph.uses[unit]) users[edgeTo(edge)].push(unit);
+  }
+
+  function usedBy(unit) {
+    const found = [];
+    for (const user of users[unit])
+      for (const edge of graph.uses[user]) if (edgeTo(edge) === unit) found.push({ unit: user, edge });
+    return found;
+  }
+
+  // Up to max chains from the program, each through another direct user, the shortest first.
+  function chains(unit, max) {
+    if (walkOrder[unit] < 0) return [];
+    if (unit === graph.root) return [[{ unit, edge: null }]];
+    const avoiding = walk(unit);
+    const found = [];
+    for (const user of usedBy(unit)) {
+      if (avoiding.order[user.unit] < 0) continue;
+      const chain = [{ unit, edge: user.edge }];
+      for (let at = user.unit; at >= 0; at = avoiding.up[at]) {
+        const up = avoiding.up[at];
+        chain.push({ unit: at, edge: up < 0 ? null : graph.uses[up][avoiding.upEdge[at]] });
+      }
+      found.push(chain.reverse());
+    }
+    const userOrder = (chain) => avoiding.order[chain[chain.length - 2].unit];
+    found.sort((a, b) => a.length - b.length || userOrder(a) - userOrder(b));
+    return found.slice(0, max);
+  }
+
+  function dominates(dominator, unit) {
+    for (let at = unit; at >= 0; at = graph.idom[at]) if (at === dominator) return true;
+    return false;
+  }
+
+  // The units that leave with unit: itself first, then in the walk's order.
+  function keeps(unit) {
+    const kept = [];
+    if (walkOrder[unit] < 0) return kept;
+    for (let i = walkOrder[unit]; i < walkSequence.length; ++i)
+      if (dominates(unit, walkSequence[i])) kept.push(walkSequence[i]);
+    return kept;
+  }
+
+  // The unit a node belongs to: the unit's row, its symbols, its node in a code section; none for
+  // the whole program and the file's other parts.
+  function unitFor(id) {
+    id = shown(id);
+    while (id > unitCount && !isFileNode(id)) id = parent[id];
+    return id >= 1 && id <= unitCount ? id : 0;
+  }
+
+  function whyUnitLink(graphUnitId, detail) {
+    const item = document.createElement('li');
+    const name = String(graph.names[graphUnitId]);
+    const id = reportUnit(name);
+    if (id) {
+      const button = document.createElement('button');
+      button.type = 'button';
+      button.className = 'unit-link';
+      button.dataset.unit = String(id);
+      button.textContent = name;
+      button.title = 'Go to ' + name;
+      item.append(button);
+    } else {
+      const span = document.createElement('span');
+      span.className = 'unit-name';
+      span.textContent = name;
+      item.append(span);
+    }
+    const note = document.createElement('span');
+    note.className = 'why-detail';
+    note.textContent = detail;
+    item.append(note);
+    return item;
+  }
+
+  let reportUnitByName = null;
+  function reportUnit(name) {
+    if (!reportUnitByName) {
+      reportUnitByName = new Map();
+      for (let id = 1; id <= unitCount; ++id) reportUnitByName.set(names[id].toLowerCase(), id);
+    }
+    return reportUnitByName.get(name.toLowerCase()) || 0;
+  }
+
+  function whySection(body, caption, list) {
+    const heading = document.createElement('h3');
+    heading.textContent = caption;
+    body.append(heading, list);
+  }
+
+  let whyAllKept = false, whyShown = -1;
+  function showWhy() {
+    const panel = byId('why');
+    if (!graph) return;
+    panel.hidden = false;
+    const summary = byId('why-summary');
+    const body = byId('why-body');
+    body.replaceChildren();
+    const id = unitFor(zoom);
+    if (id !== whyShown) whyAllKept = false;
+    whyShown = id;
+    if (!id) {
+      summary.textContent = 'Open a unit (click its tile) to see why it is linked.';
+      return;
+    }
+    const name = names[id];
+    const unit = graphUnit.get(name.toLowerCase());
+    if (unit === undefined) {
+      summary.textContent = name + ' is not linked into the program.';
+      return;
+    }
+    const code = bytes(graph.code[unit]) + ' bytes of code.';
+    if (walkOrder[unit] < 0) {
+      summary.textContent = name + ': ' + code + ' No chain from the program is known: units on the way have ' +
+        'unknown uses (no .dcu file or source below the search folder).';
+    } else {
+      const kept = keeps(unit);
+      const upper = graph.upper.includes(unit);
+      summary.textContent = name + ': ' + code + ' Removing it saves ' + (upper ? 'up to ' : '') +
+        bytes(graph.retained[unit]) + ' bytes in ' + (kept.length === 1 ? '1 unit' : bytes(kept.length) + ' units') + '.';
+    }
+    chains(unit, MAX_CHAINS).forEach((chain, c) => {
+      const list = document.createElement('ol');
+      list.className = 'why-chain';
+      for (const step of chain)
+        list.append(whyUnitLink(step.unit, step.edge === null ? 'the program' : edgeText(step.edge)));
+      whySection(body, c === 0 ? 'Shortest chain from the program' : 'Chain ' + (c + 1), list);
+    });
+    const direct = usedBy(unit);
+    const usersList = document.createElement('ul');
+    for (const user of direct) usersList.append(whyUnitLink(user.unit, edgeText(user.edge)));
+    whySection(body, 'Used directly by (' + bytes(direct.length) + ')', usersList);
+    const kept = keeps(unit);
+    if (!kept.length) return;
+    const keptList = document.createElement('ul');
+    const shownKept = whyAllKept ? kept.length : Math.min(kept.length, KEPT_ROWS);
+    for (let i = 0; i < shownKept; ++i) keptList.append(whyUnitLink(kept[i], bytes(graph.code[kept[i]]) + ' bytes'));
+    if (shownKept < kept.length) {
+      const item = document.createElement('li');
+      const more = document.createElement('button');
+      more.type = 'button';
+      more.className = 'why-more';
+      more.textContent = 'Show all ' + bytes(kept.length) + ' (' + bytes(kept.length - shownKept) + ' more)';
+      item.append(more);
+      keptList.append(item);
+    }
+    whySection(body, 'Keeps alive (' + bytes(graph.retained[unit]) + ' bytes' +
+      (graph.upper.includes(unit) ? ', an upper bound: units of unknown uses may use some of them' : '') + ')', keptList);
+  }
+
   // ---- the fragment: #search=TEXT&zoom=Unit/Class --------------------------------------------
 
   function readFragment() {
@@ -490,19 +803,23 @@
     return fields;
   }
 
+  function childNamed(id, name) {
+    for (let k = first[id], end = first[id] + count[id]; k < end; ++k) if (names[k] === name) return k;
+    return -1;
+  }
+
+  // With the executable a path begins with its part ("CODE/Unit/Class"); a path that begins with
+  // a unit's name, as without one, still finds the unit.
   function nodeAtPath(path) {
     let id = ROOT;
-    for (const part of path.split('/')) {
-      const name = decodeURIComponent(part);
-      let found = -1;
-      for (let k = first[id], end = first[id] + count[id]; k < end; ++k) {
-        if (names[k] === name) {
-          found = k;
-          break;
-        }
-      }
+    const parts = path.split('/');
+    for (let i = 0; i < parts.length; ++i) {
+      const name = decodeURIComponent(parts[i]);
+      let found = childNamed(id, name);
+      if (found < 0 && i === 0 && fileFirst !== Infinity)
+        for (let k = 1; k <= unitCount && found < 0; ++k) if (names[k] === name) found = k;
       if (found < 0) break;
-      id = found;
+      id = shown(found);
     }
     return id;
   }
@@ -534,6 +851,7 @@
       zoom = ROOT;
     }
     drawTreemap();
+    showWhy();
     drawTable();
   }
 
@@ -549,8 +867,13 @@
       ['Units', bytes(unitCount)],
       ['Total code size', bytes(total) + ' bytes'],
       ['Code segment', bytes(data.code_segment_length) + ' bytes'],
-      ['Symbols', bytes(nodeCount - 1 - unitCount)],
+      ['Symbols', bytes((fileFirst === Infinity ? nodeCount : fileFirst) - 1 - unitCount)],
     ];
+    if (fileFirst !== Infinity) {
+      facts.push(['Executable', String(data.file.path || '')]);
+      facts.push(['File size', bytes(fileSize) + ' bytes (' + String(data.file.format || '') + ')']);
+      byId('treemap').setAttribute('aria-label', 'Treemap of the whole executable');
+    }
     if (report.grouping) facts.push(['Grouped by', report.grouping]);
     facts.push(['Quillon', report.version || '']);
     const list = byId('facts');
@@ -583,6 +906,18 @@
       if (tile && tile.dataset.id) zoomTo(Number(tile.dataset.id));
     });
     map.addEventListener('mousemove', showTooltip);
+    byId('why').addEventListener('click', (event) => {
+      const button = event.target.closest('button');
+      if (!button) return;
+      if (button.classList.contains('why-more')) {
+        whyAllKept = true;
+        showWhy();
+      } else if (button.dataset.unit) {
+        zoomTo(Number(button.dataset.unit));
+        const again = document.querySelector('#why button[data-unit="' + button.dataset.unit + '"]');
+        if (again) again.focus();
+      }
+    });
     map.addEventListener('mouseleave', () => (byId('tooltip').hidden = true));
     byId('breadcrumb').addEventListener('click', (event) => {
       const button = event.target.closest('button');
@@ -601,6 +936,11 @@
     document.querySelector('#units tbody').addEventListener('click', (event) => {
       const button = event.target.closest('button');
       if (!button) return;
+      if (button.dataset.zoom) {
+        zoomTo(Number(button.dataset.zoom));
+        byId('view').scrollIntoView({ block: 'nearest' });
+        return;
+      }
       if (button.dataset.more) {
         rowLimit.set(Number(button.dataset.more), Infinity);
       } else {
@@ -647,6 +987,9 @@
     // The text is no longer needed; dropping it halves what a large report keeps in memory.
     source.textContent = '';
     const report = JSON.parse(byId('quillon-report').textContent);
+    const graphSource = byId('quillon-graph');
+    readGraph(JSON.parse(graphSource.textContent));
+    graphSource.textContent = '';
     buildModel(data);
     fillHeader(data, report);
     wireEvents();

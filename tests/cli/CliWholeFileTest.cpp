@@ -10,6 +10,8 @@
 #include <QJsonObject>
 #include <QTemporaryDir>
 
+#include <vector>
+
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
@@ -207,6 +209,44 @@ TEST_F(CliWholeFileTest, DiffComparesTheWholeFilesWhenBothHaveTheirs)
     const TCliResult other = RunCli({u"diff"_s, OtherBuildMap, MatchingMap, u"--format"_s, u"json"_s});
     EXPECT_EQ(other.ExitCode, 0);
     EXPECT_FALSE(QJsonDocument::fromJson(other.Out).object().contains("file"_L1));
+}
+
+// csv and markdown carry the same comparison as table and json, and leave it out as they do.
+TEST_F(CliWholeFileTest, DiffCsvAndMarkdownCompareTheWholeFilesToo)
+{
+    const QString older = Corpus + u"/d7-sqlite-game/Project1.map"_s;
+    struct TCase
+    {
+        QString Format;
+        std::vector<const char *> Expected;
+        const char *Absent; // in the comparison with the other build's executable
+    };
+    const std::vector<TCase> cases = {
+        {u"csv"_s,
+         {"unit,old_size,new_size,delta,status\n",
+          "\n\ndepth,part,old_size,new_size,delta\n0,Whole file,557568,850944,293376\n1,.rsrc,25088,222208,"
+          "197120\n2,ICON,744,187854,187110\n",
+          "\n1,CODE,482304,576000,93696\n2,Grids,0,43164,43164\n", "\n2,[base relocations],31016,34080,3064\n"},
+         "depth,part"},
+        {u"markdown"_s,
+         {"### Code size: ", "\n### File size: 557,568 \u2192 850,944 bytes (+293,376, +52.62 %)\n\n"
+                             "| Part | Old size | New size | Change |\n|:--|--:|--:|--:|\n| .rsrc | 25,088 | 222,208 | "
+                             "+197,120 |\n| \u21b3 ICON | 744 | 187,854 | +187,110 |\n",
+          "| CODE | 482,304 | 576,000 | +93,696 |\n",
+          // Below a part only its largest changes, the rest summed; every changed section is there.
+          "| \u21b3 \u2026 33 more | | | +10,136 |\n| .reloc |", "| DATA | 7,680 | 7,680 | 0 |\n"},
+         "### File size"},
+    };
+    for (const TCase &c : cases) {
+        const TCliResult result = RunCli({u"diff"_s, older, MatchingMap, u"--format"_s, c.Format});
+        ASSERT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        for (const char *expected : c.Expected)
+            EXPECT_TRUE(result.Out.contains(expected))
+                << c.Format.toStdString() << " lacks " << expected << " in\n" << result.Out.toStdString();
+        const TCliResult other = RunCli({u"diff"_s, OtherBuildMap, MatchingMap, u"--format"_s, c.Format});
+        EXPECT_EQ(other.ExitCode, 0);
+        EXPECT_FALSE(other.Out.contains(c.Absent)) << c.Format.toStdString();
+    }
 }
 
 TEST(CliWholeFileUsage, WrongCombinationsAreUsageErrors)

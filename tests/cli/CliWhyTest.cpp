@@ -278,7 +278,7 @@ TEST(CliWhyTest, ProgramUsesFromTheExecutable)
     const TCliResult other = RunCli({u"why"_s, dir.filePath(u"Project1.map"_s), u"Unit4"_s, u"--exe"_s,
                                      corpus + u"d2005-bank-large/bank.exe"_s, u"--format"_s, u"json"_s});
     ASSERT_EQ(other.ExitCode, 0) << other.Err.toStdString();
-    EXPECT_TRUE(other.Err.contains(u"bank.exe\" comes from another build than the MAP file"_s))
+    EXPECT_TRUE(other.Err.contains(u"bank.exe is not the build the MAP file describes"_s))
         << other.Err.toStdString();
     EXPECT_EQ(Chains(JsonOf(other)).toStdString(), "");
     EXPECT_TRUE(JsonOf(other)[u"retained_size"].isNull());
@@ -312,7 +312,7 @@ TEST(CliWhyTest, ReportWithRetainedSizes)
     const TCliResult table =
         RunCli({u"report"_s, fixture.Map(), u"--search-dir"_s, fixture.Folder(), u"--retained"_s});
     ASSERT_EQ(table.ExitCode, 0) << table.Err.toStdString();
-    EXPECT_TRUE(table.Out.contains("Retained")) << table.Out.toStdString();
+    EXPECT_TRUE(table.Out.contains("Retained size")) << table.Out.toStdString();
     EXPECT_TRUE(table.Out.contains("<= 5,200")) << table.Out.toStdString();
 }
 
@@ -341,28 +341,50 @@ TEST(CliWhyTest, RetainedTableFitsEightyColumns)
     }
 }
 
-// report --retained reads the program's uses from the executable --exe names, and from none with
-// --exe none, as why does.
-TEST(CliWhyTest, RetainedSizesFromTheExecutableChosen)
+// report reads the program's uses from the executable --exe chooses, for --retained as for the html
+// page's graph: none with --exe none, which leaves the page without a graph.
+TEST(CliWhyTest, ReportTakesTheProgramsUsesFromTheChosenExecutable)
 {
     if (!QDir(QUILLON_CORPUS_DIR).exists())
         GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
     QTemporaryDir dir;
-    const QString corpus = QStringLiteral(QUILLON_CORPUS_DIR) + u"/d7-circuit/"_s;
-    ASSERT_TRUE(QFile::copy(corpus + u"Project1.map"_s, dir.filePath(u"Project1.map"_s)));
-    const auto retainedOfUnit4 = [&](const QStringList &extra) -> QJsonValue {
-        const TCliResult json = RunCli(
-            QStringList{u"report"_s, dir.filePath(u"Project1.map"_s), u"--retained"_s, u"--format"_s, u"json"_s} +
-            extra);
-        EXPECT_EQ(json.ExitCode, 0) << json.Err.toStdString();
-        for (const QJsonValue &unit : JsonOf(json)[u"units"].toArray())
-            if (unit.toObject()[u"name"].toString() == u"Unit4"_s)
-                return unit.toObject()[u"retained_size"];
+    const QString corpus = QStringLiteral(QUILLON_CORPUS_DIR) + u'/';
+    for (const QString &name : {u"Project1.map"_s, u"Project1.exe"_s})
+        ASSERT_TRUE(QFile::copy(corpus + u"d7-circuit/"_s + name, dir.filePath(name)));
+    const QString map = dir.filePath(u"Project1.map"_s);
+    const auto unit4Retained = [&](const QStringList &options) {
+        const TCliResult result =
+            RunCli(QStringList{u"report"_s, map, u"--retained"_s, u"--format"_s, u"json"_s} + options);
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        for (const QJsonValue &unit : JsonOf(result)[u"units"].toArray())
+            if (unit[u"name"].toString() == u"Unit4"_s)
+                return unit[u"retained_size"];
         return QJsonValue(QJsonValue::Undefined);
     };
-    EXPECT_TRUE(retainedOfUnit4({}).isNull()) << "no executable beside the MAP, no project file";
-    EXPECT_TRUE(retainedOfUnit4({u"--exe"_s, corpus + u"Project1.exe"_s}).isDouble());
-    ASSERT_TRUE(QFile::copy(corpus + u"Project1.exe"_s, dir.filePath(u"Project1.exe"_s)));
-    EXPECT_TRUE(retainedOfUnit4({}).isDouble());
-    EXPECT_TRUE(retainedOfUnit4({u"--exe"_s, u"none"_s}).isNull());
+    EXPECT_EQ(unit4Retained({}).toInteger(), 4300);
+    EXPECT_TRUE(unit4Retained({u"--exe"_s, u"none"_s}).isNull());
+    EXPECT_TRUE(unit4Retained({u"--exe"_s, corpus + u"d2005-bank-large/bank.exe"_s}).isNull());
+
+    const auto pageGraph = [&](const QStringList &options) {
+        const QString page = dir.filePath(u"page.html"_s);
+        const TCliResult result = RunCli(
+            QStringList{u"report"_s, map, u"--format"_s, u"html"_s, u"--output"_s, page} + options);
+        EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        QFile file(page);
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        const QByteArray html = file.readAll();
+        const QByteArray opening = R"(<script type="application/json" id="quillon-graph">)";
+        const qsizetype from = html.indexOf(opening) + opening.size();
+        return html.mid(from, html.indexOf("</script>", from) - from);
+    };
+    const QJsonObject graph = QJsonDocument::fromJson(pageGraph({})).object();
+    const QJsonArray names = graph[u"names"_s].toArray();
+    ASSERT_FALSE(names.isEmpty());
+    EXPECT_EQ(names[graph[u"root"_s].toInt()].toString(), u"Project1"_s);
+    // The program's edges, read from the executable: origin exe (4 × 2), kind program (2).
+    const QJsonArray programUses = graph[u"uses"_s][graph[u"root"_s].toInt()].toArray();
+    ASSERT_FALSE(programUses.isEmpty());
+    for (const QJsonValue &edge : programUses)
+        EXPECT_EQ(edge.toInt() % 16, 4 * 2 + 2);
+    EXPECT_EQ(pageGraph({u"--exe"_s, u"none"_s}), "null");
 }

@@ -11,6 +11,7 @@
 #include <QJsonObject>
 #include <QLocale>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
@@ -86,6 +87,20 @@ QJsonObject EmbeddedData(const QString &page)
     return ParseJson(html.mid(from, to - from));
 }
 
+// The unit graph the page embeds beside the data; null when no uses were found.
+QJsonValue EmbeddedGraph(const QString &page)
+{
+    QFile file(page);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray html = file.readAll();
+    const QByteArray opening = R"(<script type="application/json" id="quillon-graph">)";
+    const qsizetype from = html.indexOf(opening) + opening.size();
+    const qsizetype to = html.indexOf("</script>", from);
+    EXPECT_TRUE(from >= opening.size() && to > from);
+    const QByteArray text = html.mid(from, to - from);
+    return text == "null" ? QJsonValue(QJsonValue::Null) : QJsonValue(ParseJson(text));
+}
+
 struct TSearchResult
 {
     qint64 Matches = 0; // units and symbols whose own name holds the text
@@ -104,7 +119,9 @@ TSearchResult Search(const QJsonObject &report, const QString &text)
                 node["name"].toString().toLower().contains(needle) + matchesIn(node["children"].toArray());
         return found;
     };
+    QSet<QString> unitNames;
     for (const QJsonValue unit : report["units"].toArray()) {
+        unitNames << unit["name"].toString();
         const qint64 found =
             unit["name"].toString().toLower().contains(needle) + matchesIn(unit["symbols"].toArray());
         result.Matches += found;
@@ -112,6 +129,25 @@ TSearchResult Search(const QJsonObject &report, const QString &text)
             ++result.Units;
             result.Bytes += unit["code_size"].toInteger();
         }
+    }
+    // The parts of the executable are found too, but for a unit's node in a code section: the unit
+    // stands there itself.
+    const QSet<QString> codeSections{u"CODE"_qs, u".text"_qs, u".itext"_qs};
+    const std::function<qint64(const QJsonArray &, bool)> partMatches = [&](const QJsonArray &nodes, bool inCode) {
+        qint64 found = 0;
+        for (const QJsonValue node : nodes) {
+            const QJsonArray children = node["children"].toArray();
+            const bool unitItself =
+                inCode && node["unit"].toBool() && children.isEmpty() && unitNames.contains(node["name"].toString());
+            if (!unitItself)
+                found += node["name"].toString().toLower().contains(needle);
+            found += partMatches(children, false);
+        }
+        return found;
+    };
+    for (const QJsonValue part : report["file"]["parts"].toArray()) {
+        result.Matches += part["name"].toString().toLower().contains(needle);
+        result.Matches += partMatches(part["children"].toArray(), codeSections.contains(part["name"].toString()));
     }
     return result;
 }
@@ -157,6 +193,37 @@ QStringList TopTiles(const QString &dom)
 qsizetype UnitRows(const QString &dom)
 {
     return Captures(dom, u"<tr data-id=\"(\\d+)\" class=\"unit"_qs).size();
+}
+
+// The Why linked panel as shown: its summary, then each section's caption and rows ("Unit|detail").
+struct TWhyPanel
+{
+    bool Hidden = true;
+    QString Summary;
+    std::vector<std::pair<QString, QStringList>> Sections;
+};
+
+TWhyPanel WhyPanel(const QString &dom)
+{
+    TWhyPanel panel;
+    const QRegularExpressionMatch aside = QRegularExpression(
+        u"<aside id=\"why\"([^>]*)>(.*?)</aside>"_qs, QRegularExpression::DotMatchesEverythingOption).match(dom);
+    if (!aside.hasMatch())
+        return panel;
+    panel.Hidden = aside.captured(1).contains(u"hidden"_qs);
+    const QString body = aside.captured(2);
+    panel.Summary = Unescaped(QRegularExpression(u"<p id=\"why-summary\"[^>]*>([^<]*)</p>"_qs).match(body).captured(1));
+    const QRegularExpression section(u"<h3>([^<]*)</h3><(?:ol|ul)[^>]*>(.*?)</(?:ol|ul)>"_qs,
+                                     QRegularExpression::DotMatchesEverythingOption);
+    const QRegularExpression row(
+        u"<li>(?:<button[^>]*>|<span class=\"unit-name\">)([^<]*)</(?:button|span)><span class=\"why-detail\">([^<]*)</span></li>"_qs);
+    for (const QRegularExpressionMatch &match : section.globalMatch(body)) {
+        QStringList rows;
+        for (const QRegularExpressionMatch &item : row.globalMatch(match.captured(2)))
+            rows << Unescaped(item.captured(1)) + u'|' + Unescaped(item.captured(2));
+        panel.Sections.emplace_back(Unescaped(match.captured(1)), rows);
+    }
+    return panel;
 }
 
 QString Fact(const QString &dom, const QString &term)
@@ -240,6 +307,209 @@ TEST_F(HtmlReportTest, TheSampleShowsItsDataSearchesAndZooms)
     EXPECT_GE(tiles.size(), 6);
     EXPECT_EQ(tiles.join(u'|').toStdString(), classes.mid(0, tiles.size()).join(u'|').toStdString());
     EXPECT_TRUE(zoomed.contains(u"aria-current=\"location\">System.Classes</button>"_qs));
+}
+
+// With the executable of the build, the treemap's root is the whole file; the units stand in their
+// code section and keep their symbols, and the links of a page without the executable still work.
+TEST_F(HtmlReportTest, TheWholeFileIsTheTreemapsRoot)
+{
+    const QString map = QStringLiteral(QUILLON_CORPUS_DIR "/d7-circuit/Project1.map");
+    if (!QFileInfo(map).isFile())
+        GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
+    const QString page = Page(u"circuit.html"_qs);
+    const QJsonObject json = WriteReports(map, page);
+    EXPECT_EQ(EmbeddedData(page), json);
+    const QJsonArray parts = json["file"]["parts"].toArray();
+    ASSERT_FALSE(parts.isEmpty());
+
+    const QString whole = OpenInChromium(page);
+    ExpectNoFaults(whole, u"whole file"_qs);
+    EXPECT_EQ(Fact(whole, u"File size"_qs), u"850,944 bytes (PE32)"_qs);
+    EXPECT_TRUE(whole.contains(u"aria-current=\"location\">Project1.exe</button>"_qs));
+    std::vector<std::pair<qint64, QString>> bySize;
+    for (const QJsonValue part : parts)
+        if (part["file_size"].toInteger() > 0)
+            bySize.emplace_back(-part["file_size"].toInteger(), part["name"].toString());
+    std::stable_sort(bySize.begin(), bySize.end(),
+                     [](const auto &a, const auto &b) { return a.first < b.first; });
+    QStringList expected;
+    for (const auto &[negativeSize, name] : bySize)
+        expected << name;
+    const QStringList tiles = TopTiles(whole);
+    EXPECT_GE(tiles.size(), 4);
+    EXPECT_EQ(tiles.join(u'|').toStdString(), expected.mid(0, tiles.size()).join(u'|').toStdString())
+        << "the file's parts, largest first";
+    EXPECT_EQ(UnitRows(whole), json["units"].toArray().size()) << "the unit table stays below";
+
+    QStringList classes;
+    for (const QJsonValue unit : json["units"].toArray())
+        if (unit["name"].toString() == u"Unit1")
+            for (const QJsonValue symbol : unit["symbols"].toArray())
+                classes << symbol["name"].toString();
+    ASSERT_FALSE(classes.isEmpty());
+    for (const QString &fragment : {u"#zoom=CODE/Unit1"_qs, u"#zoom=Unit1"_qs}) {
+        const QString zoomed = OpenInChromium(page, fragment);
+        ExpectNoFaults(zoomed, fragment);
+        EXPECT_TRUE(zoomed.contains(QRegularExpression(
+            u"Project1.exe</button><span class=\"sep\">›</span><button type=\"button\" data-id=\"\\d+\">CODE</button>"
+            u"<span class=\"sep\">›</span><button type=\"button\" data-id=\"\\d+\" aria-current=\"location\">Unit1</button>"_qs)))
+            << fragment.toStdString();
+        const QStringList unitTiles = TopTiles(zoomed);
+        EXPECT_FALSE(unitTiles.isEmpty());
+        EXPECT_EQ(unitTiles.join(u'|').toStdString(), classes.mid(0, unitTiles.size()).join(u'|').toStdString());
+    }
+
+    // Without the executable the page is as before: the units at the root.
+    const QString unitsOnly = Page(u"circuit-units.html"_qs);
+    WriteReports(map, unitsOnly, {u"--exe"_qs, u"none"_qs});
+    const QString plain = OpenInChromium(unitsOnly);
+    ExpectNoFaults(plain, u"no executable"_qs);
+    EXPECT_TRUE(plain.contains(u"aria-current=\"location\">All units</button>"_qs));
+    EXPECT_TRUE(Fact(plain, u"File size"_qs).isEmpty());
+}
+
+// The embedded graph is the one quillon-cli graph gives; a page without any uses read embeds none
+// and shows no panel.
+TEST_F(HtmlReportTest, TheEmbeddedGraphIsTheCommandLinesGraph)
+{
+    const QString folder = QStringLiteral(QUILLON_CORPUS_DIR "/d7-circuit");
+    if (!QFileInfo(folder).isDir())
+        GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
+    const QString page = Page(u"graph.html"_qs);
+    WriteReports(folder + u"/Project1.map"_qs, page, {u"--search-dir"_qs, folder});
+    const QJsonObject graph = EmbeddedGraph(page).toObject();
+    const TCliResult cli = RunCli({u"graph"_qs, folder + u"/Project1.map"_qs, u"--search-dir"_qs, folder,
+                                   u"--format"_qs, u"json"_qs});
+    ASSERT_EQ(cli.ExitCode, 0) << cli.Err.toStdString();
+    const QJsonObject expected = ParseJson(cli.Out);
+    const QJsonArray names = graph["names"].toArray();
+    ASSERT_EQ(names.size(), expected["units"].toArray().size());
+    EXPECT_EQ(names[graph["root"].toInt()].toString(), expected["root"].toString());
+    const QStringList kinds{u"interface"_qs, u"implementation"_qs, u"program"_qs};
+    const QStringList origins{u"dcu"_qs, u"source"_qs, u"exe"_qs};
+    QSet<QString> upper;
+    for (const QJsonValue unit : graph["upper"].toArray())
+        upper << names[unit.toInt()].toString();
+    int edges = 0;
+    for (const QJsonValue unit : expected["units"].toArray()) {
+        const QString name = unit["name"].toString();
+        const auto at = std::find(names.begin(), names.end(), QJsonValue(name));
+        ASSERT_NE(at, names.end()) << name.toStdString();
+        const int index = int(at - names.begin());
+        EXPECT_EQ(graph["code"][index].toInteger(), unit["code_size"].toInteger()) << name.toStdString();
+        EXPECT_EQ(graph["known"][index].toInt() == 1, unit["uses_known"].toBool()) << name.toStdString();
+        EXPECT_EQ(graph["retained"][index].toInteger(), unit["retained_size"].toInteger(0)) << name.toStdString();
+        QStringList page, cliUses;
+        for (const QJsonValue edge : graph["uses"][index].toArray()) {
+            const int code = edge.toInt();
+            page << names[code / 64].toString() + u' ' + kinds[code & 3] + u' ' + origins[(code >> 2) & 3] +
+                        (code & 16 ? u" imports"_qs : u""_qs) + (code & 32 ? u" conditional"_qs : u""_qs);
+        }
+        for (const QJsonValue edge : unit["uses"].toArray())
+            cliUses << edge["name"].toString() + u' ' + edge["kind"].toString() + u' ' + edge["from"].toString() +
+                           (edge["imports"].toBool() ? u" imports"_qs : u""_qs) +
+                           (edge["conditional"].toBool() ? u" conditional"_qs : u""_qs);
+        EXPECT_EQ(page.join(u", "_qs).toStdString(), cliUses.join(u", "_qs).toStdString()) << name.toStdString();
+        edges += int(cliUses.size());
+    }
+    EXPECT_GT(edges, 50);
+    EXPECT_TRUE(upper.contains(u"Unit1"_qs)) << "Unit4 has unknown uses outside what Unit1 keeps alive";
+
+    // No project file, no search folder, no executable: nothing to tell, no panel.
+    QTemporaryDir dir;
+    QFile::copy(SampleMapFile, dir.filePath(u"Alone.map"_qs));
+    const QString alone = Page(u"alone.html"_qs);
+    WriteReports(dir.filePath(u"Alone.map"_qs), alone);
+    EXPECT_TRUE(EmbeddedGraph(alone).isNull());
+    const TWhyPanel panel = WhyPanel(OpenInChromium(alone, u"#zoom=Main"_qs));
+    EXPECT_TRUE(panel.Hidden);
+}
+
+// The panel of a unit the page opens says what quillon-cli why says: its chains, its direct users,
+// what it keeps alive and whether that is an upper bound; its units lead to their own.
+TEST_F(HtmlReportTest, TheWhyLinkedPanelAnswersAsWhyDoes)
+{
+    const QString folder = QStringLiteral(QUILLON_CORPUS_DIR "/d7-circuit");
+    if (!QFileInfo(folder).isDir())
+        GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
+    const QString map = folder + u"/Project1.map"_qs;
+    const QString page = Page(u"why.html"_qs);
+    WriteReports(map, page, {u"--search-dir"_qs, folder});
+    // The program, units with one and two chains, an upper bound, a dominated unit, an unreachable one.
+    const QStringList units{u"Project1"_qs, u"Unit1"_qs, u"Unit4"_qs, u"jpeg"_qs, u"Grids"_qs, u"Types"_qs,
+                            u"SysUtils"_qs};
+    std::vector<std::unique_ptr<TChromiumPage>> browsers;
+    for (const QString &unit : units)
+        browsers.push_back(std::make_unique<TChromiumPage>(page, u"#zoom="_qs + unit));
+    const QLocale english(QLocale::English);
+    const auto edgeText = [](const QJsonValue &edge) {
+        QString text = edge["kind"].toString() + u", "_qs + edge["from"].toString();
+        if (edge["conditional"].toBool())
+            text += u", conditional"_qs;
+        if (!edge["imports"].toBool())
+            text += u", initialization only"_qs;
+        return text;
+    };
+    for (size_t i = 0; i < size_t(units.size()); ++i) {
+        const std::string unit = units[qsizetype(i)].toStdString();
+        const TCliResult why = RunCli({u"why"_qs, map, units[qsizetype(i)], u"--search-dir"_qs, folder,
+                                       u"--paths"_qs, u"3"_qs, u"--format"_qs, u"json"_qs});
+        ASSERT_EQ(why.ExitCode, 0) << unit << why.Err.toStdString();
+        const QJsonObject answer = ParseJson(why.Out);
+        const QString dom = browsers[i]->Document();
+        ExpectNoFaults(dom, units[qsizetype(i)]);
+        const TWhyPanel panel = WhyPanel(dom);
+        EXPECT_FALSE(panel.Hidden) << unit;
+
+        std::vector<std::pair<QString, QStringList>> expected;
+        const QJsonArray chains = answer["chains"].toArray();
+        for (qsizetype c = 0; c < chains.size(); ++c) {
+            QStringList rows;
+            for (const QJsonValue step : chains[c].toArray())
+                rows << step["name"].toString() + u'|' +
+                            (step.toObject().contains(u"kind"_qs) ? edgeText(step) : u"the program"_qs);
+            expected.emplace_back(c == 0 ? u"Shortest chain from the program"_qs : u"Chain %1"_qs.arg(c + 1), rows);
+        }
+        QStringList users;
+        for (const QJsonValue user : answer["used_by"].toArray())
+            users << user["name"].toString() + u'|' + edgeText(user);
+        expected.emplace_back(u"Used directly by (%1)"_qs.arg(users.size()), users);
+        const QJsonArray keeps = answer["keeps"].toArray();
+        const bool upper = answer["upper_bound"].toBool();
+        const QString retained = english.toString(answer["retained_size"].toInteger());
+        if (!keeps.isEmpty()) {
+            QStringList kept;
+            for (const QJsonValue k : keeps)
+                kept << k["name"].toString() + u'|' + english.toString(k["code_size"].toInteger()) + u" bytes"_qs;
+            expected.emplace_back(u"Keeps alive (%1 bytes%2)"_qs.arg(
+                                      retained, upper ? u", an upper bound: units of unknown uses may use some of them"_qs
+                                                      : QString()),
+                                  kept);
+        }
+        ASSERT_EQ(panel.Sections.size(), expected.size()) << unit << ": " << panel.Summary.toStdString();
+        for (size_t s = 0; s < expected.size(); ++s) {
+            EXPECT_EQ(panel.Sections[s].first.toStdString(), expected[s].first.toStdString()) << unit;
+            EXPECT_EQ(panel.Sections[s].second.join(u" / "_qs).toStdString(),
+                      expected[s].second.join(u" / "_qs).toStdString())
+                << unit << ": " << expected[s].first.toStdString();
+        }
+        const QString head = units[qsizetype(i)] + u": "_qs + english.toString(answer["code_size"].toInteger()) +
+                             u" bytes of code. "_qs;
+        if (chains.isEmpty())
+            EXPECT_TRUE(panel.Summary.startsWith(head + u"No chain from the program is known"_qs))
+                << panel.Summary.toStdString();
+        else
+            EXPECT_EQ(panel.Summary.toStdString(),
+                      (head + u"Removing it saves %1%2 bytes in %3."_qs.arg(
+                                  upper ? u"up to "_qs : QString(), retained,
+                                  keeps.size() == 1 ? u"1 unit"_qs : u"%1 units"_qs.arg(keeps.size())))
+                          .toStdString());
+    }
+    // The chains' units are links to the units of the table.
+    const QString dom = OpenInChromium(page, u"#zoom=jpeg"_qs);
+    EXPECT_TRUE(dom.contains(QRegularExpression(u"<button type=\"button\" class=\"unit-link\" data-unit=\"\\d+\" "
+                                                u"title=\"Go to Unit2\">Unit2</button>"_qs)))
+        << dom.toStdString();
 }
 
 TEST_F(HtmlReportTest, HostileNamesStayText)
