@@ -229,6 +229,7 @@ TEST_F(UnitUsesPanelTest, Picture)
     OpenWindow();
     FWindow->resize(1100, 560);
     FWindow->CBUnitUses()->setChecked(true);
+    Grid().Column(TMapAnalysis::RetainedSizeColumn)->SetVisible(true);
     GoOnProgram();
     Grid().SetSelectedNode(Root(u"Shared"_s));
     QCoreApplication::processEvents();
