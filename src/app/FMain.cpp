@@ -180,7 +180,6 @@ TQuillonMain::~TQuillonMain()
     // FormDestroy: the symbols go with the engine, before the grid they refer to.
     FVGUnits->OnSelectionChanged = nullptr;
     FVGUnits->OnExpanding = nullptr;
-    FVGUnits->OnColumnsChanged = nullptr;
     FTMUnits->SetModel(nullptr);
     FAnalysisThread.reset();
     FComparison.reset();
@@ -400,7 +399,6 @@ void TQuillonMain::CreateUnitUsesPanel()
     connect(FCBUnitUses, &QCheckBox::toggled, this,
             [this] { FUnitUses->ShowNode(FVGUnits->SelectedNode()); });
     FRetainedSize = std::make_unique<TRetainedSizeColumn>(*FVGUnits, [this] { return FUnitUses->Graph(); });
-    FVGUnits->OnColumnsChanged = [this](TInteractiveTreeView *) { FRetainedSize->ColumnsChanged(); };
     FUnitUses->OnUnitClick = [this](TUnitUsesPanel *, const QString &name) {
         for (TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling())
             if (node->Text().compare(name, Qt::CaseInsensitive) == 0)

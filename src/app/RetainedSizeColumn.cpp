@@ -31,6 +31,12 @@ TRetainedSizeColumn::TRetainedSizeColumn(TITreeView &Grid, std::function<const T
         PaintCellText(canvas, cell, CellText(node),
                       sender->CellTextColor(states.testFlag(nsSelected), columnIndex));
     };
+    FGrid.OnColumnsChanged = [this](TInteractiveTreeView *) { ColumnsChanged(); };
+}
+
+TRetainedSizeColumn::~TRetainedSizeColumn()
+{
+    FGrid.OnColumnsChanged = nullptr;
 }
 
 QString TRetainedSizeColumn::CellText(const TITreeNode *Node)

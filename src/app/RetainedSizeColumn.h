@@ -16,22 +16,24 @@ class TITreeView;
 class TRetainedSizeColumn
 {
 public:
-    // Graph: the run's unit graph, built when first asked for; none without a run.
+    // Graph: the run's unit graph, built when first asked for; none without a run. The column takes
+    // the grid's OnColumnsChanged while it lives.
     TRetainedSizeColumn(TITreeView &Grid, std::function<const TUnitGraphBuild *()> Graph);
+    ~TRetainedSizeColumn();
     TRetainedSizeColumn(const TRetainedSizeColumn &) = delete;
     TRetainedSizeColumn &operator=(const TRetainedSizeColumn &) = delete;
 
     // After a run, or a change of what its graph is built from: the values come again, at once
     // while the column shows, else when it is shown.
     void Refresh();
-    // The grid's columns changed: a column just shown is filled.
-    void ColumnsChanged();
     bool Filled() const { return FFilled; }
 
     // "12345", "<= 12345", "-" on a unit row once filled; empty on symbol rows.
     static QString CellText(const TITreeNode *Node);
 
 private:
+    // A column just shown is filled.
+    void ColumnsChanged();
     void Fill();
 
     TITreeView &FGrid;
