@@ -10,7 +10,8 @@ using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
-constexpr int UnitColumnStrings = 4;
+// Those of the unit columns after the first, the retained size's included.
+constexpr int UnitColumnStrings = TMapAnalysis::RetainedSizeColumn;
 constexpr int OldSizeItem = TBaselineColumns::OldSizeColumn - 1;
 constexpr int ChangeItem = TBaselineColumns::ChangeColumn - 1;
 

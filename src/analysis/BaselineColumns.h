@@ -3,7 +3,7 @@
 // "Change", for every unit row and for the rows of opened units. Units and symbols that only the
 // baseline has become rows of size 0 in the current grid, so every byte of the change has a row.
 //
-// The values live in the rows' column strings 4 and 5 (columns 5 and 6): the old size as text and
+// The values live in the rows' column strings 5 and 6 (columns 6 and 7, after the retained size): the old size as text and
 // object, the signed change as text (the columns sort them as numbers), and the object of item 5
 // marks a row that only the baseline has.
 
@@ -23,8 +23,8 @@ class TTreeGridModel;
 class TBaselineColumns
 {
 public:
-    static constexpr int OldSizeColumn = 5;
-    static constexpr int ChangeColumn = 6;
+    static constexpr int OldSizeColumn = 6;
+    static constexpr int ChangeColumn = 7;
 
     TBaselineColumns();
     ~TBaselineColumns();
@@ -44,7 +44,7 @@ public:
     const QString &MapFileName() const;
     const QString &ErrorMessage() const;
 
-    // Columns 5 "Old size" and 6 "Change" after the five unit columns, and their removal; rows
+    // Columns 6 "Old size" and 7 "Change" after the six unit columns, and their removal; rows
     // sorted by one of them get the run's order back.
     static void AddColumns(TTreeGridModel &Grid);
     static void RemoveColumns(TTreeGridModel &Grid);

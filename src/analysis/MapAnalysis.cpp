@@ -79,7 +79,9 @@ void TMapAnalysis::SetupUnitColumns(TTreeGridModel &Grid)
                                              {u"%", 55, Qt::AlignRight, iskTag},
                                              {u"DFM size", 90, Qt::AlignRight, iskData},
                                              {u"Ratio DCU size", 100, Qt::AlignRight, iskNumeric},
+                                             {u"Retained size", 110, Qt::AlignRight, iskNumeric},
                                          });
+    Grid.Columns()[RetainedSizeColumn]->SetVisible(false);
 }
 
 void TMapAnalysis::DoMessage(const QString &Message)

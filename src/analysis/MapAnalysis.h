@@ -55,8 +55,10 @@ public:
     // The grid receives the unit rows; it must outlive the engine.
     explicit TMapAnalysis(TTreeGridModel &Grid);
 
-    // The unit grid's five columns: "Unit", "Compiled size", "%", "DFM size", "Ratio DCU size".
+    // The unit grid's six columns: "Unit", "Compiled size", "%", "DFM size", "Ratio DCU size" and
+    // "Retained size", which is hidden: its values come from the unit graph, built only for it.
     static void SetupUnitColumns(TTreeGridModel &Grid);
+    static constexpr int RetainedSizeColumn = 5;
     // The order of a finished run: by compiled size, largest first.
     static void SortByDefaultColumn(TTreeGridModel &Grid);
 

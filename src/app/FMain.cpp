@@ -12,6 +12,7 @@
 #include "app/GridState.h"
 #include "app/MapFileWatcher.h"
 #include "app/ProjectFolders.h"
+#include "app/RetainedSizeColumn.h"
 #include "app/RunProgressPanel.h"
 #include "app/UnitColumnPainting.h"
 #include "app/UnitSelectionSummary.h"
@@ -147,6 +148,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FViewExport->OnFailed = [](const QString &message) { ShowErrorMessage(QStringLiteral("!") + message); };
     FVGUnits->RowsMenu()->addSeparator();
     FVGUnits->RowsMenu()->addAction(FViewExport->Action());
+    FVGUnits->RowsMenu()->addMenu(FWholeFile->Executable().Menu());
     SetClock(FClock);
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this, [this] { FormHelp(); });
@@ -163,6 +165,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FCBUnitUses, FUnitUses->Rows());
     setTabOrder(FUnitUses->Rows(), FEDFilter);
     setTabOrder(FEDFilter, FWholeFile->Switch());
+    setTabOrder(FWholeFile->Switch(), FWholeFile->ExecutableButton());
     setAcceptDrops(true);
 
     // FormCreate
@@ -310,9 +313,10 @@ void TQuillonMain::CreateWholeFileView()
     FSKGrids->addWidget(FVGUnits);
     // The switch ends the folder field's row: the row of check boxes below is full.
     FWholeFile = new TWholeFileView(FSKGrids, FGradient1);
-    FSKGrids->addWidget(FWholeFile->Grid());
+    FSKGrids->addWidget(FWholeFile->Page());
     FSPUnits->addWidget(FSKGrids);
     FWholeFile->OnToggled = [this](TWholeFileView *) { ShowWholeFile(); };
+    FWholeFile->Executable().OnChanged = [this](TExecutableSelector *) { LoadExecutable(true); };
     FWholeFile->Grid()->OnSelectionChanged = [this](TInteractiveTreeView *) {
         FStatusPanels[0]->setToolTip(QString());
         FStatusPanels[0]->setText(FWholeFile->SelectionSummary());
@@ -328,7 +332,7 @@ TITreeView *TQuillonMain::ShownGrid() const
 void TQuillonMain::ShowWholeFile()
 {
     TITreeView *const grid = ShownGrid();
-    FSKGrids->setCurrentWidget(grid);
+    FSKGrids->setCurrentWidget(grid == FVGUnits ? static_cast<QWidget *>(FVGUnits) : FWholeFile->Page());
     FTMUnits->SetModel(grid);
     if (grid == FVGUnits) {
         FTMUnits->SetNaming(QStringLiteral("All units"), QStringLiteral("the code"));
@@ -394,6 +398,7 @@ void TQuillonMain::CreateUnitUsesPanel()
     FCBUnitUses = FUnitUses->CreateToggle(FGradient1, this);
     connect(FCBUnitUses, &QCheckBox::toggled, this,
             [this] { FUnitUses->ShowNode(FVGUnits->SelectedNode()); });
+    FRetainedSize = std::make_unique<TRetainedSizeColumn>(*FVGUnits, [this] { return FUnitUses->Graph(); });
     FUnitUses->OnUnitClick = [this](TUnitUsesPanel *, const QString &name) {
         for (TITreeNode *node = FVGUnits->Items().GetFirstNode(); node; node = node->NextSibling())
             if (node->Text().compare(name, Qt::CaseInsensitive) == 0)
@@ -684,6 +689,7 @@ void TQuillonMain::LockInterface(bool locked)
         widget->setEnabled(!locked);
     FFilterClear->setEnabled(!locked && !FEDFilter->text().isEmpty());
     FViewExport->Action()->setEnabled(!locked && FRunSucceeded);
+    FWholeFile->Executable().SetEnabled(!locked && FRunSucceeded);
     if (!locked) {
         QApplication::restoreOverrideCursor();
         if (isVisible())
@@ -723,20 +729,28 @@ void TQuillonMain::ApplyRun(TMapAnalysisResult result)
         FBBRecent->Add(mapFileName);
         FProjectFolders.Remember(mapFileName, FRunSearchFolder, FBBRecent->Files());
         FViewExport->SetRun(FAnalysis->MapFileName(), FRunSearchFolder);
-    }
-    if (FRunSucceeded)
-        FUnitUses->SetRun(*FAnalysis, *FVGUnits, FRunSearchFolder);
-    else
+        FWholeFile->Executable().SetMapFile(FAnalysis->MapFileName(), FBBRecent->Files());
+    } else {
         FUnitUses->Clear();
+    }
     // Watched even when the run failed: a file read while the linker wrote it is read again when
     // done.
     FMapFileWatcher->Watch(mapFileName);
     FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
     FComparison->ShowAfterRun(FRunSucceeded);
-    const QString fileNote = FRunSucceeded ? FWholeFile->Load(*FAnalysis) : QString();
-    if (!fileNote.isEmpty() && FWholeFile->Shown())
-        ShowStatusNote(fileNote);
+    LoadExecutable(false);
     ReleaseFreedMemory();
+}
+
+void TQuillonMain::LoadExecutable(bool Announce)
+{
+    if (!FRunSucceeded)
+        return;
+    const QString note = FWholeFile->Load(*FAnalysis);
+    FUnitUses->SetRun(*FAnalysis, *FVGUnits, FRunSearchFolder, FWholeFile->Executable().Choice());
+    FRetainedSize->Refresh();
+    if (!note.isEmpty() && (Announce || FWholeFile->Shown()))
+        ShowStatusNote(note);
 }
 
 void TQuillonMain::EndRun(bool applied)

@@ -34,6 +34,7 @@ class TMapFileWatcher;
 class TICCClock;
 class TMapAnalysis;
 class TMapAnalysisThread;
+class TRetainedSizeColumn;
 class TRunProgressPanel;
 class TScanFilesAbort;
 struct TMapAnalysisResult;
@@ -174,6 +175,10 @@ private:
     void CreateTreemap();
     void CreateWholeFileView();
     void ShowWholeFile();
+    // The executable chosen for the analysed MAP file read again for the whole-file view, the
+    // Why-linked panel and the retained sizes; Announce: its problem goes to the status bar even
+    // when the whole file is not shown.
+    void LoadExecutable(bool Announce);
     // The grid the window shows: the units or the whole file.
     TITreeView *ShownGrid() const;
     void ApplyTreemapWidth();
@@ -230,6 +235,7 @@ private:
     QSplitter *FSPUnits = nullptr;
     TTreemapView *FTMUnits = nullptr;
     TUnitUsesPanel *FUnitUses = nullptr;
+    std::unique_ptr<TRetainedSizeColumn> FRetainedSize;
     QCheckBox *FCBUnitUses = nullptr;
     QCheckBox *FCBTreemap = nullptr;
     size_t FTreemapWidthIndex = 0;

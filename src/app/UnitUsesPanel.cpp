@@ -64,12 +64,25 @@ TUnitUsesPanel::TUnitUsesPanel(QWidget *Parent) : QWidget(Parent)
 TUnitUsesPanel::~TUnitUsesPanel() = default;
 
 void TUnitUsesPanel::SetRun(const TMapAnalysis &Analysis, const TTreeGridModel &Grid,
-                            const QString &SearchFolder)
+                            const QString &SearchFolder, const TExecutableChoice &Executable)
 {
-    // An executable of another build is no reason to interrupt the user: its list is not used.
+    // An executable of another build is no reason to interrupt the user: its list is not used (the
+    // whole-file view's header says why).
     QStringList warnings;
     const bool scannable = TMapAnalysis::SearchFolderProblem(SearchFolder).isEmpty();
-    SetSources(UnitGraphSourcesOf(Analysis, Grid, scannable ? SearchFolder : QString(), QString(), true, warnings));
+    const bool named = Executable.Mode == TExecutableChoice::Named;
+    SetSources(UnitGraphSourcesOf(Analysis, Grid, scannable ? SearchFolder : QString(),
+                                  named ? Executable.FileName : QString(),
+                                  Executable.Mode != TExecutableChoice::None, warnings));
+    // Shown, it answers for its unit from the new sources.
+    if (!isHidden() && !FUnitName.isEmpty())
+        ShowUnit(FUnitName);
+}
+
+const TUnitGraphBuild *TUnitUsesPanel::Graph()
+{
+    EnsureGraph();
+    return FBuild.get();
 }
 
 QCheckBox *TUnitUsesPanel::CreateToggle(QWidget *Band, QWidget *Window)

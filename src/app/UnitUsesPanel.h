@@ -4,6 +4,7 @@
 // The unit graph is built when the panel first needs it after a run, from the run's units and the
 // .dcu files and sources below the search folder.
 
+#include "analysis/WholeFile.h"
 #include "units/UnitGraphBuilder.h"
 
 #include <QWidget>
@@ -29,8 +30,9 @@ public:
     // A finished run's units and where their uses lie; the graph is built on the next ShowUnit.
     void SetSources(TUnitGraphSources Sources);
     // A finished run of the window: its units, the search folder (none when it cannot be scanned)
-    // and the executable beside the MAP file.
-    void SetRun(const TMapAnalysis &Analysis, const TTreeGridModel &Grid, const QString &SearchFolder);
+    // and the executable chosen for the MAP file, for its PACKAGEINFO.
+    void SetRun(const TMapAnalysis &Analysis, const TTreeGridModel &Grid, const QString &SearchFolder,
+                const TExecutableChoice &Executable);
     // The box "Why linked" in Band that shows and hides the panel, also by Ctrl+U in Window.
     QCheckBox *CreateToggle(QWidget *Band, QWidget *Window);
     // Forgets the run: the panel shows nothing until the next one.
@@ -42,6 +44,8 @@ public:
 
     // The graph of the last ShowUnit after SetSources; none before.
     const TUnitGraphBuild *Build() const { return FBuild.get(); }
+    // The run's graph, built now when no one has asked for it since SetSources; none without a run.
+    const TUnitGraphBuild *Graph();
     QLabel *Title() const { return FTitle; }
     QTreeWidget *Rows() const { return FRows; }
 

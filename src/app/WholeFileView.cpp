@@ -7,8 +7,15 @@
 #include "tree/ColumnDefinitions.h"
 
 #include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLabel>
 #include <QLocale>
+#include <QMenu>
+#include <QPushButton>
 #include <QShortcut>
+#include <QVBoxLayout>
 
 #include <climits>
 
@@ -57,9 +64,31 @@ void AddNodes(TITreeNode *parent, TITreeNodes &items, const std::vector<TPeSizeN
 
 } // namespace
 
-TWholeFileView::TWholeFileView(QWidget *GridParent, QWidget *SwitchParent) : QObject(GridParent)
+TWholeFileView::TWholeFileView(QWidget *PageParent, QWidget *SwitchParent) : QObject(PageParent)
 {
-    FGrid = new TITreeView(GridParent);
+    FPage = new QWidget(PageParent);
+    FPage->setObjectName(u"WholeFilePage"_s);
+    auto *page = new QVBoxLayout(FPage);
+    page->setContentsMargins(0, 0, 0, 0);
+    page->setSpacing(0);
+    auto *header = new QHBoxLayout;
+    header->setContentsMargins(6, 3, 3, 3);
+    FExecutableLabel = new QLabel(FPage);
+    FExecutableLabel->setObjectName(u"LBExecutable"_s);
+    FExecutableLabel->setTextFormat(Qt::PlainText);
+    // A long path must not widen the window: the label is cut, its tooltip holds the whole text.
+    FExecutableLabel->setMinimumWidth(1);
+    FExecutableLabel->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    header->addWidget(FExecutableLabel, 1);
+    FExecutable = new TExecutableSelector(FPage, u"RecentExecutables"_s);
+    FExecutableButton = new QPushButton(u"E&xecutable"_s, FPage);
+    FExecutableButton->setObjectName(u"BBExecutable"_s);
+    FExecutableButton->setToolTip(u"Which executable is read for the MAP file: the one beside it, another "
+                                  u"you choose, or none (Alt+X)"_s);
+    FExecutableButton->setMenu(FExecutable->Menu());
+    header->addWidget(FExecutableButton);
+    page->addLayout(header);
+    FGrid = new TITreeView(FPage);
     FGrid->setObjectName(u"VGWholeFile"_s);
     FGrid->SetHeaderHeight(21);
     FGrid->SetRowHeight(20);
@@ -68,7 +97,11 @@ TWholeFileView::TWholeFileView(QWidget *GridParent, QWidget *SwitchParent) : QOb
     FGrid->SetGridColumns(true);
     FGrid->SetShowRoot(true);
     SetupColumns(*FGrid);
-    FGrid->hide();
+    FGrid->RowsMenu()->addSeparator();
+    FGrid->RowsMenu()->addMenu(FExecutable->Menu());
+    page->addWidget(FGrid, 1);
+    FPage->hide();
+    ShowExecutable({});
 
     FSwitch = new QCheckBox(u"&Whole file"_s, SwitchParent);
     FSwitch->setObjectName(u"CBWholeFile"_s);
@@ -93,12 +126,41 @@ QString TWholeFileView::Load(const TMapAnalysis &Analysis)
     FFile.reset();
     QString note;
     try {
-        FFile = WholeFileOfMap({}, Analysis.MapFileName(), Analysis.Segments(), Analysis.FormOwners(), note);
+        FFile = WholeFileOfMap(FExecutable->Choice(), Analysis.MapFileName(), Analysis.Segments(),
+                               Analysis.FormOwners(), note);
     } catch (const EExecutableError &error) {
         note = error.Message();
     }
     Fill();
+    ShowExecutable(note);
     return note;
+}
+
+void TWholeFileView::ShowExecutable(const QString &Note)
+{
+    const TExecutableChoice &choice = FExecutable->Choice();
+    QString text;
+    QString path;
+    if (FFile) {
+        path = QDir::toNativeSeparators(FFile->FileName);
+        text = u"%1 (%2): %3 bytes, %4"_s.arg(
+            QFileInfo(FFile->FileName).fileName(),
+            choice.Mode == TExecutableChoice::Named ? u"chosen"_s : u"beside the MAP file"_s,
+            Thousands(uint64_t(FFile->Size)), FFile->Format);
+    } else if (!Note.isEmpty()) {
+        text = Note;
+    } else if (FExecutable->MapFile().isEmpty()) {
+        text = u"The executable of the MAP file's build is read after a run."_s;
+    } else if (choice.Mode == TExecutableChoice::None) {
+        text = u"No executable: switched off for this MAP file."_s;
+    } else {
+        text = u"No executable beside the MAP file (%1 with .exe, .dll or .bpl): choose one with "
+               u"Executable."_s.arg(QFileInfo(FExecutable->MapFile()).completeBaseName());
+    }
+    FExecutableLabel->setText(text);
+    FExecutableLabel->setToolTip(path.isEmpty() ? text : path + u'\n' + text);
+    // A warning stands out from the plain name.
+    FExecutableLabel->setStyleSheet(Note.isEmpty() ? QString() : u"color: #b00000"_s);
 }
 
 void TWholeFileView::Fill()

@@ -113,6 +113,15 @@ void TInteractiveTreeView::ColumnsChanged()
 {
     ClampHorzScrollPosition();
     RequestRepaint();
+    if (OnColumnsChanged)
+        OnColumnsChanged(this);
+}
+
+void TInteractiveTreeView::ColumnPropertyChanged(TITVColumn *)
+{
+    RequestRepaint();
+    if (OnColumnsChanged)
+        OnColumnsChanged(this);
 }
 
 void TInteractiveTreeView::NodeRemoving(TITreeNode *Node)

@@ -150,6 +150,8 @@ public:
     TITVViewEvent OnSelectionChanged;
     TITVViewEvent OnScrolled;
     TColumnResizeEvent OnColumnResize;
+    // A column was shown, hidden, moved or resized: what a column's values wait for.
+    TITVViewEvent OnColumnsChanged;
     // Asks the user for a text (caption, prompt, default); cancelling gives the default back.
     // A modal input dialog unless replaced.
     std::function<QString(const QString &Caption, const QString &Prompt, const QString &Default)> InputBox;
@@ -161,6 +163,7 @@ public:
     // TTreeGridModel
     void RequestGridRepaint() override { RequestRepaint(); }
     void ColumnsChanged() override;
+    void ColumnPropertyChanged(TITVColumn *Column) override;
     void NodeRemoving(TITreeNode *Node) override;
 
     // The two mixing rules of the painting, on resolved colours.

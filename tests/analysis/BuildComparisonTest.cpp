@@ -207,9 +207,9 @@ TEST_F(BuildComparisonTest, BaselineColumnsInTheGrid)
     TBaselineColumns baseline;
     ASSERT_TRUE(baseline.Load(Old(OldUnits)));
     TBaselineColumns::AddColumns(newBuild.Grid);
-    ASSERT_EQ(newBuild.Grid.Columns().Count(), 7);
-    EXPECT_EQ(newBuild.Grid.Columns()[5]->Caption(), "Old size");
-    EXPECT_EQ(newBuild.Grid.Columns()[6]->Caption(), "Change");
+    ASSERT_EQ(newBuild.Grid.Columns().Count(), 8);
+    EXPECT_EQ(newBuild.Grid.Columns()[6]->Caption(), "Old size");
+    EXPECT_EQ(newBuild.Grid.Columns()[7]->Caption(), "Change");
 
     baseline.Show(newBuild.Grid);
     TITreeNode *grids = newBuild.Unit("Grids");
@@ -217,9 +217,9 @@ TEST_F(BuildComparisonTest, BaselineColumnsInTheGrid)
     EXPECT_EQ(grids->Tag(), 0);
     EXPECT_TRUE(TBaselineColumns::OnlyInBaseline(grids));
     EXPECT_EQ(TBaselineColumns::Change(grids), -300);
-    EXPECT_EQ(grids->ColumnStrings()->Get(5), "-300");
-    EXPECT_EQ(newBuild.Unit("Main")->ColumnStrings()->Get(4), "156");
-    EXPECT_EQ(newBuild.Unit("Main")->ColumnStrings()->Get(5), "+96");
+    EXPECT_EQ(grids->ColumnStrings()->Get(6), "-300");
+    EXPECT_EQ(newBuild.Unit("Main")->ColumnStrings()->Get(5), "156");
+    EXPECT_EQ(newBuild.Unit("Main")->ColumnStrings()->Get(6), "+96");
     EXPECT_EQ(TBaselineColumns::OldSize(newBuild.Unit("Charts")), 0);
     EXPECT_EQ(baseline.MaxOldUnitSize(), 300);
     EXPECT_EQ(baseline.MaxUnitChange(), 300);
@@ -240,7 +240,7 @@ TEST_F(BuildComparisonTest, BaselineColumnsInTheGrid)
                                        "  Resize 20 0 0", "Run 12 0 0"}));
     EXPECT_FALSE(TBaselineColumns::HasBaselineValues(main));
     TBaselineColumns::RemoveColumns(newBuild.Grid);
-    EXPECT_EQ(newBuild.Grid.Columns().Count(), 5);
+    EXPECT_EQ(newBuild.Grid.Columns().Count(), 6);
 
     // Shown again, an opened unit gets its values back.
     baseline.Show(newBuild.Grid);

@@ -641,7 +641,7 @@ QStringList BaselineRows(TITreeView &grid)
         const TITreeNode *node = grid.RowNode(row);
         const TXStringList *strings = node->ColumnStringsIfAny();
         rows << QString(2 * node->Level(), u' ') + node->Text() + u' ' + QString::number(node->Tag()) + u' ' +
-                    (strings && strings->Count() > 5 ? strings->Get(4) + u' ' + strings->Get(5) : QString());
+                    (strings && strings->Count() > 6 ? strings->Get(5) + u' ' + strings->Get(6) : QString());
     }
     return rows;
 }
@@ -655,17 +655,17 @@ TEST_F(MainWindowTest, CompareWithABaselineBuild)
     ASSERT_TRUE(FWindow->SetBaseline(builds.Old));
     ASSERT_TRUE(WaitForRun(*FWindow));
     EXPECT_TRUE(FWindow->ClearBaselineAction()->isEnabled());
-    ASSERT_EQ(Grid().Columns().Count(), 7);
-    EXPECT_EQ(Grid().Column(5)->Caption(), "Old size");
-    EXPECT_EQ(Grid().Column(6)->Caption(), "Change");
+    ASSERT_EQ(Grid().Columns().Count(), 8);
+    EXPECT_EQ(Grid().Column(6)->Caption(), "Old size");
+    EXPECT_EQ(Grid().Column(7)->Caption(), "Change");
     EXPECT_EQ(BaselineRows(Grid()).join(u'|').toStdString(),
               "Main 450 300 +150|Forms 400 500 -100|Charts 80 0 +80|Same 64 64 0|About 0 120 -120")
         << "largest first, the removed unit last with size 0";
 
     // Sortable by the change, as numbers.
-    Grid().HeaderClick(6);
+    Grid().HeaderClick(7);
     EXPECT_EQ(RootTexts(), QStringList({"About", "Forms", "Same", "Charts", "Main"}));
-    Grid().HeaderClick(6);
+    Grid().HeaderClick(7);
     EXPECT_EQ(RootTexts().first(), "Main");
 
     // The status bar sums the change of the selected units.
@@ -708,11 +708,11 @@ TEST_F(MainWindowTest, CompareWithABaselineBuild)
 
     // A new run keeps the comparison; clearing it removes the columns and the removed unit.
     Go(builds.New, builds.Dir.path());
-    EXPECT_EQ(Grid().Columns().Count(), 7);
+    EXPECT_EQ(Grid().Columns().Count(), 8);
     EXPECT_TRUE(Root("About"));
-    Grid().HeaderClick(6);
+    Grid().HeaderClick(7);
     FWindow->ClearBaselineAction()->trigger();
-    EXPECT_EQ(Grid().Columns().Count(), 5);
+    EXPECT_EQ(Grid().Columns().Count(), 6);
     EXPECT_FALSE(Root("About"));
     // Sorted by the change, the rows go back to the run's order, by compiled size.
     EXPECT_EQ(Grid().SortColumnIndex(), 1);
@@ -732,7 +732,7 @@ TEST_F(MainWindowTest, CompareWithChosenBeforeAnyRunAndAnUnreadableBaseline)
     FWindow->CompareWithAction()->trigger();
     ASSERT_TRUE(WaitForRun(*FWindow));
     ASSERT_TRUE(FWindow->Baseline());
-    EXPECT_EQ(Grid().Columns().Count(), 7);
+    EXPECT_EQ(Grid().Columns().Count(), 8);
     EXPECT_EQ(Grid().Items().RootCount(), 0) << "no run yet: nothing to compare";
     EXPECT_TRUE(FWindow->BBCompare()->toolTip().contains(builds.Old));
 
@@ -747,7 +747,7 @@ TEST_F(MainWindowTest, CompareWithChosenBeforeAnyRunAndAnUnreadableBaseline)
     ASSERT_EQ(messages.Messages.size(), 1);
     EXPECT_TRUE(messages.Messages.first().contains("not available"))
         << messages.Messages.first().toStdString();
-    EXPECT_EQ(Grid().Columns().Count(), 7);
+    EXPECT_EQ(Grid().Columns().Count(), 8);
     EXPECT_TRUE(Root("About"));
 
     chosen.clear(); // cancelled

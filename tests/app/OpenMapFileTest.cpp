@@ -266,7 +266,7 @@ TEST_F(OpenMapFile, ABaselineOfAnotherProjectIsClearedWithANote)
 
     Drop({QUrl::fromLocalFile(projects.MapB)});
     EXPECT_FALSE(FWindow->Baseline());
-    EXPECT_EQ(Grid().Columns().Count(), 5);
+    EXPECT_EQ(Grid().Columns().Count(), 6);
     EXPECT_TRUE(FWindow->StatusPanel(0)->toolTip().startsWith(
         "The comparison with App.map was cleared: App.map belongs to another project"))
         << FWindow->StatusPanel(0)->toolTip().toStdString();

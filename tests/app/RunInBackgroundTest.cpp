@@ -335,7 +335,7 @@ TEST_F(RunInBackground, ABaselineIsReadAsARunIsWithItsProgressAndCancel)
         ASSERT_TRUE(WaitForRun(*FWindow));
         EXPECT_FALSE(Panel().isVisible());
         EXPECT_EQ(FWindow->Baseline() != nullptr, !cancel) << cancel;
-        EXPECT_EQ(Grid().Columns().Count(), cancel ? 5 : 7) << cancel;
+        EXPECT_EQ(Grid().Columns().Count(), cancel ? 6 : 8) << cancel;
         EXPECT_EQ(UnitCount(), cancel ? 3 : 50) << "the baseline's other units as rows of size 0";
         EXPECT_TRUE(FWindow->BBGo()->isEnabled());
     }

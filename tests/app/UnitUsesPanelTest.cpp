@@ -2,12 +2,23 @@
 // selection, and leading the grid to the units it names.
 #include "MainWindowFixture.h"
 
+#include "analysis/MapAnalysis.h"
+#include "app/RetainedSizeColumn.h"
 #include "app/UnitUsesPanel.h"
+#include "cli/ReportOutput.h"
+#include "cli/ReportWriter.h"
+#include "controls/DMInteractiveCustomControl.h"
+#include "controls/ITVColumnMenu.h"
 #include "support/MapFileWriter.h"
 #include "support/TestFiles.h"
 
+#include <QBuffer>
 #include <QCheckBox>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -122,12 +133,103 @@ TEST_F(UnitUsesPanelTest, AUnitWithoutKnownChain)
         << Panel().Title()->text().toStdString();
 }
 
+// The retained size of every unit row, as the grid shows it: "A <= 5200".
+QStringList RetainedCells(TITreeView &grid)
+{
+    QStringList cells;
+    for (const TITreeNode *node = grid.Items().GetFirstNode(); node; node = node->NextSibling())
+        cells << node->Text() + u' ' + TRetainedSizeColumn::CellText(node);
+    return cells;
+}
+
+// quillon-cli report --retained over the same MAP file and folder, in the same form.
+QStringList ReportedRetainedSizes(const QString &mapFile, const QString &folder)
+{
+    TTreeGridModel grid;
+    TMapAnalysis analysis(grid);
+    TMapAnalysis::SetupUnitColumns(grid);
+    analysis.OnMessage = [](TMapAnalysis *, const QString &) {};
+    EXPECT_TRUE(analysis.Run(mapFile, folder));
+    TCliOptions options;
+    options.Format = TReportFormat::Json;
+    options.Retained = true;
+    options.SearchDir = folder;
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(WriteReport(analysis, grid, options, out, nullptr)->Finish());
+    QStringList cells;
+    for (const QJsonValue unit : QJsonDocument::fromJson(out.data()).object().value(u"units"_s).toArray()) {
+        const QJsonObject row = unit.toObject();
+        const QJsonValue size = row.value(u"retained_size"_s);
+        cells << row.value(u"name"_s).toString() + u' ' +
+                     (size.isNull() ? u"-"_s
+                                    : (row.value(u"retained_upper_bound"_s).toBool() ? u"<= "_s : QString()) +
+                                          QString::number(size.toInteger()));
+    }
+    return cells;
+}
+
+TEST_F(UnitUsesPanelTest, RetainedSizeColumnIsOfferedAndBuiltOnlyWhenShown)
+{
+    OpenWindow();
+    GoOnProgram();
+    TITVColumn *const column = Grid().Column(TMapAnalysis::RetainedSizeColumn);
+    EXPECT_EQ(column->Caption(), u"Retained size"_s);
+    EXPECT_FALSE(column->Visible()) << "off by default";
+    EXPECT_EQ(Panel().Build(), nullptr) << "a run with the column hidden builds no unit graph";
+    EXPECT_EQ(TRetainedSizeColumn::CellText(Root(u"Shared"_s)), QString());
+
+    // Shown from the header's column menu, the column fills at once, as the report writes it.
+    TITVColumnMenu::Fill(&Grid());
+    QMenu *const menu = TDMInteractiveCustomControl::Instance().PMColumn();
+    QAction *item = nullptr;
+    for (QAction *action : menu->actions())
+        if (action->text() == u"Retained size"_s)
+            item = action;
+    ASSERT_TRUE(item);
+    EXPECT_FALSE(item->isChecked());
+    menu->triggered(item);
+    EXPECT_TRUE(column->Visible());
+    EXPECT_NE(Panel().Build(), nullptr);
+    QStringList reported = ReportedRetainedSizes(FDir.filePath(u"App.map"_s), FDir.path() + u'/');
+    QStringList shown = RetainedCells(Grid());
+    reported.sort();
+    shown.sort();
+    EXPECT_EQ(shown.join(u'|').toStdString(), reported.join(u'|').toStdString());
+    EXPECT_TRUE(shown.contains(u"Shared 300"_s)) << shown.join(u'|').toStdString();
+    EXPECT_TRUE(shown.contains(u"A <= 5200"_s)) << "the upper bound marked as the CLI marks it";
+
+    // Sortable as numbers, the marks aside; the copy takes what the cell shows.
+    Grid().SortBy(TMapAnalysis::RetainedSizeColumn, sdDescending);
+    EXPECT_EQ(Grid().Items().GetFirstNode()->Text(), u"App"_s);
+    QStringList order;
+    for (const TITreeNode *node = Grid().Items().GetFirstNode(); node; node = node->NextSibling())
+        order << node->Text();
+    EXPECT_LT(order.indexOf(u"Big"_s), order.indexOf(u"Shared"_s));
+    EXPECT_LT(order.indexOf(u"Shared"_s), order.indexOf(u"B"_s));
+    EXPECT_EQ(Grid().Column(TMapAnalysis::RetainedSizeColumn)
+                  ->OnGetNodeContentText(&Grid(), Root(u"A"_s), TMapAnalysis::RetainedSizeColumn),
+              u"<= 5200"_s);
+
+    // Retained sizes overlap: the status bar adds up code, never them.
+    Grid().SetSelectedNode(Root(u"A"_s));
+    EXPECT_FALSE(FWindow->StatusPanel(0)->text().contains(u"5200"_s)) << FWindow->StatusPanel(0)->text().toStdString();
+
+    // A new run fills the column again, in its order.
+    QTest::mouseClick(FWindow->BBGo(), Qt::LeftButton);
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    shown = RetainedCells(Grid());
+    shown.sort();
+    EXPECT_EQ(shown.join(u'|').toStdString(), reported.join(u'|').toStdString());
+}
+
 // The picture of the panel in docs/.
 TEST_F(UnitUsesPanelTest, Picture)
 {
     OpenWindow();
     FWindow->resize(1100, 560);
     FWindow->CBUnitUses()->setChecked(true);
+    Grid().Column(TMapAnalysis::RetainedSizeColumn)->SetVisible(true);
     GoOnProgram();
     Grid().SetSelectedNode(Root(u"Shared"_s));
     QCoreApplication::processEvents();
