@@ -4,11 +4,10 @@
 #include "analysis/MapAnalysis.h"
 #include "analysis/MapAnalysisThread.h"
 #include "analysis/MapFileSearch.h"
-#include "analysis/NameFilter.h"
 #include "analysis/ProjectFiles.h"
 #include "app/DraggedFile.h"
 #include "app/FScanFilesAbort.h"
-#include "app/FilterSummary.h"
+#include "app/FilterField.h"
 #include "app/GridState.h"
 #include "app/MapFileWatcher.h"
 #include "app/ProjectFolders.h"
@@ -42,7 +41,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -64,9 +62,6 @@ constexpr int DesignedWidth = 664;
 constexpr int CompareButtonWidth = 124;
 constexpr int MinTreemapWidth = 80;
 constexpr int MaxTreemapWidth = 8192;
-// The filter works in slices of this length, so that the window answers while it tests thousands
-// of units.
-constexpr qint64 FilterSliceMs = 100;
 
 QFont SegoeUI()
 {
@@ -139,9 +134,15 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FRunProgress->hide();
 
     CreateAnalysis();
+    FFilterField = std::make_unique<TFilterField>(*FVGUnits, *FAnalysis, FGradient1, FFilterPanel, this);
+    FFilterField->OnSummaryChanged = [this] {
+        // The map fades what the filter hides.
+        FTMUnits->RequestRepaint();
+        FormResize();
+    };
     FComparison = std::make_unique<TBaselineComparison>(*FVGUnits, *FAnalysis);
     FViewExport = std::make_unique<TViewExport>(this, [this] {
-        return TViewExport::TView{{}, {}, FAnalysis->Grouping(), FFilterText};
+        return TViewExport::TView{{}, {}, FAnalysis->Grouping(), FFilterField->Text()};
     });
     FViewExport->OnWritten = [this](const QString &note) { ShowStatusNote(note); };
     FViewExport->OnFailed = [](const QString &message) { ShowErrorMessage(QStringLiteral("!") + message); };
@@ -161,8 +162,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FCBTreemap, FTMUnits);
     setTabOrder(FTMUnits, FCBUnitUses);
     setTabOrder(FCBUnitUses, FUnitUses->Rows());
-    setTabOrder(FUnitUses->Rows(), FEDFilter);
-    setTabOrder(FEDFilter, FWholeFile->Switch());
+    setTabOrder(FUnitUses->Rows(), EDFilter());
+    setTabOrder(EDFilter(), FWholeFile->Switch());
     setAcceptDrops(true);
 
     // FormCreate
@@ -180,6 +181,7 @@ TQuillonMain::~TQuillonMain()
     FTMUnits->SetModel(nullptr);
     FAnalysisThread.reset();
     FComparison.reset();
+    FFilterField.reset();
     FAnalysis.reset();
 }
 
@@ -456,36 +458,6 @@ void TQuillonMain::CreateHeaderBand()
     FBBRecent->setObjectName(QStringLiteral("BBRecent"));
     FBBRecent->setToolTip(QStringLiteral("Recently analysed MAP files"));
     FBBRecent->OnFileChosen = [this](const QString &file) { OpenMapFile(file); };
-    CreateFilterField();
-}
-
-void TQuillonMain::CreateFilterField()
-{
-    FEDFilter = new QLineEdit(FGradient1);
-    FEDFilter->setObjectName(QStringLiteral("EDFilter"));
-    FEDFilter->setPlaceholderText(QStringLiteral("Filter (Ctrl+F)"));
-    FEDFilter->setClearButtonEnabled(true);
-    FEDFilter->setToolTip(
-        QStringLiteral("Shows only the units and symbols whose names contain this text, ignoring case, "
-                       "with the rows that hold them opened (Ctrl+F; Esc clears it).\nThe status bar "
-                       "counts the matching rows and adds up the units whose names match."));
-    auto *find = new QShortcut(QKeySequence::Find, this);
-    connect(find, &QShortcut::activated, this, [this] {
-        FEDFilter->setFocus(Qt::ShortcutFocusReason);
-        FEDFilter->selectAll();
-    });
-    FFilterClear = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    FFilterClear->setEnabled(false);
-    connect(FFilterClear, &QShortcut::activated, this, [this] { FEDFilter->clear(); });
-    connect(FEDFilter, &QLineEdit::textChanged, this, [this](const QString &text) {
-        FFilterClear->setEnabled(!text.isEmpty() && !FRunActive);
-        // Emptied (Esc, the clear button): the grid comes back at once.
-        if (text.trimmed().isEmpty())
-            ApplyFilter();
-        else
-            FFilterTimer->Start(FilterDelayMs);
-    });
-    connect(FEDFilter, &QLineEdit::returnPressed, this, [this] { ApplyFilter(); });
 }
 
 void TQuillonMain::CreateCompareButton()
@@ -552,7 +524,7 @@ void TQuillonMain::CreateAnalysis()
 void TQuillonMain::SetClock(std::shared_ptr<TICCClock> clock)
 {
     FClock = std::move(clock);
-    FFilterTimer = FClock->CreateTimer([this] { ApplyFilter(); });
+    FFilterField->SetClock(FClock);
 }
 
 void TQuillonMain::ShowAnalysisMessage(const QString &message)
@@ -682,7 +654,7 @@ void TQuillonMain::LockInterface(bool locked)
     const QList<QWidget *> lockedWidgets{FVGUnits, FTMUnits, FBBGo, FCBGroupByName, FBBCompare, FBBRecent};
     for (QWidget *widget : lockedWidgets)
         widget->setEnabled(!locked);
-    FFilterClear->setEnabled(!locked && !FEDFilter->text().isEmpty());
+    FFilterField->SetLocked(locked);
     FViewExport->Action()->setEnabled(!locked && FRunSucceeded);
     if (!locked) {
         QApplication::restoreOverrideCursor();
@@ -1041,7 +1013,7 @@ void TQuillonMain::LayoutComponents()
     FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);
     // The rest of the checkboxes' row, right-aligned with the buttons above.
     const int filterLeft = FCBTreemap->geometry().right() + 16;
-    FEDFilter->setGeometry(filterLeft, 58, std::max(0, FBBGo->geometry().right() + 1 - filterLeft), 22);
+    EDFilter()->setGeometry(filterLeft, 58, std::max(0, FBBGo->geometry().right() + 1 - filterLeft), 22);
     PlaceRunProgress();
 }
 
@@ -1122,76 +1094,6 @@ void TQuillonMain::VGUnitsColumn2DrawNodeContent(TITreeView *Sender, QPainter &a
 {
     PaintCellText(aCanvas, cellRect, PercentCellText(node),
                   Sender->CellTextColor(nodeStates.testFlag(nsSelected), columnIndex));
-}
-
-void TQuillonMain::ApplyFilter()
-{
-    FFilterTimer->Stop();
-    // A run in progress, or a change of rows in progress, filters the rows when it ends.
-    if (FRunActive || FFilterHeld > 0)
-        return;
-    ++FFilterGeneration;
-    const TNameFilter filter(FEDFilter->text());
-    FFilterText = filter.Text();
-    if (filter.IsEmpty()) {
-        FVGUnits->ClearFilter();
-        ShowFilterSummary();
-        ReleaseFreedMemory();
-        return;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The rows of the first screen first; the others in slices between events.
-    const qint64 started = FClock->NowMs();
-    const size_t screen = size_t(FVGUnits->VisibleRowCount());
-    const bool finished = FVGUnits->StartFilter(
-        [filter](const TITreeNode *row) { return filter.RowMatches(row); },
-        filter.UnitsOwningMatches(*FAnalysis, *FVGUnits),
-        [this, started, screen] {
-            return FVGUnits->Rows().size() > screen || FClock->NowMs() - started >= FilterSliceMs;
-        });
-    QApplication::restoreOverrideCursor();
-    FilterProgressed(finished);
-}
-
-void TQuillonMain::FilterProgressed(bool finished)
-{
-    ShowFilterSummary();
-    if (finished)
-        return;
-    QTimer::singleShot(0, this, [this, generation = FFilterGeneration] {
-        // A newer filter, a run or a change of rows in progress starts over when it ends.
-        if (generation != FFilterGeneration || FRunActive || FFilterHeld > 0 || !FVGUnits->Filtered())
-            return;
-        const qint64 started = FClock->NowMs();
-        FilterProgressed(
-            FVGUnits->ContinueFilter([this, started] { return FClock->NowMs() - started >= FilterSliceMs; }));
-    });
-}
-
-void TQuillonMain::ShowFilterSummary()
-{
-    // The map fades what the filter hides.
-    FTMUnits->RequestRepaint();
-    if (!FVGUnits->Filtered()) {
-        FFilterPanel->hide();
-        FormResize();
-        return;
-    }
-    FFilterPanel->setText(FilterSummaryText(*FVGUnits, FFilterText, FAnalysis->PercentFactor()));
-    FFilterPanel->setToolTip(FilterSummaryHint(FFilterText));
-    FFilterPanel->show();
-    FormResize();
-}
-
-void TQuillonMain::WithoutFilter(const std::function<void()> &change)
-{
-    FVGUnits->ClearFilter();
-    {
-        ++FFilterHeld;
-        const auto release = qScopeGuard([this] { --FFilterHeld; });
-        change();
-    }
-    ApplyFilter();
 }
 
 void TQuillonMain::TIAbortTimer(TTimer97 *)
