@@ -1,5 +1,9 @@
 #include "base/FreedMemory.h"
 
+// Defines __GLIBC__: without a C library header first, the test below never saw it and nothing was
+// ever given back.
+#include <cstdlib>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #elif defined(_WIN32)
