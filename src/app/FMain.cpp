@@ -142,9 +142,19 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     };
     FComparison = std::make_unique<TBaselineComparison>(*FVGUnits, *FAnalysis);
     FViewExport = std::make_unique<TViewExport>(this, [this] {
-        return TViewExport::TView{{}, {}, FAnalysis->Grouping(), FFilterField->Text()};
+        return TViewExport::TView{{}, {}, FAnalysis->Grouping(), FFilterField->Text(), {}};
     });
-    FViewExport->OnWritten = [this](const QString &note) { ShowStatusNote(note); };
+    FViewExport->OnNote = [this](const QString &note) { ShowStatusNote(note); };
+    FViewExport->OnStarted = [this](const QString &mapFile) {
+        // Locked as for a run: a run would change the folder the export's run reads from.
+        BeginRun();
+        ArmRunProgress(mapFile);
+    };
+    FViewExport->OnEnded = [this] {
+        FTIRunProgress->SetEnabled(false);
+        FRunProgress->hide();
+        EndRun(false);
+    };
     FViewExport->OnFailed = [](const QString &message) { ShowErrorMessage(QStringLiteral("!") + message); };
     FVGUnits->RowsMenu()->addSeparator();
     FVGUnits->RowsMenu()->addAction(FViewExport->Action());
@@ -494,7 +504,10 @@ void TQuillonMain::CreateAnalysis()
     FAnalysis = std::make_unique<TMapAnalysis>(*FVGUnits);
     FAnalysisThread = std::make_unique<TMapAnalysisThread>();
     FAnalysisThread->OnFinished = [this](TMapAnalysisResult result) { AnalysisFinished(std::move(result)); };
-    FRunProgress->OnCancel = [this] { FAnalysisThread->Cancel(); };
+    FRunProgress->OnCancel = [this] {
+        FAnalysisThread->Cancel();
+        FViewExport->Cancel();
+    };
     FAnalysis->OnMessage = [this](TMapAnalysis *, const QString &message) { ShowAnalysisMessage(message); };
     FAnalysis->OnProjectFileMissing = [this](TMapAnalysis *, const QString &projectFile, const QString &) {
         const QString message = ProjectFileMissingMessage(projectFile);
@@ -628,9 +641,14 @@ void TQuillonMain::StartRun(std::function<void()> afterRun)
 void TQuillonMain::StartReading(TMapAnalysis::TRunInput input, std::function<void(TMapAnalysisResult)> apply)
 {
     FApplyRead = std::move(apply);
-    FRunProgress->Reset(input.MapFileName);
-    QApplication::changeOverrideCursor(Qt::BusyCursor);
+    ArmRunProgress(input.MapFileName);
     FAnalysisThread->Start(std::move(input));
+}
+
+void TQuillonMain::ArmRunProgress(const QString &mapFileName)
+{
+    FRunProgress->Reset(mapFileName);
+    QApplication::changeOverrideCursor(Qt::BusyCursor);
     FTIRunProgress->SetInterval(500);
     FTIRunProgress->SetEnabled(true);
 }
@@ -718,8 +736,12 @@ void TQuillonMain::EndRun(bool applied)
     const std::function<void()> afterRun = std::exchange(FAfterRun, nullptr);
     if (applied && afterRun)
         afterRun();
-    // The new rows (or, after a cancel, the kept ones) filtered by the text in the field.
-    ApplyFilter();
+    // The new rows filtered by the text in the field; the rows kept after a cancel (or an export)
+    // only where the field's text changed meanwhile, so that they keep their scroll position.
+    if (applied)
+        ApplyFilter();
+    else
+        FFilterField->ApplyIfStale();
     // A comparison asked for during the run.
     if (!FPendingBaseline.isEmpty())
         QTimer::singleShot(0, this, [this] { SetBaseline(std::exchange(FPendingBaseline, QString())); });
@@ -727,10 +749,15 @@ void TQuillonMain::EndRun(bool applied)
 
 void TQuillonMain::TIRunProgressTimer(TTimer97 *)
 {
-    if (!FAnalysisThread->Running())
+    if (FViewExport->Running() && FViewExport->Writing()) {
+        FRunProgress->SetWriting(FViewExport->Target());
+    } else if (FViewExport->Running() || FAnalysisThread->Running()) {
+        const TReadProgress &progress =
+            FViewExport->Running() ? FViewExport->Progress() : FAnalysisThread->Progress();
+        FRunProgress->SetProgress(progress.Done(), progress.Total());
+    } else {
         return;
-    const TReadProgress &progress = FAnalysisThread->Progress();
-    FRunProgress->SetProgress(progress.Done(), progress.Total());
+    }
     if (FRunProgress->isVisible())
         return;
     PlaceRunProgress();
@@ -751,6 +778,7 @@ void TQuillonMain::closeEvent(QCloseEvent *event)
     if (FRunActive) {
         FClosing = true;
         FAnalysisThread->Cancel();
+        FViewExport->Cancel();
     }
     QWidget::closeEvent(event);
 }

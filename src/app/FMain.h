@@ -194,6 +194,8 @@ private:
     bool BeginRun();
     // The prepared input read on the analysis thread; apply gets its result unless cancelled.
     void StartReading(TMapAnalysis::TRunInput input, std::function<void(TMapAnalysisResult)> apply);
+    // The progress panel shown half a second into the reading of the MAP file.
+    void ArmRunProgress(const QString &mapFileName);
     void ApplyRun(TMapAnalysisResult result);
     void LockInterface(bool locked);
     void AnalysisFinished(TMapAnalysisResult result);

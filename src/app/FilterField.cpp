@@ -94,6 +94,13 @@ void TFilterField::Apply()
     Progressed(finished);
 }
 
+void TFilterField::ApplyIfStale()
+{
+    const TNameFilter filter(FEdit->text());
+    if (filter.Text() != FText || FGrid.Filtered() == filter.IsEmpty() || !FGrid.Filter().Finished())
+        Apply();
+}
+
 void TFilterField::Progressed(bool Finished)
 {
     ShowSummary();

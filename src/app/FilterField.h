@@ -42,6 +42,9 @@ public:
     void SetLocked(bool Locked);
     // Filters the grid by the field's text at once (an empty text ends the filter).
     void Apply();
+    // Filters again only where the filter in force is not the field's: its text changed, the rows
+    // were unfiltered or its slices stopped while it was locked.
+    void ApplyIfStale();
     // Runs a change that replaces rows (a regrouping, a baseline) on the unfiltered grid, and
     // filters the new rows after it.
     void WithoutFilter(const std::function<void()> &Change);
