@@ -266,11 +266,16 @@ void TQuillonMain::CreateGrid()
     };
     FVGUnits->OnGetNodeHint = [this](TInteractiveTreeView *, TITreeNode *node) { return SymbolHint(node); };
     // The rows a filter built only to test them go again; opening the unit builds them anew.
-    FVGUnits->Filter().OnReleaseRows = [](TITreeNode *unit) {
-        if (TBaselineColumns::OnlyInBaseline(unit))
-            return;
-        unit->DeleteChildren();
-        unit->AddChild(QStringLiteral("$"));
+    FVGUnits->Filter().OnReleaseRows = [](const TITreeNodeList &units) {
+        // Every unit's rows go before the first placeholder comes: made one after the other, the
+        // placeholders lie together, where each made at once would keep a page of its unit's freed
+        // rows from going back to the system.
+        for (TITreeNode *unit : units)
+            if (!TBaselineColumns::OnlyInBaseline(unit))
+                unit->DeleteChildren();
+        for (TITreeNode *unit : units)
+            if (!TBaselineColumns::OnlyInBaseline(unit))
+                unit->AddChild(QStringLiteral("$"));
     };
 }
 
@@ -726,7 +731,7 @@ void TQuillonMain::ApplyRun(TMapAnalysisResult result)
     const QString fileNote = FRunSucceeded ? FWholeFile->Load(*FAnalysis) : QString();
     if (!fileNote.isEmpty() && FWholeFile->Shown())
         ShowStatusNote(fileNote);
-    ReleaseFreedMemory();
+    ReleaseFreedMemorySoon(this);
 }
 
 void TQuillonMain::EndRun(bool applied)
@@ -812,7 +817,7 @@ bool TQuillonMain::SetBaseline(const QString &mapFileName)
         }
         WithoutFilter([this, &loading] { FComparison->Replace(*loading, FRunSucceeded); });
         BaselineChanged();
-        ReleaseFreedMemory();
+        ReleaseFreedMemorySoon(this);
     });
     return true;
 }
@@ -823,7 +828,7 @@ void TQuillonMain::ClearBaseline()
         return;
     WithoutFilter([this] { FComparison->Clear(); });
     BaselineChanged();
-    ReleaseFreedMemory();
+    ReleaseFreedMemorySoon(this);
 }
 
 void TQuillonMain::BaselineChanged()

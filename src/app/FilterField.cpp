@@ -78,7 +78,7 @@ void TFilterField::Apply()
     if (filter.IsEmpty()) {
         FGrid.ClearFilter();
         ShowSummary();
-        ReleaseFreedMemory();
+        ReleaseFreedMemorySoon(this);
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);

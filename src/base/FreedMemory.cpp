@@ -4,6 +4,8 @@
 // ever given back.
 #include <cstdlib>
 
+#include <QTimer>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #elif defined(_WIN32)
@@ -17,4 +19,11 @@ void ReleaseFreedMemory()
 #elif defined(_WIN32)
     _heapmin();
 #endif
+}
+
+void ReleaseFreedMemorySoon(QObject *Context)
+{
+    constexpr int AfterPaintMs = 250;
+    ReleaseFreedMemory();
+    QTimer::singleShot(AfterPaintMs, Context, [] { ReleaseFreedMemory(); });
 }
