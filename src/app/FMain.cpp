@@ -4,11 +4,10 @@
 #include "analysis/MapAnalysis.h"
 #include "analysis/MapAnalysisThread.h"
 #include "analysis/MapFileSearch.h"
-#include "analysis/NameFilter.h"
 #include "analysis/ProjectFiles.h"
 #include "app/DraggedFile.h"
 #include "app/FScanFilesAbort.h"
-#include "app/FilterSummary.h"
+#include "app/FilterField.h"
 #include "app/GridState.h"
 #include "app/MapFileWatcher.h"
 #include "app/ProjectFolders.h"
@@ -43,7 +42,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QScopeGuard>
@@ -65,9 +63,6 @@ constexpr int DesignedWidth = 664;
 constexpr int CompareButtonWidth = 124;
 constexpr int MinTreemapWidth = 80;
 constexpr int MaxTreemapWidth = 8192;
-// The filter works in slices of this length, so that the window answers while it tests thousands
-// of units.
-constexpr qint64 FilterSliceMs = 100;
 
 QFont SegoeUI()
 {
@@ -140,11 +135,32 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FRunProgress->hide();
 
     CreateAnalysis();
+    FFilterField = std::make_unique<TFilterField>(*FVGUnits, *FAnalysis, FGradient1, FFilterPanel, this);
+    FFilterField->OnSummaryChanged = [this] {
+        // The map fades what the filter hides.
+        FTMUnits->RequestRepaint();
+        FormResize();
+    };
     FComparison = std::make_unique<TBaselineComparison>(*FVGUnits, *FAnalysis);
     FViewExport = std::make_unique<TViewExport>(this, [this] {
-        return TViewExport::TView{{}, {}, FAnalysis->Grouping(), FFilterText};
+        // The export writes the whole file of the executable the window reads, as --exe names it.
+        const TExecutableChoice &exe = FWholeFile->Executable().Choice();
+        const QString exeOption = exe.Mode == TExecutableChoice::None    ? u"none"_s
+                                  : exe.Mode == TExecutableChoice::Named ? exe.FileName
+                                                                         : QString();
+        return TViewExport::TView{{}, {}, FAnalysis->Grouping(), FFilterField->Text(), exeOption};
     });
-    FViewExport->OnWritten = [this](const QString &note) { ShowStatusNote(note); };
+    FViewExport->OnNote = [this](const QString &note) { ShowStatusNote(note); };
+    FViewExport->OnStarted = [this](const QString &mapFile) {
+        // Locked as for a run: a run would change the folder the export's run reads from.
+        BeginRun();
+        ArmRunProgress(mapFile);
+    };
+    FViewExport->OnEnded = [this] {
+        FTIRunProgress->SetEnabled(false);
+        FRunProgress->hide();
+        EndRun(false);
+    };
     FViewExport->OnFailed = [](const QString &message) { ShowErrorMessage(QStringLiteral("!") + message); };
     FVGUnits->RowsMenu()->addSeparator();
     FVGUnits->RowsMenu()->addAction(FViewExport->Action());
@@ -163,8 +179,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     setTabOrder(FCBTreemap, FTMUnits);
     setTabOrder(FTMUnits, FCBUnitUses);
     setTabOrder(FCBUnitUses, FUnitUses->Rows());
-    setTabOrder(FUnitUses->Rows(), FEDFilter);
-    setTabOrder(FEDFilter, FWholeFile->Switch());
+    setTabOrder(FUnitUses->Rows(), EDFilter());
+    setTabOrder(EDFilter(), FWholeFile->Switch());
     setTabOrder(FWholeFile->Switch(), FWholeFile->ExecutableButton());
     setAcceptDrops(true);
 
@@ -183,6 +199,7 @@ TQuillonMain::~TQuillonMain()
     FTMUnits->SetModel(nullptr);
     FAnalysisThread.reset();
     FComparison.reset();
+    FFilterField.reset();
     FAnalysis.reset();
 }
 
@@ -257,11 +274,16 @@ void TQuillonMain::CreateGrid()
     };
     FVGUnits->OnGetNodeHint = [this](TInteractiveTreeView *, TITreeNode *node) { return SymbolHint(node); };
     // The rows a filter built only to test them go again; opening the unit builds them anew.
-    FVGUnits->Filter().OnReleaseRows = [](TITreeNode *unit) {
-        if (TBaselineColumns::OnlyInBaseline(unit))
-            return;
-        unit->DeleteChildren();
-        unit->AddChild(QStringLiteral("$"));
+    FVGUnits->Filter().OnReleaseRows = [](const TITreeNodeList &units) {
+        // Every unit's rows go before the first placeholder comes: made one after the other, the
+        // placeholders lie together, where each made at once would keep a page of its unit's freed
+        // rows from going back to the system.
+        for (TITreeNode *unit : units)
+            if (!TBaselineColumns::OnlyInBaseline(unit))
+                unit->DeleteChildren();
+        for (TITreeNode *unit : units)
+            if (!TBaselineColumns::OnlyInBaseline(unit))
+                unit->AddChild(QStringLiteral("$"));
     };
 }
 
@@ -461,36 +483,6 @@ void TQuillonMain::CreateHeaderBand()
     FBBRecent->setObjectName(QStringLiteral("BBRecent"));
     FBBRecent->setToolTip(QStringLiteral("Recently analysed MAP files"));
     FBBRecent->OnFileChosen = [this](const QString &file) { OpenMapFile(file); };
-    CreateFilterField();
-}
-
-void TQuillonMain::CreateFilterField()
-{
-    FEDFilter = new QLineEdit(FGradient1);
-    FEDFilter->setObjectName(QStringLiteral("EDFilter"));
-    FEDFilter->setPlaceholderText(QStringLiteral("Filter (Ctrl+F)"));
-    FEDFilter->setClearButtonEnabled(true);
-    FEDFilter->setToolTip(
-        QStringLiteral("Shows only the units and symbols whose names contain this text, ignoring case, "
-                       "with the rows that hold them opened (Ctrl+F; Esc clears it).\nThe status bar "
-                       "counts the matching rows and adds up the units whose names match."));
-    auto *find = new QShortcut(QKeySequence::Find, this);
-    connect(find, &QShortcut::activated, this, [this] {
-        FEDFilter->setFocus(Qt::ShortcutFocusReason);
-        FEDFilter->selectAll();
-    });
-    FFilterClear = new QShortcut(QKeySequence(Qt::Key_Escape), this);
-    FFilterClear->setEnabled(false);
-    connect(FFilterClear, &QShortcut::activated, this, [this] { FEDFilter->clear(); });
-    connect(FEDFilter, &QLineEdit::textChanged, this, [this](const QString &text) {
-        FFilterClear->setEnabled(!text.isEmpty() && !FRunActive);
-        // Emptied (Esc, the clear button): the grid comes back at once.
-        if (text.trimmed().isEmpty())
-            ApplyFilter();
-        else
-            FFilterTimer->Start(FilterDelayMs);
-    });
-    connect(FEDFilter, &QLineEdit::returnPressed, this, [this] { ApplyFilter(); });
 }
 
 void TQuillonMain::CreateCompareButton()
@@ -527,7 +519,10 @@ void TQuillonMain::CreateAnalysis()
     FAnalysis = std::make_unique<TMapAnalysis>(*FVGUnits);
     FAnalysisThread = std::make_unique<TMapAnalysisThread>();
     FAnalysisThread->OnFinished = [this](TMapAnalysisResult result) { AnalysisFinished(std::move(result)); };
-    FRunProgress->OnCancel = [this] { FAnalysisThread->Cancel(); };
+    FRunProgress->OnCancel = [this] {
+        FAnalysisThread->Cancel();
+        FViewExport->Cancel();
+    };
     FAnalysis->OnMessage = [this](TMapAnalysis *, const QString &message) { ShowAnalysisMessage(message); };
     FAnalysis->OnProjectFileMissing = [this](TMapAnalysis *, const QString &projectFile, const QString &) {
         const QString message = ProjectFileMissingMessage(projectFile);
@@ -557,7 +552,7 @@ void TQuillonMain::CreateAnalysis()
 void TQuillonMain::SetClock(std::shared_ptr<TICCClock> clock)
 {
     FClock = std::move(clock);
-    FFilterTimer = FClock->CreateTimer([this] { ApplyFilter(); });
+    FFilterField->SetClock(FClock);
 }
 
 void TQuillonMain::ShowAnalysisMessage(const QString &message)
@@ -661,9 +656,14 @@ void TQuillonMain::StartRun(std::function<void()> afterRun)
 void TQuillonMain::StartReading(TMapAnalysis::TRunInput input, std::function<void(TMapAnalysisResult)> apply)
 {
     FApplyRead = std::move(apply);
-    FRunProgress->Reset(input.MapFileName);
-    QApplication::changeOverrideCursor(Qt::BusyCursor);
+    ArmRunProgress(input.MapFileName);
     FAnalysisThread->Start(std::move(input));
+}
+
+void TQuillonMain::ArmRunProgress(const QString &mapFileName)
+{
+    FRunProgress->Reset(mapFileName);
+    QApplication::changeOverrideCursor(Qt::BusyCursor);
     FTIRunProgress->SetInterval(500);
     FTIRunProgress->SetEnabled(true);
 }
@@ -687,7 +687,7 @@ void TQuillonMain::LockInterface(bool locked)
     const QList<QWidget *> lockedWidgets{FVGUnits, FTMUnits, FBBGo, FCBGroupByName, FBBCompare, FBBRecent};
     for (QWidget *widget : lockedWidgets)
         widget->setEnabled(!locked);
-    FFilterClear->setEnabled(!locked && !FEDFilter->text().isEmpty());
+    FFilterField->SetLocked(locked);
     FViewExport->Action()->setEnabled(!locked && FRunSucceeded);
     FWholeFile->Executable().SetEnabled(!locked && FRunSucceeded);
     if (!locked) {
@@ -739,7 +739,7 @@ void TQuillonMain::ApplyRun(TMapAnalysisResult result)
     FVGUnits->SetShowRoot(FAnalysis->ShowRoot());
     FComparison->ShowAfterRun(FRunSucceeded);
     LoadExecutable(false);
-    ReleaseFreedMemory();
+    ReleaseFreedMemorySoon(this);
 }
 
 void TQuillonMain::LoadExecutable(bool Announce)
@@ -760,8 +760,12 @@ void TQuillonMain::EndRun(bool applied)
     const std::function<void()> afterRun = std::exchange(FAfterRun, nullptr);
     if (applied && afterRun)
         afterRun();
-    // The new rows (or, after a cancel, the kept ones) filtered by the text in the field.
-    ApplyFilter();
+    // The new rows filtered by the text in the field; the rows kept after a cancel (or an export)
+    // only where the field's text changed meanwhile, so that they keep their scroll position.
+    if (applied)
+        ApplyFilter();
+    else
+        FFilterField->ApplyIfStale();
     // A comparison asked for during the run.
     if (!FPendingBaseline.isEmpty())
         QTimer::singleShot(0, this, [this] { SetBaseline(std::exchange(FPendingBaseline, QString())); });
@@ -769,10 +773,15 @@ void TQuillonMain::EndRun(bool applied)
 
 void TQuillonMain::TIRunProgressTimer(TTimer97 *)
 {
-    if (!FAnalysisThread->Running())
+    if (FViewExport->Running() && FViewExport->Writing()) {
+        FRunProgress->SetWriting(FViewExport->Target());
+    } else if (FViewExport->Running() || FAnalysisThread->Running()) {
+        const TReadProgress &progress =
+            FViewExport->Running() ? FViewExport->Progress() : FAnalysisThread->Progress();
+        FRunProgress->SetProgress(progress.Done(), progress.Total());
+    } else {
         return;
-    const TReadProgress &progress = FAnalysisThread->Progress();
-    FRunProgress->SetProgress(progress.Done(), progress.Total());
+    }
     if (FRunProgress->isVisible())
         return;
     PlaceRunProgress();
@@ -793,6 +802,7 @@ void TQuillonMain::closeEvent(QCloseEvent *event)
     if (FRunActive) {
         FClosing = true;
         FAnalysisThread->Cancel();
+        FViewExport->Cancel();
     }
     QWidget::closeEvent(event);
 }
@@ -826,7 +836,7 @@ bool TQuillonMain::SetBaseline(const QString &mapFileName)
         }
         WithoutFilter([this, &loading] { FComparison->Replace(*loading, FRunSucceeded); });
         BaselineChanged();
-        ReleaseFreedMemory();
+        ReleaseFreedMemorySoon(this);
     });
     return true;
 }
@@ -837,7 +847,7 @@ void TQuillonMain::ClearBaseline()
         return;
     WithoutFilter([this] { FComparison->Clear(); });
     BaselineChanged();
-    ReleaseFreedMemory();
+    ReleaseFreedMemorySoon(this);
 }
 
 void TQuillonMain::BaselineChanged()
@@ -1055,7 +1065,7 @@ void TQuillonMain::LayoutComponents()
     FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);
     // The rest of the checkboxes' row, right-aligned with the buttons above.
     const int filterLeft = FCBTreemap->geometry().right() + 16;
-    FEDFilter->setGeometry(filterLeft, 58, std::max(0, FBBGo->geometry().right() + 1 - filterLeft), 22);
+    EDFilter()->setGeometry(filterLeft, 58, std::max(0, FBBGo->geometry().right() + 1 - filterLeft), 22);
     PlaceRunProgress();
 }
 
@@ -1136,76 +1146,6 @@ void TQuillonMain::VGUnitsColumn2DrawNodeContent(TITreeView *Sender, QPainter &a
 {
     PaintCellText(aCanvas, cellRect, PercentCellText(node),
                   Sender->CellTextColor(nodeStates.testFlag(nsSelected), columnIndex));
-}
-
-void TQuillonMain::ApplyFilter()
-{
-    FFilterTimer->Stop();
-    // A run in progress, or a change of rows in progress, filters the rows when it ends.
-    if (FRunActive || FFilterHeld > 0)
-        return;
-    ++FFilterGeneration;
-    const TNameFilter filter(FEDFilter->text());
-    FFilterText = filter.Text();
-    if (filter.IsEmpty()) {
-        FVGUnits->ClearFilter();
-        ShowFilterSummary();
-        ReleaseFreedMemory();
-        return;
-    }
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    // The rows of the first screen first; the others in slices between events.
-    const qint64 started = FClock->NowMs();
-    const size_t screen = size_t(FVGUnits->VisibleRowCount());
-    const bool finished = FVGUnits->StartFilter(
-        [filter](const TITreeNode *row) { return filter.RowMatches(row); },
-        filter.UnitsOwningMatches(*FAnalysis, *FVGUnits),
-        [this, started, screen] {
-            return FVGUnits->Rows().size() > screen || FClock->NowMs() - started >= FilterSliceMs;
-        });
-    QApplication::restoreOverrideCursor();
-    FilterProgressed(finished);
-}
-
-void TQuillonMain::FilterProgressed(bool finished)
-{
-    ShowFilterSummary();
-    if (finished)
-        return;
-    QTimer::singleShot(0, this, [this, generation = FFilterGeneration] {
-        // A newer filter, a run or a change of rows in progress starts over when it ends.
-        if (generation != FFilterGeneration || FRunActive || FFilterHeld > 0 || !FVGUnits->Filtered())
-            return;
-        const qint64 started = FClock->NowMs();
-        FilterProgressed(
-            FVGUnits->ContinueFilter([this, started] { return FClock->NowMs() - started >= FilterSliceMs; }));
-    });
-}
-
-void TQuillonMain::ShowFilterSummary()
-{
-    // The map fades what the filter hides.
-    FTMUnits->RequestRepaint();
-    if (!FVGUnits->Filtered()) {
-        FFilterPanel->hide();
-        FormResize();
-        return;
-    }
-    FFilterPanel->setText(FilterSummaryText(*FVGUnits, FFilterText, FAnalysis->PercentFactor()));
-    FFilterPanel->setToolTip(FilterSummaryHint(FFilterText));
-    FFilterPanel->show();
-    FormResize();
-}
-
-void TQuillonMain::WithoutFilter(const std::function<void()> &change)
-{
-    FVGUnits->ClearFilter();
-    {
-        ++FFilterHeld;
-        const auto release = qScopeGuard([this] { --FFilterHeld; });
-        change();
-    }
-    ApplyFilter();
 }
 
 void TQuillonMain::TIAbortTimer(TTimer97 *)

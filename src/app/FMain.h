@@ -4,6 +4,7 @@
 
 #include "analysis/MapAnalysis.h"
 #include "app/BaselineComparison.h"
+#include "app/FilterField.h"
 #include "app/ProjectFolders.h"
 #include "app/RunFocus.h"
 #include "app/ViewExport.h"
@@ -20,9 +21,7 @@ class QCheckBox;
 class QAction;
 class QLabel;
 class QLineEdit;
-class TICCTimer;
 class QPushButton;
-class QShortcut;
 class QSplitter;
 class TBaselineColumns;
 class TDirectoryEdit;
@@ -120,9 +119,9 @@ public:
     QLabel *StatusPanel(int index) const { return FStatusPanels[index]; }
     // The filter of the grid (Ctrl+F, Esc clears it): while it holds text the grid shows only the
     // rows whose names contain it, ignoring case, applied FilterDelayMs after the last key.
-    QLineEdit *EDFilter() const { return FEDFilter; }
+    QLineEdit *EDFilter() const { return FFilterField->Edit(); }
     TViewExport &ViewExport() const { return *FViewExport; }
-    static constexpr int FilterDelayMs = 150;
+    static constexpr int FilterDelayMs = TFilterField::FilterDelayMs;
     // The count of matching rows and the size of the units whose names match; shown only while
     // the grid is filtered.
     QLabel *FilterPanel() const { return FFilterPanel; }
@@ -148,7 +147,7 @@ public:
                                        TITreeNode *node, int columnIndex, TITreeViewNodeStates nodeStates);
     void TIAbortTimer(TTimer97 *Sender);
     // Filters the grid by the filter field's text at once (an empty text ends the filter).
-    void ApplyFilter();
+    void ApplyFilter() { FFilterField->Apply(); }
     void TIRunProgressTimer(TTimer97 *Sender);
     // A MAP file, or a project or executable beside its MAP file, as dropped or chosen from the
     // recent files: it becomes the MAP field and the analysis runs. Nothing happens during a run.
@@ -200,6 +199,8 @@ private:
     bool BeginRun();
     // The prepared input read on the analysis thread; apply gets its result unless cancelled.
     void StartReading(TMapAnalysis::TRunInput input, std::function<void(TMapAnalysisResult)> apply);
+    // The progress panel shown half a second into the reading of the MAP file.
+    void ArmRunProgress(const QString &mapFileName);
     void ApplyRun(TMapAnalysisResult result);
     void LockInterface(bool locked);
     void AnalysisFinished(TMapAnalysisResult result);
@@ -214,12 +215,8 @@ private:
     QString SizeCellText(const TITreeNode *node, int columnIndex) const;
     QString PercentCellText(const TITreeNode *node) const;
     void CreateCompareButton();
-    void CreateFilterField();
-    // Shows the filter's count so far, and schedules its next slice until it is finished.
-    void FilterProgressed(bool finished);
-    void ShowFilterSummary();
     // Runs a change that replaces rows (a regrouping, a baseline) on the unfiltered grid.
-    void WithoutFilter(const std::function<void()> &change);
+    void WithoutFilter(const std::function<void()> &change) { FFilterField->WithoutFilter(change); }
     void CompareWithClick();
     void BaselineChanged();
     // A symbol row's tooltip: the address of its symbol, which tells overloads of one name apart.
@@ -251,16 +248,8 @@ private:
     TDirectoryEdit *FDEFilePath = nullptr;
     TFileComboEdit *FFEMapFile = nullptr;
     TRecentFilesButton *FBBRecent = nullptr;
-    QLineEdit *FEDFilter = nullptr;
-    // Esc in the window clears the filter, except during a run, whose progress panel takes it.
-    QShortcut *FFilterClear = nullptr;
+    std::unique_ptr<TFilterField> FFilterField;
     QLabel *FFilterPanel = nullptr;
-    std::unique_ptr<TICCTimer> FFilterTimer;
-    // Above 0 while rows are being replaced: the filter waits for the change to end.
-    int FFilterHeld = 0;
-    // Raised by every filter started, so that a slice of an earlier one never runs.
-    quint64 FFilterGeneration = 0;
-    QString FFilterText;
     TTimer97 *FTIAbort = nullptr;
     TScanFilesAbort *FScanFilesAbort = nullptr;
     std::unique_ptr<TMapAnalysis> FAnalysis;

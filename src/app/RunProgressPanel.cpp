@@ -66,6 +66,12 @@ void TRunProgressPanel::SetProgress(qint64 Done, qint64 Total)
                                      : QStringLiteral("Sorting the symbols of %1...").arg(FFileName));
 }
 
+void TRunProgressPanel::SetWriting(const QString &FileName)
+{
+    FLACaption->setText(QStringLiteral("Writing %1...").arg(QFileInfo(FileName).fileName()));
+    FPBRead->setRange(0, 0);
+}
+
 bool TRunProgressPanel::Cancelled() const
 {
     return !FBBCancel->isEnabled();

@@ -23,6 +23,8 @@ public:
     // Bytes of the text read out of Total; a Total of 0 means the file is still being loaded, and a
     // Done of Total that the symbols are being sorted.
     void SetProgress(qint64 Done, qint64 Total);
+    // The file is read and its report is being written to FileName.
+    void SetWriting(const QString &FileName);
     // True once the button was pressed (or Escape), until the next Reset.
     bool Cancelled() const;
 

@@ -1,5 +1,11 @@
 #include "base/FreedMemory.h"
 
+// Defines __GLIBC__: without a C library header first, the test below never saw it and nothing was
+// ever given back.
+#include <cstdlib>
+
+#include <QTimer>
+
 #if defined(__GLIBC__)
 #include <malloc.h>
 #elif defined(_WIN32)
@@ -13,4 +19,11 @@ void ReleaseFreedMemory()
 #elif defined(_WIN32)
     _heapmin();
 #endif
+}
+
+void ReleaseFreedMemorySoon(QObject *Context)
+{
+    constexpr int AfterPaintMs = 250;
+    ReleaseFreedMemory();
+    QTimer::singleShot(AfterPaintMs, Context, [] { ReleaseFreedMemory(); });
 }

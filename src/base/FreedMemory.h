@@ -4,3 +4,9 @@
 // followed a huge one, the process went on holding gigabytes it no longer used.
 
 void ReleaseFreedMemory();
+
+class QObject;
+
+// Now, and again a moment later, once the window has painted its views anew: they drop what they
+// kept of the rows that went as they paint. Context ends the second call when it goes first.
+void ReleaseFreedMemorySoon(QObject *Context);

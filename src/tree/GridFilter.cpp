@@ -102,9 +102,8 @@ void TGridFilter::Undo()
     FMarkedRoots.clear();
     for (TITreeNode *root = FGrid.Items().GetFirstNode(); root; root = root->NextSibling())
         root->SetHidden(false);
-    if (OnReleaseRows)
-        for (TITreeNode *root : opened)
-            OnReleaseRows(root);
+    if (OnReleaseRows && !opened.empty())
+        OnReleaseRows(opened);
 }
 
 bool TGridFilter::SelectionUnchanged(const TITreeNodeList &Selected) const
@@ -169,7 +168,7 @@ void TGridFilter::Test(TITreeNode *Root)
         if (OnReleaseRows) {
             ShowSubtree(Root);
             FMarkedRoots.erase(Root);
-            OnReleaseRows(Root);
+            OnReleaseRows({Root});
         }
     }
 }

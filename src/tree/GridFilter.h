@@ -51,10 +51,11 @@ public:
     // the filter was on: then the new selection stays, opened up to. Returns true when the kept
     // selection came back.
     bool Clear();
-    // Called for a root-level row the filter opened and closed again, whose rows are not needed:
+    // Called for the root-level rows the filter opened and closed again, whose rows are not needed:
     // they may be freed and built again when the row is opened (a filter over thousands of units
-    // otherwise kept all their rows after it was cleared).
-    std::function<void(TITreeNode *Root)> OnReleaseRows;
+    // otherwise kept all their rows after it was cleared). Clearing the filter names them all at
+    // once, so that whatever replaces the rows is made after every one of them is freed.
+    std::function<void(const TITreeNodeList &Roots)> OnReleaseRows;
     // The grid reports every row that leaves it, so the kept state never names a freed row.
     void NodeRemoving(const TITreeNode *Node);
     // Every row is leaving: the filter ends with nothing to give back.

@@ -1,14 +1,19 @@
-// What a comparison and a run freed goes back to the system: the process then holds
-// about what a fresh run of the same file holds. Read from the resident size (Linux only).
+// What a filter, a comparison and a run freed goes back to the system: the process then holds
+// about what a fresh run of the same file holds. Read from the resident size (Linux only), which
+// counts everything the process did before: ctest runs each of these tests in a process of its own,
+// and the resident test skips itself when it is not alone in its process.
 #include "MainWindowFixture.h"
 
 #include "analysis/BaselineColumns.h"
 
 #include <QFile>
 #include <QLineEdit>
+#include <QProcess>
 #include <QTemporaryDir>
 
 #include <unistd.h>
+
+#include <cstdio>
 
 namespace {
 
@@ -39,9 +44,14 @@ protected:
                     {start + quint32(r * 16), unit + QStringLiteral(".TClass.Routine%1").arg(r)});
             start += size;
         }
+        WriteProjectFile(name);
+        return WriteMapFile(Folder.filePath(name), unitList, symbols, start);
+    }
+    // The project file beside the MAP file: without it the run would ask first.
+    void WriteProjectFile(const QString &name)
+    {
         QFile(Folder.filePath(QFileInfo(name).completeBaseName() + QStringLiteral(".dpr")))
             .open(QIODevice::WriteOnly);
-        return WriteMapFile(Folder.filePath(name), unitList, symbols, start);
     }
     void Go(const QString &map)
     {
@@ -49,34 +59,69 @@ protected:
         FWindow->BBGoClick();
         ASSERT_TRUE(WaitForRun(*FWindow));
     }
+    void Filter(const QString &text)
+    {
+        FWindow->EDFilter()->setText(text);
+        FWindow->ApplyFilter();
+        while (!Grid().Filter().Finished())
+            QCoreApplication::processEvents();
+    }
     QTemporaryDir Folder;
 };
 
-TEST_F(MemoryReturn, AfterClearingTheComparisonAndANewRunTheProcessHoldsWhatAFreshRunHolds)
+#ifdef QUILLON_MAPGEN_PATH
+// The generator's MAP file of 400,000 symbols and its next build: as many rows once the filter has
+// opened every unit.
+TEST_F(MemoryReturn, AfterTheFilterTheComparisonAndANewRunTheProcessHoldsWhatAFreshRunHolds)
 {
     if (ResidentBytes() <= 0)
         GTEST_SKIP() << "no /proc/self/statm on this system";
-    const QString current = WriteBuild(QStringLiteral("App.map"), 1500, 60);
-    const QString baseline = WriteBuild(QStringLiteral("Old.map"), 1500, 60);
+    if (::testing::UnitTest::GetInstance()->test_to_run_count() != 1)
+        GTEST_SKIP() << "the resident size counts every test run before: run this one alone";
+    const QString current = Folder.filePath(QStringLiteral("App.map"));
+    const QString baseline = Folder.filePath(QStringLiteral("Next.map"));
+    for (const QStringList &arguments :
+         {QStringList{current, QStringLiteral("3000"), QStringLiteral("400000")},
+          QStringList{baseline, QStringLiteral("3000"), QStringLiteral("400000"), QStringLiteral("--next-build")}})
+        ASSERT_EQ(QProcess::execute(QStringLiteral(QUILLON_MAPGEN_PATH), arguments), 0);
+    WriteProjectFile(QStringLiteral("App.map"));
+    WriteProjectFile(QStringLiteral("Next.map"));
     OpenWindow();
+    FWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FWindow.get()));
     FWindow->DEFilePath()->setText(Folder.path() + u'/');
     Go(current);
     const qint64 fresh = ResidentBytes();
-    const auto within = [fresh](const char *after) {
+    const auto within = [fresh](const char *after, double ratio) {
+        // The window paints the rows again first, and gives back what its views dropped then.
+        QTest::qWait(1000);
         const qint64 now = ResidentBytes();
-        EXPECT_LE(double(now), 1.1 * double(fresh)) << after << ": " << now / (1 << 20) << " MB against "
-                                                    << fresh / (1 << 20) << " MB after a fresh run";
+        std::fprintf(stderr, "%s: %lld MB against %lld MB after a fresh run\n", after, now >> 20, fresh >> 20);
+        EXPECT_LE(double(now), ratio * double(fresh)) << after << ": " << now / (1 << 20) << " MB against "
+                                                      << fresh / (1 << 20) << " MB after a fresh run";
     };
+
+    // "M3" names a routine of every unit, "T12" a type of most: each opens them all.
+    for (const char *text : {"M3", "T12"}) {
+        Filter(QString::fromLatin1(text));
+        ASSERT_TRUE(Grid().Filtered());
+        QTest::keyClick(FWindow.get(), Qt::Key_Escape);
+        ASSERT_FALSE(Grid().Filtered());
+        within(text, 1.1);
+    }
 
     ASSERT_TRUE(FWindow->SetBaseline(baseline));
     ASSERT_TRUE(WaitForRun(*FWindow));
     ASSERT_TRUE(FWindow->Baseline());
     FWindow->ClearBaseline();
-    within("Clear comparison");
+    within("Clear comparison", 1.1);
 
+    // After all of the above a new run still holds about 12 % more than the first (pages of the
+    // filter's and the comparison's freed rows held by the few blocks that outlived them).
     Go(current);
-    within("a new run");
+    within("a new run", 1.15);
 }
+#endif
 
 int RowsBuilt(TITreeView &grid)
 {
@@ -96,10 +141,7 @@ TEST_F(MemoryReturn, TheRowsTheFilterBuiltGoWhenItIsCleared)
     Grid().Items().GetFirstNode()->SetExpanded(true);
     const int before = RowsBuilt(Grid());
     for (const char *text : {"Routine", "Routine59"}) {
-        FWindow->EDFilter()->setText(QString::fromLatin1(text));
-        FWindow->ApplyFilter();
-        while (!Grid().Filter().Finished())
-            QCoreApplication::processEvents();
+        Filter(QString::fromLatin1(text));
         EXPECT_GT(RowsBuilt(Grid()), 300 * 60) << text;
         FWindow->EDFilter()->clear();
         EXPECT_EQ(RowsBuilt(Grid()), before) << text << ": the unit the user opened keeps its rows";

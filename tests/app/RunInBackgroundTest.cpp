@@ -9,10 +9,12 @@
 #include "analysis/MapAnalysisThread.h"
 #include "app/GridState.h"
 #include "app/RunProgressPanel.h"
+#include "app/ViewExport.h"
 #include "controls/CRecentFilesButton.h"
 #include "controls/CTreemapView.h"
 #include "support/ReadGate.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -375,6 +377,52 @@ TEST_F(RunInBackground, AfterARunTheFocusIsOnTheGridOrWhereTheUserWas)
     FWindow->BBGoClick();
     ASSERT_TRUE(WaitForRun(*FWindow));
     EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget *>(FWindow->EDFilter()));
+}
+
+// File → Export reads the MAP file again as Go does: off the window's thread, the progress panel
+// half a second in, Esc to cancel; a cancel writes nothing and leaves the grid as it was.
+TEST_F(RunInBackground, TheExportReadsOffTheWindowsThreadWithTheProgressPanelAndCancel)
+{
+    FWindow->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(FWindow.get()));
+    FWindow->FEMapFile()->SetFileName(New);
+    FWindow->BBGoClick();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    const QString target = Folder.filePath(QStringLiteral("view.json"));
+    TViewExport &exporter = FWindow->ViewExport();
+    exporter.AskFileName = [&target](const QStringList &filters, QString &selected) {
+        selected = filters.at(1);
+        return target;
+    };
+    TReadGate &gate = *FGates.emplace_back(std::make_unique<TReadGate>(2));
+    exporter.OnReport = gate.Hook();
+    exporter.Action()->trigger();
+    ASSERT_TRUE(gate.WaitUntilHeld()) << "the export's reader never reached its second report";
+    EXPECT_TRUE(FWindow->RunActive());
+    for (QWidget *widget : LockedWidgets())
+        EXPECT_FALSE(widget->isEnabled()) << widget->objectName().toStdString();
+    Advance(499);
+    EXPECT_FALSE(Panel().isVisible());
+    Advance(1);
+    ASSERT_TRUE(Panel().isVisible());
+    EXPECT_EQ(Panel().LACaption()->text(), QStringLiteral("Reading Large.map..."));
+    EXPECT_GT(Panel().PBRead()->value(), 0);
+    QTest::keyClick(FWindow.get(), Qt::Key_Escape);
+    EXPECT_TRUE(exporter.Progress().Cancelled());
+    gate.Release();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    EXPECT_FALSE(exporter.Running());
+    EXPECT_FALSE(Panel().isVisible());
+    EXPECT_FALSE(QFileInfo::exists(target));
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("Export cancelled: %1 was not written").arg(target));
+    EXPECT_EQ(UnitCount(), 50) << "the grid as it was";
+    EXPECT_TRUE(FWindow->BBGo()->isEnabled());
+
+    exporter.OnReport = nullptr;
+    exporter.Action()->trigger();
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    EXPECT_TRUE(QFileInfo::exists(target));
+    EXPECT_EQ(FWindow->StatusPanel(0)->text(), QStringLiteral("View exported to ") + target);
 }
 
 } // namespace

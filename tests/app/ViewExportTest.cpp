@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -49,6 +50,9 @@ protected:
             return fileName;
         };
         FWindow->ViewExport().Action()->trigger();
+        // Written on a thread of its own, with the window locked as for a run.
+        ASSERT_TRUE(WaitForRun(*FWindow));
+        ASSERT_FALSE(FWindow->ViewExport().Running());
     }
 
     // quillon-cli report through the library, as the program runs it.
@@ -104,6 +108,49 @@ TEST_F(ViewExportTest, WritesTheBytesOfTheCliReportOfTheView)
     EXPECT_EQ(FileBytes(SampleMap()), mapBefore);
 }
 
+// The CLI's report carries the whole file of an executable of the same build beside the MAP file;
+// so does the export.
+TEST_F(ViewExportTest, AnExecutableBesideTheMapFileIsInTheExportAsInTheCliReport)
+{
+    const QString folder = CorpusDir() + QStringLiteral("/d7-circuit");
+    const QString map = folder + QStringLiteral("/Project1.map");
+    if (!QFileInfo(folder + QStringLiteral("/Project1.exe")).isFile() || !QFileInfo(map).isFile())
+        GTEST_SKIP() << "no corpus at " << folder.toStdString();
+    OpenWindow();
+    FWindow->DEFilePath()->setText(folder);
+    FWindow->OpenMapFile(map);
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    for (const QString &suffix : {QStringLiteral("json"), QStringLiteral("html")}) {
+        const QString exported = FFolder.filePath(QStringLiteral("view.") + suffix);
+        ExportThroughWindow(exported, suffix);
+        const QByteArray bytes = FileBytes(exported);
+        const QStringList cli = {"report", map, "--search-dir", folder, "--format", suffix, "--symbols"};
+        EXPECT_EQ(bytes, CliReport(cli, FFolder.filePath(QStringLiteral("cli.") + suffix))) << suffix.toStdString();
+        EXPECT_TRUE(bytes.contains("Project1.exe")) << suffix.toStdString() << ": the whole file is named";
+    }
+}
+
+// The executable the run reads is never written over either.
+TEST_F(ViewExportTest, TheExecutableBesideTheMapFileIsRefused)
+{
+    OpenOnSample();
+    const QString exe = FFolder.filePath(QStringLiteral("SampleApp.exe"));
+    QFile::copy(SampleMap(), FFolder.filePath(QStringLiteral("SampleApp.map")));
+    QFile(exe).open(QIODevice::WriteOnly);
+    QFile(FFolder.filePath(QStringLiteral("SampleApp.dpr"))).open(QIODevice::WriteOnly);
+    FWindow->OpenMapFile(FFolder.filePath(QStringLiteral("SampleApp.map")));
+    ASSERT_TRUE(WaitForRun(*FWindow));
+    QString shown;
+    AnswerNextModal<TStdMessageDlg>([&shown](TStdMessageDlg *dialog) {
+        for (const QLabel *label : dialog->findChildren<QLabel *>())
+            shown += label->text();
+        dialog->reject();
+    });
+    ExportThroughWindow(exe, QStringLiteral("json"));
+    EXPECT_TRUE(shown.contains(QStringLiteral("is read by the analysis"))) << shown.toStdString();
+    EXPECT_EQ(QFileInfo(exe).size(), 0);
+}
+
 TEST_F(ViewExportTest, AFileTheRunReadsIsRefusedAndLeftAsItWas)
 {
     OpenOnSample();
@@ -137,7 +184,7 @@ TEST_F(ViewExportTest, AnUnwritableFolderIsReportedAndNothingAnalysedDisablesThe
     menu->grab().save(QStringLiteral(QUILLON_BINARY_DIR "/view-export-menu.png"));
     menu->hide();
     QString shown;
-    AnswerNextModal<TStdMessageDlg>([&shown](TStdMessageDlg *dialog) {
+    AnswerModalWhenShown<TStdMessageDlg>([&shown](TStdMessageDlg *dialog) {
         for (const QLabel *label : dialog->findChildren<QLabel *>())
             shown += label->text();
         dialog->reject();
