@@ -145,7 +145,7 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FViewExport = std::make_unique<TViewExport>(this, [this] {
         // The export writes the whole file of the executable the window reads, as --exe names it.
         const TExecutableChoice &exe = FWholeFile->Executable().Choice();
-        const QString exeOption = exe.Mode == TExecutableChoice::None    ? u"none"_s
+        const QString exeOption = exe.Mode == TExecutableChoice::None    ? QStringLiteral("none")
                                   : exe.Mode == TExecutableChoice::Named ? exe.FileName
                                                                          : QString();
         return TViewExport::TView{{}, {}, FAnalysis->Grouping(), FFilterField->Text(), exeOption};
