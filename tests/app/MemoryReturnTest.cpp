@@ -11,7 +11,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 #include <cstdio>
 
@@ -19,11 +21,15 @@ namespace {
 
 qint64 ResidentBytes()
 {
+#ifdef _WIN32
+    return -1; // no /proc, and no sysconf for its page size
+#else
     QFile statm(QStringLiteral("/proc/self/statm"));
     if (!statm.open(QIODevice::ReadOnly))
         return -1;
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : -1;
+#endif
 }
 
 class MemoryReturn : public MainWindowFixture

@@ -9,12 +9,17 @@
 #include <memory>
 #include <vector>
 
+#ifndef _WIN32
 #include <unistd.h>
+#endif
 
 namespace {
 
 long long ResidentBytes()
 {
+#ifdef _WIN32
+    return -1; // no /proc, and no sysconf for its page size
+#else
     std::FILE *statm = std::fopen("/proc/self/statm", "r");
     if (!statm)
         return -1;
@@ -24,6 +29,7 @@ long long ResidentBytes()
         resident = -1;
     std::fclose(statm);
     return resident < 0 ? -1 : resident * sysconf(_SC_PAGESIZE);
+#endif
 }
 
 TEST(FreedMemory, WhatWasFreedBelowABlockInUseGoesBackToTheSystem)
