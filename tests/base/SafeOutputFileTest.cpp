@@ -33,19 +33,26 @@ TEST(SafeOutputFileTest, AnInputIsKnownByWhateverNameOrLinkNamesIt)
     const QString map = dir.filePath("App.map");
     Write(map, "map");
     QDir(dir.path()).mkdir("sub");
+#ifndef Q_OS_WIN // a link made there is a shortcut file, which nothing follows
     ASSERT_TRUE(QFile::link(map, dir.filePath("link.map")));
+#endif
     std::filesystem::create_hard_link(map.toStdWString(), dir.filePath("hard.txt").toStdWString());
     Write(dir.filePath("other.map"), "map");
     const QStringList inputs = {dir.filePath("App.dpr"), map};
-    for (const QString &output : {map, dir.path() + "/./App.map", dir.path() + "/sub/../App.map",
-                                  dir.filePath("link.map"), dir.filePath("hard.txt")})
+    QStringList outputs = {map, dir.path() + "/./App.map", dir.path() + "/sub/../App.map", dir.filePath("hard.txt")};
+#ifndef Q_OS_WIN
+    outputs << dir.filePath("link.map");
+#endif
+    for (const QString &output : outputs)
         EXPECT_EQ(TSafeOutputFile::InputNamedBy(output, inputs), map) << output.toStdString();
     EXPECT_EQ(TSafeOutputFile::InputNamedBy(dir.filePath("other.map"), inputs), QString())
         << "same bytes, other file";
     EXPECT_EQ(TSafeOutputFile::InputNamedBy(dir.filePath("new.json"), inputs), QString()) << "not there yet";
+#ifndef Q_OS_WIN
     // Through a link to the output: the input it names is what counts.
     ASSERT_TRUE(QFile::link(dir.filePath("other.map"), dir.filePath("out.json")));
     EXPECT_EQ(TSafeOutputFile::InputNamedBy(map, {dir.filePath("out.json")}), QString());
+#endif
 }
 
 TEST(SafeOutputFileTest, TheTargetIsReplacedOnlyOnCommit)
@@ -68,6 +75,7 @@ TEST(SafeOutputFileTest, TheTargetIsReplacedOnlyOnCommit)
     QString error;
     ASSERT_TRUE(TSafeOutputFile::Write(target, "new report", error)) << error.toStdString();
     EXPECT_EQ(Read(target), "new report");
+#ifndef Q_OS_WIN // no group and other bits there, and no links a program follows
     EXPECT_EQ(QFile::permissions(target) & (QFile::ReadGroup | QFile::ReadOther), QFile::ReadGroup)
         << "the replaced file keeps its permissions";
 
@@ -77,6 +85,7 @@ TEST(SafeOutputFileTest, TheTargetIsReplacedOnlyOnCommit)
     ASSERT_TRUE(TSafeOutputFile::Write(link, "newest report", error)) << error.toStdString();
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(Read(target), "newest report");
+#endif
 }
 
 TEST(SafeOutputFileTest, APipeOrADeviceIsWrittenInPlace)
