@@ -359,8 +359,11 @@ if [ -f "$corpus/INDEX.tsv" ]; then
 else
   echo "No corpus at $corpus: the sample alone is compared."
 fi
-# The "map" member holds the path as each system writes it; everything else must be equal.
-without_map() { sed -E '1s/^\{"map":"([^"\\]|\\.)*"/{"map":""/' "$1"; }
+# The "map" member and the whole file's "path" hold paths as each system writes them; everything
+# else must be equal.
+without_map() {
+  sed -E -e '1s/^\{"map":"([^"\\]|\\.)*"/{"map":""/' -e 's/^"file":\{"path":"([^"\\]|\\.)*"/"file":{"path":""/' "$1"
+}
 compared=0
 for map in "${maps[@]}"; do
   folder=$(dirname "$map")
