@@ -391,7 +391,8 @@ reg_value() { wine reg query "$1" "${@:2}" 2>/dev/null | tr -d '\r' | sed -n 's/
 # What of Quillon the prefix holds, in its files and its registry (written out when the server ends).
 traces() {
   wineserver -w
-  grep -a -i -h quillon "$WINEPREFIX/user.reg" "$WINEPREFIX/system.reg" | sort
+  # A new prefix holds none: grep's "no match" is no failure here.
+  { grep -a -i -h quillon "$WINEPREFIX/user.reg" "$WINEPREFIX/system.reg" || true; } | sort
   (cd "$WINEPREFIX/drive_c" && find . -ipath '*quillon*' | sort)
 }
 user_path_before=$(reg_value 'HKCU\Environment' /v Path)
