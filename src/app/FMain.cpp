@@ -144,11 +144,8 @@ TQuillonMain::TQuillonMain(const QStringList &arguments, QWidget *parent)
     FComparison = std::make_unique<TBaselineComparison>(*FVGUnits, *FAnalysis);
     FViewExport = std::make_unique<TViewExport>(this, [this] {
         // The export writes the whole file of the executable the window reads, as --exe names it.
-        const TExecutableChoice &exe = FWholeFile->Executable().Choice();
-        const QString exeOption = exe.Mode == TExecutableChoice::None    ? QStringLiteral("none")
-                                  : exe.Mode == TExecutableChoice::Named ? exe.FileName
-                                                                         : QString();
-        return TViewExport::TView{{}, {}, FAnalysis->Grouping(), FFilterField->Text(), exeOption};
+        return TViewExport::TView{{}, {}, FAnalysis->Grouping(), FFilterField->Text(),
+                                  TExecutableSelector::ChoiceText(FWholeFile->Executable().Choice())};
     });
     FViewExport->OnNote = [this](const QString &note) { ShowStatusNote(note); };
     FViewExport->OnStarted = [this](const QString &mapFile) {
