@@ -318,15 +318,16 @@ step "The engine's test programs under Wine"
 ctest --test-dir "$build" --output-on-failure -j"$jobs" -E '^(controls|app)_tests$' || failures+=("engine test programs")
 
 step "The widget tests under Wine, on Xvfb: the grid's (controls_tests) and the main window's (app_tests)"
-# On Windows' own platform plugin: the cross-built Qt has no offscreen one. A server left without a
-# display must be gone first, or the tests' windows would join it.
+# On Windows' own platform plugin (the cross-built Qt has no offscreen one, and Wine passes no QT_
+# variable on). A server left without a display must be gone first, or the tests' windows would
+# join it.
 wineserver -k 2>/dev/null || true
 wineserver -w 2>/dev/null || true
 if [ $widget_tests_built -eq 0 ]; then
   failures+=("the widget tests' build")
 else
   for tests in controls_tests app_tests; do
-    QT_QPA_PLATFORM=windows timeout 1800 xvfb-run -a -s "-screen 0 1280x1024x24" \
+    timeout 1800 xvfb-run -a -s "-screen 0 1280x1024x24" \
       bash -c 'wine "$1" --gtest_brief=1; status=$?; wineserver -k; exit $status' _ "$build/tests/$tests.exe" \
       >"$out/$tests-wine.log" 2>&1 || failures+=("$tests under Wine")
     tail -5 "$out/$tests-wine.log" | tr -d '\r'

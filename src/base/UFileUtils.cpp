@@ -279,8 +279,11 @@ bool ReadStream(const QString &fileName, QByteArray &bytes, qint64 maxSize, QStr
 {
     bytes.clear();
     QFile stream(fileName);
-    const bool opened =
-        fileName.isEmpty() ? stream.open(stdin, QIODevice::ReadOnly) : stream.open(QIODevice::ReadOnly);
+    // Standard input through its descriptor (0 on every system): on Windows a C stream at a pipe's
+    // end reads as an error.
+    constexpr int StandardInput = 0;
+    const bool opened = fileName.isEmpty() ? stream.open(StandardInput, QIODevice::ReadOnly)
+                                           : stream.open(QIODevice::ReadOnly);
     if (!opened) {
         error = stream.errorString();
         return false;

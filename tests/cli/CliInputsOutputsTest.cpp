@@ -33,6 +33,7 @@ TCliResult RunCliWithInput(const QStringList &arguments, const QByteArray &input
             QString::fromUtf8(process.readAllStandardError())};
 }
 
+#ifndef Q_OS_WIN
 // A shell command line, for what only a shell gives: process substitution.
 TCliResult RunShell(const QString &command, const QString &folder)
 {
@@ -43,6 +44,7 @@ TCliResult RunShell(const QString &command, const QString &folder)
     return {process.exitCode(), process.readAllStandardOutput(),
             QString::fromUtf8(process.readAllStandardError())};
 }
+#endif
 
 class CliInputsOutputsTest : public ::testing::Test
 {
@@ -69,7 +71,13 @@ protected:
 TEST_F(CliInputsOutputsTest, AnOutputThatIsAnInputIsRefusedAndTheInputKept)
 {
     QDir(Dir.path()).mkdir("sub");
-    ASSERT_TRUE(QFile::link(Map, Path("link.map")));
+    // A symbolic link, not a Windows shortcut: writing over a shortcut would not touch its target.
+    // Windows grants symbolic links only to some accounts; where it refuses, the link cases go.
+    std::error_code linkError;
+    std::filesystem::create_symlink(Map.toStdWString(), Path("link.map").toStdWString(), linkError);
+#ifndef Q_OS_WIN
+    ASSERT_FALSE(linkError) << linkError.message();
+#endif
     std::filesystem::create_hard_link(Map.toStdWString(), Path("hard.map").toStdWString());
     Write("App.exe", "MZ");
     const QString other = Write("Old.map", Sample);
@@ -105,14 +113,17 @@ TEST_F(CliInputsOutputsTest, AnOutputThatIsAnInputIsRefusedAndTheInputKept)
         {{"graph", "App.map", "-o", "App.dpr"}, "App.dpr"},
     };
     for (const TCase &c : cases) {
+        if (linkError && c.Arguments.contains("link.map"))
+            continue;
         const TCliResult result = RunCli(c.Arguments, Dir.path());
         const std::string why = c.Arguments.join(' ').toStdString();
         EXPECT_EQ(result.ExitCode, 64) << why;
         EXPECT_TRUE(result.Err.contains("which this run reads: refusing to overwrite it"))
             << why << ": " << result.Err.toStdString();
-        if (c.Refused)
+        if (c.Refused) {
             EXPECT_TRUE(result.Err.contains(QString::fromUtf8(c.Refused) + "\", which this run reads"))
                 << why << ": " << result.Err.toStdString();
+        }
         EXPECT_TRUE(result.Out.isEmpty()) << why;
         EXPECT_EQ(ReadAll(Map), Sample) << why;
         EXPECT_EQ(ReadAll(other), Sample) << why;
@@ -213,14 +224,10 @@ TEST_F(CliInputsOutputsTest, StandardInputPipesAndStandardOutput)
     EXPECT_EQ(dash.ExitCode, 0) << dash.Err.toStdString();
     EXPECT_EQ(dash.Out, expected);
     EXPECT_FALSE(dash.Err.contains("no project file")) << "a stream has no folder to search";
+#ifndef Q_OS_WIN // /dev/stdin and process substitution are POSIX's
     const TCliResult devStdin = RunCliWithInput({"report", "/dev/stdin", "--format", "csv"}, Sample);
     EXPECT_EQ(devStdin.ExitCode, 0) << devStdin.Err.toStdString();
     EXPECT_EQ(devStdin.Out, expected);
-
-    // "-o -" is standard output, not a file named "-".
-    const TCliResult toStdout = RunCli({"report", Map, "--format", "csv", "-o", "-"}, Dir.path());
-    EXPECT_EQ(toStdout.Out, expected);
-    EXPECT_FALSE(QFileInfo::exists(Path("-")));
 
     // Process substitution, as CI compares with the main branch's build.
     const QString cli = QStringLiteral(QUILLON_CLI_PATH);
@@ -230,6 +237,12 @@ TEST_F(CliInputsOutputsTest, StandardInputPipesAndStandardOutput)
                  Dir.path());
     EXPECT_EQ(substituted.ExitCode, 0) << substituted.Err.toStdString();
     EXPECT_TRUE(substituted.Out.contains("Main,2160,2160,0,unchanged")) << substituted.Out.toStdString();
+#endif
+
+    // "-o -" is standard output, not a file named "-".
+    const TCliResult toStdout = RunCli({"report", Map, "--format", "csv", "-o", "-"}, Dir.path());
+    EXPECT_EQ(toStdout.Out, expected);
+    EXPECT_FALSE(QFileInfo::exists(Path("-")));
     const TCliResult eitherSide = RunCliWithInput({"diff", Map, "-", "--format", "csv"}, Sample);
     EXPECT_EQ(eitherSide.ExitCode, 0) << eitherSide.Err.toStdString();
     const TCliResult checkInput = RunCliWithInput({"check", "-", "--max-total", "9K"}, Sample);

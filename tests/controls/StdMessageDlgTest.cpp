@@ -32,7 +32,13 @@ struct LaidOutDialog
         Dialog.SetMessage(message);
         Dialog.Setup(buttons);
     }
-    int TextWidth() const { return QFontMetrics(Dialog.font()).horizontalAdvance(Dialog.DisplayText()); }
+    // As the dialog measures it: the drawn extent, a pixel wider than the advance in some fonts.
+    int TextWidth() const
+    {
+        return QFontMetrics(Dialog.font())
+            .boundingRect(QRect(0, 0, 32000, 0), Qt::TextExpandTabs, Dialog.DisplayText())
+            .width();
+    }
 };
 
 TEST(StdMessageDlg, ClientWidthFollowsButtonsAndText)

@@ -216,7 +216,7 @@ TEST_F(TreemapCells, ChildrenOfAUnitThatFallShortLeaveTheRestToTheUnit)
 struct CaptionCase
 {
     const char *Name;
-    QSize ViewSize;
+    QSize (*ViewSize)(int FontHeight); // the caption's height differs between systems' fonts
     enum { Whole, Elided, None } Expected;
 };
 
@@ -234,7 +234,7 @@ TEST_P(TreemapCaptions, NamesShowWhereTheyFit)
     const QString name = QStringLiteral("Vcl.Controls.Forms.Dialogs");
     TITreeNode *const unit = AddUnit(name, 100);
     View->SetModel(&Model);
-    View->resize(GetParam().ViewSize);
+    View->resize(GetParam().ViewSize(View->fontMetrics().height()));
     const QString caption = View->CellCaption(unit);
     switch (GetParam().Expected) {
     case CaptionCase::Whole:
@@ -251,10 +251,16 @@ TEST_P(TreemapCaptions, NamesShowWhereTheyFit)
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, TreemapCaptions,
-                         ::testing::Values(CaptionCase{"Wide", QSize(400, 200), CaptionCase::Whole},
-                                           CaptionCase{"Narrow", QSize(80, 200), CaptionCase::Elided},
-                                           CaptionCase{"Flat", QSize(400, 32), CaptionCase::None},
-                                           CaptionCase{"Slim", QSize(14, 200), CaptionCase::None}),
+                         ::testing::Values(CaptionCase{"Wide", [](int) { return QSize(400, 200); },
+                                                       CaptionCase::Whole},
+                                           CaptionCase{"Narrow", [](int) { return QSize(80, 200); },
+                                                       CaptionCase::Elided},
+                                           // below the crumb bar, one pixel less than a caption needs
+                                           CaptionCase{"Flat",
+                                                       [](int height) { return QSize(400, 2 * height + 9); },
+                                                       CaptionCase::None},
+                                           CaptionCase{"Slim", [](int) { return QSize(14, 200); },
+                                                       CaptionCase::None}),
                          [](const auto &info) { return std::string(info.param.Name); });
 
 // ---- highlight
