@@ -7,6 +7,7 @@
 #include "app/QuillonStartup.h"
 #include "app/TestFault.h"
 #include "app/UCrashLogging.h"
+#include "base/FreedMemory.h"
 #include "controls/CDirectoryEdit.h"
 
 #include <QIcon>
@@ -28,6 +29,7 @@ int main(int argc, char **argv)
     case TLaunchQuestion::None:
         break;
     }
+    KeepLargeBlocksApart();
     TQuillonApplication application(argc, argv);
     TQuillonApplication::setOrganizationName(QStringLiteral("Brackwell"));
     TQuillonApplication::setApplicationName(QStringLiteral("Quillon"));

@@ -21,6 +21,14 @@ void ReleaseFreedMemory()
 #endif
 }
 
+void KeepLargeBlocksApart()
+{
+#if defined(__GLIBC__)
+    constexpr int SeparateFrom = 256 * 1024;
+    mallopt(M_MMAP_THRESHOLD, SeparateFrom);
+#endif
+}
+
 void ReleaseFreedMemorySoon(QObject *Context)
 {
     constexpr int AfterPaintMs = 250;
