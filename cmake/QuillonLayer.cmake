@@ -27,6 +27,13 @@ endfunction()
 # The real MAP files and executables the tests read when they are there; a worktree elsewhere names it.
 set(QUILLON_CORPUS_DIR "${CMAKE_SOURCE_DIR}/../shared/corpus" CACHE PATH "The corpus of real MAP files and executables")
 
+# Cross-built for Windows, the tests run under Wine, whose drive Z: is the Unix root: paths written
+# with it stay whole when a test has moved the current folder to another drive.
+set(QUILLON_TEST_PATH_PREFIX "")
+if(CMAKE_CROSSCOMPILING AND WIN32)
+  set(QUILLON_TEST_PATH_PREFIX "Z:")
+endif()
+
 # One test program per layer: every tests/<layer>/*.cpp, the shared test main, and GoogleTest.
 function(quillon_layer_tests name dir)
   cmake_parse_arguments(T "WIDGETS" "" "DEPS" ${ARGN})
@@ -45,9 +52,9 @@ function(quillon_layer_tests name dir)
     target_link_libraries(${name} PRIVATE Qt6::Widgets)
   endif()
   target_compile_definitions(${name} PRIVATE
-    QUILLON_SOURCE_DIR="${CMAKE_SOURCE_DIR}"
-    QUILLON_CORPUS_DIR="${QUILLON_CORPUS_DIR}"
-    QUILLON_BINARY_DIR="${CMAKE_BINARY_DIR}")
+    QUILLON_SOURCE_DIR="${QUILLON_TEST_PATH_PREFIX}${CMAKE_SOURCE_DIR}"
+    QUILLON_CORPUS_DIR="${QUILLON_TEST_PATH_PREFIX}${QUILLON_CORPUS_DIR}"
+    QUILLON_BINARY_DIR="${QUILLON_TEST_PATH_PREFIX}${CMAKE_BINARY_DIR}")
   if(CMAKE_CROSSCOMPILING)
     # One test per program: every start of a cross-built program pays for its emulator's start.
     add_test(NAME ${name} COMMAND ${name})

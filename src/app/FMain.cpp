@@ -61,6 +61,7 @@ constexpr int StatusBarHeight = 19;
 // Right-anchored controls keep their distance to the band's right edge as designed at 664 pixels.
 constexpr int DesignedWidth = 664;
 constexpr int CompareButtonWidth = 124;
+constexpr int DesignedFieldsLeft = 96;
 constexpr int MinTreemapWidth = 80;
 constexpr int MaxTreemapWidth = 8192;
 
@@ -71,9 +72,10 @@ QFont SegoeUI()
     return font;
 }
 
-QLabel *BandLabel(QWidget *band, const QString &caption, const QRect &geometry)
+QLabel *BandLabel(QWidget *band, const QString &name, const QString &caption, const QRect &geometry)
 {
     auto *label = new QLabel(caption, band);
+    label->setObjectName(name);
     // Labels size themselves to their caption, whatever font stands in for the designed one.
     label->move(geometry.topLeft());
     label->setMinimumSize(geometry.size());
@@ -437,8 +439,13 @@ void TQuillonMain::CreateHeaderBand()
     FGradient1->setFont(SegoeUI());
     FGradient1->SetFontColor(clBlack);
 
-    BandLabel(FGradient1, QStringLiteral("MapFile"), QRect(8, 11, 42, 15));
-    BandLabel(FGradient1, QStringLiteral("Search Files in"), QRect(8, 37, 74, 15));
+    const QLabel *mapLabel = BandLabel(FGradient1, QStringLiteral("LBMapFile"), QStringLiteral("MapFile"), QRect(8, 11, 42, 15));
+    const QLabel *folderLabel = BandLabel(FGradient1, QStringLiteral("LBSearchFolder"),
+                                               QStringLiteral("Search Files in"), QRect(8, 37, 74, 15));
+    // A wider font than the designed one (a stand-in for Segoe UI) moves the fields right of the labels.
+    constexpr int LabelGap = 6;
+    FFieldsLeft = std::max(DesignedFieldsLeft,
+                           std::max(mapLabel->geometry().right(), folderLabel->geometry().right()) + 1 + LabelGap);
 
     FBBGo = new QPushButton(QStringLiteral("Go"), FGradient1);
     FBBGo->setObjectName(QStringLiteral("BBGo"));
@@ -1046,18 +1053,19 @@ void TQuillonMain::LayoutComponents()
     FSPUnits->setGeometry(0, HeaderBandHeight, w, std::max(0, h - HeaderBandHeight - StatusBarHeight));
     FBBGo->setGeometry(w - (DesignedWidth - 598), 17, 54, 27);
     FBBCompare->setGeometry(FBBGo->x() - 8 - CompareButtonWidth, 17, CompareButtonWidth, 27);
-    const int editWidth = std::max(0, FBBCompare->x() - 8 - 96);
+    const int left = FFieldsLeft;
+    const int editWidth = std::max(0, FBBCompare->x() - 8 - left);
     // The recent files' arrow ends the MAP field's row where the folder field ends.
     constexpr int recentWidth = 14;
-    FFEMapFile->setGeometry(96, 4, std::max(0, editWidth - recentWidth - 1), 23);
-    FBBRecent->setGeometry(96 + editWidth - recentWidth, 4, recentWidth, 23);
+    FFEMapFile->setGeometry(left, 4, std::max(0, editWidth - recentWidth - 1), 23);
+    FBBRecent->setGeometry(left + editWidth - recentWidth, 4, recentWidth, 23);
     // The two view switches end the folder field's row, leaving the filter field its room below.
     const int switchWidth = FWholeFile->Switch()->sizeHint().width();
     const int usesWidth = FCBUnitUses->sizeHint().width();
-    FDEFilePath->setGeometry(96, 34, std::max(0, editWidth - switchWidth - usesWidth - 16), 21);
-    FCBUnitUses->setGeometry(96 + editWidth - switchWidth - usesWidth - 8, 34, usesWidth, 21);
-    FWholeFile->Switch()->setGeometry(96 + editWidth - switchWidth, 34, switchWidth, 21);
-    FCBGroupByName->move(96, 60);
+    FDEFilePath->setGeometry(left, 34, std::max(0, editWidth - switchWidth - usesWidth - 16), 21);
+    FCBUnitUses->setGeometry(left + editWidth - switchWidth - usesWidth - 8, 34, usesWidth, 21);
+    FWholeFile->Switch()->setGeometry(left + editWidth - switchWidth, 34, switchWidth, 21);
+    FCBGroupByName->move(left, 60);
     FCBAutoReload->move(FCBGroupByName->geometry().right() + 16, 60);
     FCBTreemap->move(FCBAutoReload->geometry().right() + 16, 60);
     // The rest of the checkboxes' row, right-aligned with the buttons above.

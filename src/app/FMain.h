@@ -237,6 +237,7 @@ private:
     QCheckBox *FCBTreemap = nullptr;
     size_t FTreemapWidthIndex = 0;
     TGradient *FGradient1 = nullptr;
+    int FFieldsLeft = 0; // the header band's fields and checkboxes begin there, right of the labels
     QPushButton *FBBGo = nullptr;
     QCheckBox *FCBGroupByName = nullptr;
     QPushButton *FBBCompare = nullptr;
