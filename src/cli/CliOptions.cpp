@@ -246,7 +246,7 @@ bool CheckReportOptions(const TCliOptions &options, QString &error)
         error = u"--depth needs --file"_s;
         return false;
     }
-    if (options.WholeFile && options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0) {
+    if (options.WholeFile && options.ExecutableSwitchedOff()) {
         error = u"--file needs the executable: not with --exe none"_s;
         return false;
     }
@@ -318,7 +318,7 @@ bool CheckCheckOptions(const TCliOptions &options, QString &error)
             error = u"%1 needs --baseline OLD.map"_s.arg(budget.Origin);
             return false;
         }
-        if (budget.NeedsExecutable() && options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0) {
+        if (budget.NeedsExecutable() && options.ExecutableSwitchedOff()) {
             error = u"%1 needs the executable: not with --exe none"_s.arg(budget.Origin);
             return false;
         }

@@ -42,6 +42,9 @@ struct TCliOptions
     bool WholeFile = false; // report: --file, the whole executable's tree instead of the unit table
     int Depth = 0;          // report: --depth, the levels of that tree shown (0: every level)
 
+    // --exe none: no executable is read, not even the one beside the MAP file.
+    bool ExecutableSwitchedOff() const { return Exe.compare(u"none", Qt::CaseInsensitive) == 0; }
+
     // Arguments without the program name. Sets Error and returns nothing on a usage error.
     static std::optional<TCliOptions> Parse(const QStringList &arguments, QString &error);
     // The help of one command, or of the whole program (every command) for None. Lines fit 80

@@ -117,7 +117,7 @@ void WriteUnits(TMapAnalysis &analysis, TTreeGridModel &grid, TReportWriter &wri
 TUnitGraphBuild ReportUnitGraph(const TMapAnalysis &analysis, const TTreeGridModel &grid,
                                 const TCliOptions &options)
 {
-    const bool noExe = options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0;
+    const bool noExe = options.ExecutableSwitchedOff();
     QStringList warnings;
     TUnitGraphBuild build =
         BuildUnitGraph(UnitGraphSourcesOf(analysis, grid, options.SearchDir.value_or(QString()),

@@ -14,7 +14,7 @@ int BuildUnitGraphOfMap(const TCliOptions &Options, TUnitGraphBuild &Build)
     const QString mapFile = MapFileOf(Options.MapFile);
     if (mapFile.isEmpty())
         return ecMapUnreadable;
-    const bool noExe = Options.Exe.compare(u"none"_s, Qt::CaseInsensitive) == 0;
+    const bool noExe = Options.ExecutableSwitchedOff();
     const QString exeFile = noExe ? QString() : StartFolderPath(Options.Exe);
     // Refused before anything runs, as the report refuses it: the output would replace a file the
     // run reads.
