@@ -116,6 +116,10 @@ void ClearRegistrySettings()
 
 TTemporarySettings::TTemporarySettings()
 {
+    // The program's names, as its main sets them: the window's own settings and its form storage
+    // then share one store, and Windows' registry refuses a store without an organisation.
+    QCoreApplication::setOrganizationName(QStringLiteral("Brackwell"));
+    QCoreApplication::setApplicationName(QStringLiteral("Quillon"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, FFolder.path());
     ClearRegistrySettings();
 }
