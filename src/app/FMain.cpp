@@ -197,6 +197,9 @@ TQuillonMain::~TQuillonMain()
     FVGUnits->OnExpanding = nullptr;
     FTMUnits->SetModel(nullptr);
     FAnalysisThread.reset();
+    // Gone during a run: the run's wait cursor, the whole application's, goes with the window.
+    if (FRunActive)
+        QApplication::restoreOverrideCursor();
     FComparison.reset();
     FFilterField.reset();
     FAnalysis.reset();

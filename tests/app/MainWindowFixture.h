@@ -31,6 +31,10 @@ protected:
         FScan.reset();
         FWindow.reset();
         FreeTimer97Handler();
+        // A cursor left by one test would be taken for the next one's.
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "the window left its wait cursor";
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
     }
 
     TQuillonMain &OpenWindow(const QStringList &arguments = {QStringLiteral("quillon")})
