@@ -388,7 +388,8 @@ rm -f "$out/linux.json" "$out/windows.json"
 echo "$compared MAP files compared."
 
 step "The installer under Wine: silent installs, the installed quillon-cli, silent uninstalls"
-reg_value() { wine reg query "$1" "${@:2}" 2>/dev/null | tr -d '\r' | sed -n 's/^ *[^ ].*REG_[A-Z_]* *//p' | head -1; }
+# Empty for a value that is not there: reg's failure then is no failure of the script (pipefail).
+reg_value() { { wine reg query "$1" "${@:2}" 2>/dev/null || true; } | tr -d '\r' | sed -n 's/^ *[^ ].*REG_[A-Z_]* *//p' | sed -n 1p; }
 # What of Quillon the prefix holds, in its files and its registry (written out when the server ends).
 traces() {
   wineserver -w
@@ -516,7 +517,8 @@ env -u WINEPATH QUILLON_TEST_FAULT=access-violation xvfb-run -a -s "-screen 0 11
   program=$!
   dialog=""
   for _ in $(seq 1 90); do
-    dialog=$(xwininfo -root -tree | sed -n "s/^ *\(0x[0-9a-f]*\) \"Rapport d.erreur\".*/\1/p" | head -1)
+    # Its caption as the system language gives it: French as designed, English otherwise.
+    dialog=$(xwininfo -root -tree | sed -n -E "s/^ *(0x[0-9a-f]*) \"(Rapport d.erreur|Error report)\".*/\1/p" | sed -n 1p)
     [ -n "$dialog" ] && break
     sleep 1
   done

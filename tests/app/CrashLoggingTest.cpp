@@ -146,18 +146,36 @@ TEST(ErrorLogFolderTest, WritableTestLeavesNoTraceAndKeepsAnExistingDummy)
 #endif
 }
 
+// The variable the system's temporary folder is taken from.
+#ifdef Q_OS_WIN
+constexpr char TempFolderVariable[] = "TMP";
+#else
+constexpr char TempFolderVariable[] = "TMPDIR";
+#endif
+
 // The start-up and shut-down lines go to the log the machine-wide setting names.
 TEST(CrashToolsTest, StartAndNormalEndWriteTwoLines)
 {
     QTemporaryDir settings, logFolder;
+#ifdef Q_OS_WIN
+    // The registry's machine-wide key, which no path redirects (under Wine, the script's own
+    // prefix): written there and removed again.
+    QSettings machine(QStringLiteral("HKEY_LOCAL_MACHINE\\Software\\Brackwell"), QSettings::NativeFormat);
+#else
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, settings.path());
-    QSettings(QSettings::SystemScope, QStringLiteral("Brackwell"))
-        .setValue(QStringLiteral("ErrorLogPath"), logFolder.path());
+    QSettings machine(QSettings::SystemScope, QStringLiteral("Brackwell"));
+#endif
+    machine.setValue(QStringLiteral("ErrorLogPath"), logFolder.path());
+    machine.sync();
 
     InitCrashTools();
     FinalizeCrashTools();
     ClearLogTargets();
+#ifdef Q_OS_WIN
+    machine.remove(QStringLiteral("ErrorLogPath"));
+#else
     QSettings::setPath(QSettings::NativeFormat, QSettings::SystemScope, QDir::tempPath());
+#endif
 
     const QString executable = QCoreApplication::applicationFilePath();
     const QStringList lines = QString::fromLatin1(ReadAll(logFolder.filePath(QStringLiteral("error.log"))))
@@ -188,15 +206,15 @@ TEST(CrashToolsTest, CrashReportIsWrittenAndTheProcessEndsWithFailure)
     // The child process runs this test again from its start, so it makes its own folder below the
     // one it inherits through the environment.
     QTemporaryDir temp;
-    const QByteArray previous = qgetenv("TMPDIR");
-    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    const QByteArray previous = qgetenv(TempFolderVariable);
+    qputenv(TempFolderVariable, temp.path().toLocal8Bit());
     EXPECT_EXIT(
         {
             CloseModalDialogSoon();
             CreateCrashReport(std::make_exception_ptr(EConvertError(QStringLiteral("fatal"))), true);
         },
         ::testing::ExitedWithCode(1), "");
-    qputenv("TMPDIR", previous);
+    qputenv(TempFolderVariable, previous);
     QDirIterator reports(temp.path(), {QStringLiteral("report.xml")}, QDir::Files,
                          QDirIterator::Subdirectories);
     ASSERT_TRUE(reports.hasNext());
@@ -206,11 +224,11 @@ TEST(CrashToolsTest, CrashReportIsWrittenAndTheProcessEndsWithFailure)
 TEST(CrashToolsTest, ReportWithoutEndingTheProcessReturnsAfterTheDialog)
 {
     QTemporaryDir temp;
-    const QByteArray previous = qgetenv("TMPDIR");
-    qputenv("TMPDIR", temp.path().toLocal8Bit());
+    const QByteArray previous = qgetenv(TempFolderVariable);
+    qputenv(TempFolderVariable, temp.path().toLocal8Bit());
     CloseModalDialogSoon();
     CreateCrashReport(std::make_exception_ptr(EInOutError(QStringLiteral("kept"))), false);
-    qputenv("TMPDIR", previous);
+    qputenv(TempFolderVariable, previous);
     EXPECT_TRUE(ReadAll(temp.filePath(QStringLiteral("report.xml"))).contains("<Class>EInOutError</Class>"));
 }
 

@@ -133,7 +133,7 @@ TEST_F(OpenMapFile, AnalysedFilesAreListedNewestFirstTenAtMostAndKept)
     EXPECT_EQ(FWindow->BBRecent()->Files(), expected);
     const QStringList entries = MenuEntries();
     ASSERT_EQ(entries.size(), 11);
-    EXPECT_EQ(entries.first(), "&1  " + maps.at(5));
+    EXPECT_EQ(entries.first(), "&1  " + QDir::toNativeSeparators(maps.at(5))) << "as the system writes paths";
     EXPECT_EQ(entries.last(), "Clear list");
 }
 
@@ -240,7 +240,8 @@ TEST_F(OpenMapFile, AProjectBringsItsSearchFolderAndARecentFileTheOneItWasAnalys
     // A search folder that holds the new MAP file is kept.
     FWindow->DEFilePath()->setText(projects.Dir.path());
     Drop({QUrl::fromLocalFile(projects.MapB)});
-    EXPECT_EQ(FWindow->DEFilePath()->text(), projects.FolderB) << "remembered from its last run";
+    // Set by the program: as the system writes paths.
+    EXPECT_EQ(QDir(FWindow->DEFilePath()->text()), QDir(projects.FolderB)) << "remembered from its last run";
     FWindow->BBRecent()->Clear();
     QSettings().remove(QStringLiteral("RecentSearchFolders"));
     FWindow->DEFilePath()->setText(projects.Dir.path());
