@@ -10,9 +10,9 @@ void ScheduleTestFault(QObject *context)
     const QString fault = qEnvironmentVariable("QUILLON_TEST_FAULT");
     if (fault == QLatin1String("access-violation")) {
         QTimer::singleShot(0, context, [] {
-            // Through a volatile pointer, so that the compiler emits the store as written
-            // instead of a trap of its own.
-            int *volatile target = nullptr;
+            // A volatile store through a volatile pointer, so that the compiler emits it as written:
+            // with the pointer alone volatile, MinGW's GCC dropped the store and nothing faulted.
+            volatile int *volatile target = nullptr;
             *target = 1;
         });
     } else if (fault == QLatin1String("exception")) {
