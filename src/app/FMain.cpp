@@ -442,13 +442,15 @@ void TQuillonMain::CreateHeaderBand()
     FGradient1->setFont(SegoeUI());
     FGradient1->SetFontColor(clBlack);
 
-    const QLabel *mapLabel = BandLabel(FGradient1, QStringLiteral("LBMapFile"), QStringLiteral("MapFile"), QRect(8, 11, 42, 15));
+    const QLabel *mapLabel =
+        BandLabel(FGradient1, QStringLiteral("LBMapFile"), QStringLiteral("MapFile"), QRect(8, 11, 42, 15));
     const QLabel *folderLabel = BandLabel(FGradient1, QStringLiteral("LBSearchFolder"),
-                                               QStringLiteral("Search Files in"), QRect(8, 37, 74, 15));
+                                          QStringLiteral("Search Files in"), QRect(8, 37, 74, 15));
     // A wider font than the designed one (a stand-in for Segoe UI) moves the fields right of the labels.
     constexpr int LabelGap = 6;
-    FFieldsLeft = std::max(DesignedFieldsLeft,
-                           std::max(mapLabel->geometry().right(), folderLabel->geometry().right()) + 1 + LabelGap);
+    FFieldsLeft =
+        std::max(DesignedFieldsLeft,
+                 std::max(mapLabel->geometry().right(), folderLabel->geometry().right()) + 1 + LabelGap);
 
     FBBGo = new QPushButton(QStringLiteral("Go"), FGradient1);
     FBBGo->setObjectName(QStringLiteral("BBGo"));

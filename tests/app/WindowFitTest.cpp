@@ -78,7 +78,8 @@ protected:
         for (qsizetype i = 0; i < shown.size(); ++i)
             for (qsizetype j = i + 1; j < shown.size(); ++j)
                 EXPECT_FALSE(shown[i]->geometry().intersects(shown[j]->geometry()))
-                    << shown[i]->objectName().toStdString() << " and " << shown[j]->objectName().toStdString();
+                    << shown[i]->objectName().toStdString() << " and "
+                    << shown[j]->objectName().toStdString();
         // The filter field takes the rest of the checkboxes' row: enough of it to type into.
         EXPECT_GE(FWindow->EDFilter()->width(), 60);
     }

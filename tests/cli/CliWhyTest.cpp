@@ -86,6 +86,15 @@ QString Names(const QJsonArray &array)
     return names.join(u' ');
 }
 
+// The corpus's Delphi 7 program, its MAP file and executable alone in a folder: no project file.
+bool CopyCircuitWithoutProject(const QTemporaryDir &dir)
+{
+    for (const QString &name : {u"Project1.map"_s, u"Project1.exe"_s})
+        if (!QFile::copy(QStringLiteral(QUILLON_CORPUS_DIR "/d7-circuit/") + name, dir.filePath(name)))
+            return false;
+    return true;
+}
+
 } // namespace
 
 TEST(CliWhyTest, ChainsUsersAndRetainedSizeFromSources)
@@ -267,9 +276,8 @@ TEST(CliWhyTest, ProgramUsesFromTheExecutable)
     if (!QDir(QUILLON_CORPUS_DIR).exists())
         GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
     QTemporaryDir dir;
+    ASSERT_TRUE(CopyCircuitWithoutProject(dir));
     const QString corpus = QStringLiteral(QUILLON_CORPUS_DIR) + u'/';
-    for (const QString &name : {u"Project1.map"_s, u"Project1.exe"_s})
-        ASSERT_TRUE(QFile::copy(corpus + u"d7-circuit/"_s + name, dir.filePath(name)));
     const TCliResult beside =
         RunCli({u"why"_s, dir.filePath(u"Project1.map"_s), u"Unit4"_s, u"--format"_s, u"json"_s});
     ASSERT_EQ(beside.ExitCode, 0) << beside.Err.toStdString();
@@ -348,9 +356,8 @@ TEST(CliWhyTest, ReportTakesTheProgramsUsesFromTheChosenExecutable)
     if (!QDir(QUILLON_CORPUS_DIR).exists())
         GTEST_SKIP() << "no corpus at " << QUILLON_CORPUS_DIR;
     QTemporaryDir dir;
+    ASSERT_TRUE(CopyCircuitWithoutProject(dir));
     const QString corpus = QStringLiteral(QUILLON_CORPUS_DIR) + u'/';
-    for (const QString &name : {u"Project1.map"_s, u"Project1.exe"_s})
-        ASSERT_TRUE(QFile::copy(corpus + u"d7-circuit/"_s + name, dir.filePath(name)));
     const QString map = dir.filePath(u"Project1.map"_s);
     const auto unit4Retained = [&](const QStringList &options) {
         const TCliResult result =

@@ -250,18 +250,15 @@ TEST_P(TreemapCaptions, NamesShowWhereTheyFit)
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Sizes, TreemapCaptions,
-                         ::testing::Values(CaptionCase{"Wide", [](int) { return QSize(400, 200); },
-                                                       CaptionCase::Whole},
-                                           CaptionCase{"Narrow", [](int) { return QSize(80, 200); },
-                                                       CaptionCase::Elided},
-                                           // below the crumb bar, one pixel less than a caption needs
-                                           CaptionCase{"Flat",
-                                                       [](int height) { return QSize(400, 2 * height + 9); },
-                                                       CaptionCase::None},
-                                           CaptionCase{"Slim", [](int) { return QSize(14, 200); },
-                                                       CaptionCase::None}),
-                         [](const auto &info) { return std::string(info.param.Name); });
+INSTANTIATE_TEST_SUITE_P(
+    Sizes, TreemapCaptions,
+    ::testing::Values(CaptionCase{"Wide", [](int) { return QSize(400, 200); }, CaptionCase::Whole},
+                      CaptionCase{"Narrow", [](int) { return QSize(80, 200); }, CaptionCase::Elided},
+                      // below the crumb bar, one pixel less than a caption needs
+                      CaptionCase{"Flat", [](int height) { return QSize(400, 2 * height + 9); },
+                                  CaptionCase::None},
+                      CaptionCase{"Slim", [](int) { return QSize(14, 200); }, CaptionCase::None}),
+    [](const auto &info) { return std::string(info.param.Name); });
 
 // ---- highlight
 
