@@ -29,7 +29,7 @@ step() { printf '\n== %s\n' "$*"; }
 # --- Debian packages ------------------------------------------------------------------------------
 packages=(cmake ninja-build g++ g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
           binutils-mingw-w64-x86-64 qt6-base-dev qt6-base-dev-tools libgl-dev googletest dpkg-dev
-          wine wine64 xvfb xauth x11-utils x11-apps netpbm zip nsis icoutils)
+          wine wine64 fonts-wine xvfb xauth x11-utils x11-apps netpbm zip nsis icoutils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
@@ -309,6 +309,13 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   wineboot --init >/dev/null 2>&1
   wineserver --wait
 fi
+# Debian's Wine reads no font of its own, and a family it lacks becomes the host's first one,
+# DejaVu Math TeX Gyre, whose metrics move a line edit's text out of sight. As on Windows, the
+# Fonts folder holds the dialog font (Wine's Tahoma), which stands in for the window's Segoe UI.
+for font in /usr/share/wine/fonts/*.ttf; do
+  [ -f "$WINEPREFIX/drive_c/windows/Fonts/${font##*/}" ] || cp "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+done
+wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "Segoe UI" /d Tahoma /f >/dev/null 2>&1
 to_windows() { winepath -w "$1" 2>/dev/null; }
 # The test programs find Qt and the MinGW runtime through Wine's search path.
 WINEPATH="$(to_windows "$qt_prefix/bin");$(to_windows "$(dirname "$(mingw_runtime libstdc++-6.dll)")")"

@@ -1,5 +1,6 @@
 #include "controls/CDirectoryEdit.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QIcon>
@@ -72,7 +73,8 @@ void TDirectoryEdit::ButtonClick()
         setFocus(Qt::OtherFocusReason);
     if (!confirmed)
         return;
-    const QString chosen = dialog.selectedFiles().first();
+    // Shown as the program shows the folders it finds itself: with the system's separators.
+    const QString chosen = QDir::toNativeSeparators(dialog.selectedFiles().first());
     deselect();
     if (FMultipleDirs && !text().isEmpty())
         setText(text() + QLatin1Char(';') + chosen);

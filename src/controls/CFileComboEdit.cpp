@@ -42,14 +42,14 @@ void TFileComboEdit::ButtonClick()
     if (!FInitialDir.isEmpty())
         dialog.setDirectory(FInitialDir);
     else if (!text().isEmpty())
-        dialog.setDirectory(QFileInfo(text()).absolutePath());
+        dialog.setDirectory(QFileInfo(FileName()).absolutePath());
     if (!text().isEmpty())
-        dialog.selectFile(text());
+        dialog.selectFile(FileName());
     if (OnDialogShow)
         OnDialogShow(&dialog);
     if (dialog.exec() != QDialog::Accepted)
         return;
     const QStringList chosen = dialog.selectedFiles();
     if (!chosen.isEmpty())
-        setText(chosen.first());
+        SetFileName(chosen.first());
 }

@@ -4,6 +4,8 @@
 
 #include "controls/CAutoCompleteEdit.h"
 
+#include <QDir>
+
 class QFileDialog;
 
 class TFileComboEdit : public TCustomAutoCompleteEdit
@@ -18,8 +20,9 @@ public:
     void SetFilter(const QString &value) { FFilter = value; }
     QString InitialDir() const { return FInitialDir; }
     void SetInitialDir(const QString &value) { FInitialDir = value; }
-    QString FileName() const { return text(); }
-    void SetFileName(const QString &value) { setText(value); }
+    // The field shows the system's separators; the program gets Qt's.
+    QString FileName() const { return QDir::fromNativeSeparators(text()); }
+    void SetFileName(const QString &value) { setText(QDir::toNativeSeparators(value)); }
 
     bool IsValid() const override;
 

@@ -7,7 +7,9 @@
 #include "controls/CGradient.h"
 #include "controls/UFormStorage.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QImage>
 #include <QLineEdit>
 #include <QScreen>
 #include <QSettings>
@@ -129,6 +131,27 @@ TEST_F(WindowFitTest, AStoredPlacementSmallerThanTheMinimumKeepsTheControlsInsid
     EXPECT_EQ(FWindow->size(), FWindow->minimumSize());
     ExpectOnTheScreen();
     ExpectHeaderBandInside();
+}
+
+// Under Wine a stand-in font once moved the fields' text out of sight: they held it but drew nothing.
+TEST_F(WindowFitTest, TheHeaderBandFieldsDrawTheirText)
+{
+    OpenWindow();
+    FWindow->FEMapFile()->SetFileName(SampleMap());
+    FWindow->DEFilePath()->setText(QFileInfo(SampleMap()).path());
+    for (QLineEdit *field : {static_cast<QLineEdit *>(FWindow->FEMapFile()),
+                             static_cast<QLineEdit *>(FWindow->DEFilePath())}) {
+        field->clearFocus();
+        const QImage picture = field->grab().toImage();
+        // The text's part of the field: inside the frame, left of the button.
+        const QRect text = field->contentsRect().adjusted(2, 2, -field->textMargins().right(), -2);
+        int dark = 0;
+        for (int y = text.top(); y <= text.bottom(); ++y)
+            for (int x = text.left(); x <= text.right(); ++x)
+                dark += qGray(picture.pixel(x, y)) < 128;
+        EXPECT_GT(dark, 50) << field->objectName().toStdString() << " shows \"" << field->text().toStdString()
+                            << "\" with " << dark << " dark pixels";
+    }
 }
 
 } // namespace

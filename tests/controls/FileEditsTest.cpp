@@ -1,6 +1,7 @@
 #include "controls/CDirectoryEdit.h"
 #include "controls/CFileComboEdit.h"
 
+#include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QTemporaryDir>
@@ -117,6 +118,7 @@ TEST_F(FileEdits, ButtonChoosesAFileAndLeavesTheFocusInTheEdit)
     w.Edit->Button()->click();
     EXPECT_EQ(shownWith, FFolder.filePath(QStringLiteral("old.map")));
     EXPECT_EQ(w.Edit->FileName(), FExisting);
+    EXPECT_EQ(w.Edit->text(), QDir::toNativeSeparators(FExisting)) << "shown with the system's separators";
     EXPECT_EQ(TextColour(*w.Edit), WindowText());
     EXPECT_EQ(w.Window.focusWidget(), w.Edit);
 
@@ -162,11 +164,12 @@ TEST_F(FileEdits, AltDownOpensTheBrowserAtTheRootForAMissingFolder)
 
     w.Edit->OnDialogShow = [&](QFileDialog *dialog) { Answer(dialog, FFolder.path()); };
     QTest::keyClick(w.Edit, Qt::Key_Down, Qt::AltModifier);
-    EXPECT_EQ(w.Edit->text(), FFolder.path());
+    const QString chosen = QDir::toNativeSeparators(FFolder.path());
+    EXPECT_EQ(w.Edit->text(), chosen) << "shown with the system's separators";
 
     w.Edit->SetMultipleDirs(true);
     QTest::keyClick(w.Edit, Qt::Key_Down, Qt::AltModifier);
-    EXPECT_EQ(w.Edit->text(), FFolder.path() + QLatin1Char(';') + FFolder.path());
+    EXPECT_EQ(w.Edit->text(), chosen + QLatin1Char(';') + chosen);
 }
 
 } // namespace
