@@ -9,6 +9,8 @@
 #include "cli/CliOptions.h"
 
 #include <QFileInfo>
+#include <QMutex>
+#include <QSet>
 
 #include <cstdio>
 
@@ -23,6 +25,15 @@ void PrintError(const QString &Message)
 
 void PrintWarning(const QString &Message)
 {
+    // Two readings of one file (the whole file and the unit graph's uses) find the same fault.
+    static QMutex toldLock;
+    static QSet<QString> told;
+    {
+        const QMutexLocker locker(&toldLock);
+        if (told.contains(Message))
+            return;
+        told.insert(Message);
+    }
     PrintError(u"warning: "_s + Message);
 }
 

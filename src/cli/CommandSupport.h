@@ -18,6 +18,7 @@ class TBufferedWriter;
 
 // "quillon-cli: " and the message, one line per line of it, on standard error.
 void PrintError(const QString &Message);
+// The same, after "warning: "; a warning already told is not told again.
 void PrintWarning(const QString &Message);
 
 // "-", the name of standard input and output on the command line.

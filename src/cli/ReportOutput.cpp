@@ -122,8 +122,7 @@ TUnitGraphBuild ReportUnitGraph(const TMapAnalysis &analysis, const TTreeGridMod
     TUnitGraphBuild build =
         BuildUnitGraph(UnitGraphSourcesOf(analysis, grid, options.SearchDir.value_or(QString()),
                                           noExe ? QString() : options.Exe, !noExe, warnings));
-    // The page asks for no graph: why its executable gives no PACKAGEINFO is told only to --retained
-    // (the whole file's reading has told already when the executable is another build's).
+    // The page asks for no graph: why its executable gives no PACKAGEINFO is told only to --retained.
     for (const QString &warning : (options.Retained ? warnings : QStringList()) + build.Notes)
         PrintWarning(warning);
     return build;

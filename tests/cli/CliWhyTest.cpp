@@ -359,10 +359,12 @@ TEST(CliWhyTest, ReportTakesTheProgramsUsesFromTheChosenExecutable)
     ASSERT_TRUE(CopyCircuitWithoutProject(dir));
     const QString corpus = QStringLiteral(QUILLON_CORPUS_DIR) + u'/';
     const QString map = dir.filePath(u"Project1.map"_s);
+    QString told;
     const auto unit4Retained = [&](const QStringList &options) {
         const TCliResult result =
             RunCli(QStringList{u"report"_s, map, u"--retained"_s, u"--format"_s, u"json"_s} + options);
         EXPECT_EQ(result.ExitCode, 0) << result.Err.toStdString();
+        told = result.Err;
         for (const QJsonValue &unit : JsonOf(result)[u"units"].toArray())
             if (unit[u"name"].toString() == u"Unit4"_s)
                 return unit[u"retained_size"];
@@ -371,6 +373,8 @@ TEST(CliWhyTest, ReportTakesTheProgramsUsesFromTheChosenExecutable)
     EXPECT_EQ(unit4Retained({}).toInteger(), 4300);
     EXPECT_TRUE(unit4Retained({u"--exe"_s, u"none"_s}).isNull());
     EXPECT_TRUE(unit4Retained({u"--exe"_s, corpus + u"d2005-bank-large/bank.exe"_s}).isNull());
+    // Both the whole file's reading and the uses' find it another build's: it is told once.
+    EXPECT_EQ(told.count(u"comes from another build"_s), 1) << told.toStdString();
 
     const auto pageGraph = [&](const QStringList &options) {
         const QString page = dir.filePath(u"page.html"_s);
