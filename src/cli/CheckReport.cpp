@@ -136,7 +136,7 @@ QByteArray CheckMarkdown(const TCheckOutcome &Outcome)
                              : result.Matched       ? u":white_check_mark:"_s
                                                     : u":grey_question:"_s;
         text += u"| %1 | `%2` | %3 | %4 | %5 | %6 |\n"_s.arg(
-            mark, MarkdownCell(result.Budget->Origin).replace(u'`', u'\''), MarkdownCell(result.Subject),
+            mark, MarkdownCodeCell(result.Budget->Origin), MarkdownCell(result.Subject),
             LimitText(result), result.Matched ? Thousands(result.Actual) : u"-"_s,
             result.Matched ? SignedThousands(result.Delta()) : u"-"_s);
     }

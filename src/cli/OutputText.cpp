@@ -64,8 +64,23 @@ QString SignedThousands(qint64 Value)
 
 QString MarkdownCell(const QString &Text)
 {
+    // Generic names ("TList<T>") would be taken as HTML tags, "operator*" as emphasis.
+    static const QString Marks = u"\\`*_<>[]|~&"_s;
+    QString cell;
+    cell.reserve(Text.size());
+    for (const QChar c : Text) {
+        if (Marks.contains(c))
+            cell += u'\\';
+        cell += c;
+    }
+    return cell;
+}
+
+QString MarkdownCodeCell(const QString &Text)
+{
+    // Within a code span a backslash is itself; only the table's bar escape holds there.
     QString cell = Text;
-    return cell.replace(u'|', u"\\|"_s);
+    return cell.replace(u'|', u"\\|"_s).replace(u'`', u'\'');
 }
 
 QString CutName(const QString &Name, qsizetype Width)

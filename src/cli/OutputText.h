@@ -17,8 +17,11 @@ QString CsvField(const QString &Text);
 QString Thousands(qint64 Value);
 // A change: "+1,234", "-1,234" or "0".
 QString SignedThousands(qint64 Value);
-// A cell of a Markdown table: its bars escaped, so that no name can split the row.
+// A cell of a Markdown table, shown as it is: its bars escaped, so that no name can split the row,
+// and every mark Markdown would read as formatting or HTML.
 QString MarkdownCell(const QString &Text);
+// The text of a code span in a Markdown table cell: its bars escaped, its backquotes made quotes.
+QString MarkdownCodeCell(const QString &Text);
 // A name cut to Width characters, an ellipsis for its middle; shorter names unchanged.
 QString CutName(const QString &Name, qsizetype Width);
 // The name column of a table for people: the name padded to Width, or, when longer, the name on

@@ -2,6 +2,7 @@
 // help that fit an 80-column terminal.
 
 #include "CliRun.h"
+#include "cli/OutputText.h"
 #include "support/MapFileWriter.h"
 
 #include <QJsonArray>
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
+
+using namespace Qt::Literals::StringLiterals;
 
 namespace {
 
@@ -105,6 +108,28 @@ TEST(CliCiFormatsTest, TheMarkdownDiffStaysWithinAGitHubComment)
 
     const TCliResult same = RunCli({"diff", oldMap, oldMap, "--format", "markdown"});
     EXPECT_TRUE(same.Out.contains("No unit changed (3000 units).")) << same.Out.toStdString();
+}
+
+// A name in a Markdown table shows as it is: no HTML tag, emphasis, link or split row made of it.
+TEST(CliCiFormatsTest, MarkdownCellsShowTheirTextAsItIs)
+{
+    const struct
+    {
+        QString Text;
+        QString Cell;
+    } cases[] = {
+        {u"Vcl.Forms.TForm.Create"_s, u"Vcl.Forms.TForm.Create"_s},
+        {u"Generics.TList<T>.Add"_s, u"Generics.TList\\<T\\>.Add"_s},
+        {u"TVector.operator*"_s, u"TVector.operator\\*"_s},
+        {u"Unit|Name"_s, u"Unit\\|Name"_s},
+        {u"_Init_"_s, u"\\_Init\\_"_s},
+        {u"[Unit]"_s, u"\\[Unit\\]"_s},
+        {u"a\\b`c~d&e"_s, u"a\\\\b\\`c\\~d\\&e"_s},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(MarkdownCell(c.Text), c.Cell) << c.Text.toStdString();
+    // In a code span a backslash shows itself: only the bar is escaped, a backquote cannot end it.
+    EXPECT_EQ(MarkdownCodeCell(u"size-budgets|x`<y>"_s), u"size-budgets\\|x'<y>"_s);
 }
 
 TEST(CliCiFormatsTest, TablesFitEightyColumnsUnlessWide)
