@@ -20,6 +20,7 @@
 
 namespace {
 
+#ifdef QUILLON_MAPGEN_PATH
 qint64 ResidentBytes()
 {
 #ifdef _WIN32
@@ -32,6 +33,7 @@ qint64 ResidentBytes()
     return fields.size() > 1 ? fields[1].toLongLong() * sysconf(_SC_PAGESIZE) : -1;
 #endif
 }
+#endif
 
 class MemoryReturn : public MainWindowFixture
 {
