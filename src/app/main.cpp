@@ -10,6 +10,7 @@
 #include "base/FreedMemory.h"
 #include "controls/CDirectoryEdit.h"
 
+#include <QDir>
 #include <QIcon>
 #include <QStyleFactory>
 #include <QTimer>
@@ -55,7 +56,7 @@ int main(int argc, char **argv)
     mainWindow.show();
     // After the first show, which restores the stored fields and applies the preselected file.
     if (!options.SearchDir.isEmpty())
-        mainWindow.DEFilePath()->setText(options.SearchDir);
+        mainWindow.DEFilePath()->setText(QDir::toNativeSeparators(options.SearchDir));
     if (options.Go)
         QTimer::singleShot(0, &mainWindow, &TQuillonMain::BBGoClick);
     if (!options.Baseline.isEmpty())
